@@ -1,0 +1,63 @@
+#pragma once
+// Points, rectangles and colours. A rectangle holds its left and top edge and
+// the edge just past its right and bottom side, as the classic GUI did.
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tk {
+
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+
+  static TRect FromSize(int left, int top, int width, int height) {
+    return {left, top, left + width, top + height};
+  }
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+  TRect Offset(int dx, int dy) const { return {Left + dx, Top + dy, Right + dx, Bottom + dy}; }
+  TRect Intersect(const TRect& o) const {
+    TRect r{std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right),
+            std::min(Bottom, o.Bottom)};
+    if (r.IsEmpty()) return {};
+    return r;
+  }
+  // The smallest rectangle holding both; an empty rectangle adds nothing.
+  TRect Union(const TRect& o) const {
+    if (IsEmpty()) return o;
+    if (o.IsEmpty()) return *this;
+    return {std::min(Left, o.Left), std::min(Top, o.Top), std::max(Right, o.Right),
+            std::max(Bottom, o.Bottom)};
+  }
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// A colour as 0x00RRGGBB.
+using TColor = uint32_t;
+
+namespace colors {
+inline constexpr TColor clBtnFace = 0xD4D0C8;
+inline constexpr TColor clBtnHighlight = 0xFFFFFF;
+inline constexpr TColor clBtnShadow = 0x808080;
+inline constexpr TColor cl3DDkShadow = 0x404040;
+inline constexpr TColor cl3DLight = 0xD4D0C8;
+inline constexpr TColor clWindow = 0xFFFFFF;
+inline constexpr TColor clWindowText = 0x000000;
+inline constexpr TColor clGrayText = 0x808080;
+inline constexpr TColor clWindowFrame = 0x000000;
+inline constexpr TColor clHighlight = 0x0A246A;
+inline constexpr TColor clHighlightText = 0xFFFFFF;
+}  // namespace colors
+
+}  // namespace tk

@@ -1,0 +1,48 @@
+#pragma once
+// The client area of one top-level window as 32-bit pixels (0x00RRGGBB).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "toolkit/base/Geometry.h"
+
+namespace tk {
+
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  PixelBuffer(int width, int height, TColor fill = 0) { Resize(width, height, fill); }
+
+  void Resize(int width, int height, TColor fill = 0) {
+    width_ = width < 0 ? 0 : width;
+    height_ = height < 0 ? 0 : height;
+    pixels_.assign(static_cast<size_t>(width_) * height_, fill);
+  }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  TRect Bounds() const { return {0, 0, width_, height_}; }
+  uint32_t* Row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
+  const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
+  // The pixel at (x, y); outside the buffer reads as 0xFFFFFFFF.
+  TColor At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0xFFFFFFFF;
+    return pixels_[static_cast<size_t>(y) * width_ + x];
+  }
+  void Set(int x, int y, TColor c) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    pixels_[static_cast<size_t>(y) * width_ + x] = c;
+  }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
+
+// Writes the buffer as an 8-bit RGB PNG file; false when it cannot.
+bool WritePng(const PixelBuffer& buffer, const std::string& path);
+// Reads an 8-bit RGB or RGBA PNG file into buffer; false when it cannot.
+bool ReadPng(const std::string& path, PixelBuffer& buffer);
+
+}  // namespace tk
