@@ -1,0 +1,157 @@
+#pragma once
+// Controls: rectangles in their parent's client area that paint themselves
+// and take mouse input. Windowed controls (TWinControl) also hold children,
+// take the keyboard focus and stack above their non-windowed siblings.
+
+#include <string_view>
+#include <vector>
+
+#include "toolkit/base/Geometry.h"
+#include "toolkit/components/Component.h"
+#include "toolkit/platform/Platform.h"
+
+namespace tk {
+
+class Canvas;
+class Font;
+class TWinControl;
+
+enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+class TControl : public TComponent {
+ public:
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // The outer rectangle in the parent's client coordinates.
+  TRect BoundsRect() const { return TRect::FromSize(left_, top_, width_, height_); }
+  void SetBounds(int left, int top, int width, int height);
+  TAlign Align() const { return align_; }
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  // Visible with every parent up to the dialog (the dialog's own visibility
+  // is not part of it).
+  bool Showing() const;
+  // Enabled with every parent up to the dialog.
+  bool EnabledInTree() const;
+
+  TWinControl* Parent() const { return parent_; }
+  void SetParent(TWinControl* parent);
+  // The dialog this control belongs to (the top of its parent chain).
+  virtual TCustomForm* Form() const;
+  // The dialog font, inherited by every control.
+  const Font& GetFont() const;
+  TColor Color() const { return color_; }
+
+  virtual bool IsWindowed() const { return false; }
+  // The control's top-left corner in the dialog's client coordinates.
+  TPoint OriginInForm() const;
+  // Repaints the whole control, or a rectangle of it (local coordinates).
+  void Invalidate();
+  void InvalidateRect(const TRect& local);
+
+  // Draws the control into a canvas whose origin is its top-left corner and
+  // whose clip is already cut to its bounds and its parents' client areas.
+  virtual void Paint(Canvas& canvas) = 0;
+
+  // Mouse input in local coordinates; only enabled, showing controls get it.
+  virtual void MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {}
+  virtual void MouseMove(int /*x*/, int /*y*/, bool /*captured*/) {}
+  // inside tells whether the release happened over the control.
+  virtual void MouseUp(int /*x*/, int /*y*/, bool /*inside*/) {}
+  virtual void MouseEnter() {}
+  virtual void MouseLeave() {}
+
+  // Multiplies every edge by m / d, rounded (rescaling for another density).
+  virtual void ScaleEdges(int m, int d);
+
+  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+
+ protected:
+  // Caption text shared by the kinds that show one.
+  const AnsiString& CaptionText() const { return caption_; }
+  // Replaces the caption; the same text again does nothing.
+  void SetCaptionText(const AnsiString& text);
+  virtual void CaptionChanged() { Invalidate(); }
+  virtual void VisibleChanged() {}
+  void SetColor(TColor c) { color_ = c; }
+
+ private:
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TAlign align_ = TAlign::alNone;
+  TColor color_ = colors::clBtnFace;
+  AnsiString caption_;
+  TWinControl* parent_ = nullptr;
+};
+
+// A control drawn on its parent's surface; it never takes the focus.
+class TGraphicControl : public TControl {
+ public:
+  using TControl::TControl;
+};
+
+class TWinControl : public TControl {
+ public:
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+
+  bool IsWindowed() const override { return true; }
+  // Children in creation order (the order in which they stack).
+  const std::vector<TControl*>& Children() const { return children_; }
+  // Windowed children in tab order.
+  const std::vector<TWinControl*>& TabList() const { return tabList_; }
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+  int TabOrder() const;
+  void SetTabOrder(int order);
+  // Can take the keyboard focus: showing, enabled in the tree, and a kind
+  // that accepts it.
+  virtual bool CanFocus() const;
+  bool Focused() const;
+  bool Ctl3D() const { return ctl3D_; }
+
+  // Keyboard input while focused. KeyDown returns true when it used the key.
+  virtual bool KeyDown(platform::Key /*key*/, uint8_t /*modifiers*/) { return false; }
+  // A typed character: the OnKeyPress handler first, then the control's own
+  // handling unless the handler set the key to 0.
+  void DeliverChar(char key);
+  virtual void Paste(const AnsiString& /*text*/) {}
+  virtual void FocusEntered(bool /*byMouse*/) {}
+  virtual void FocusLeft() {}
+
+  TKeyPressEvent OnKeyPress;
+
+  void ScaleEdges(int m, int d) override;
+  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+
+ protected:
+  virtual void CharTyped(char /*key*/) {}
+  void SetCtl3D(bool v) { ctl3D_ = v; }
+
+ private:
+  friend class TControl;
+  void AddChild(TControl* child);
+  void RemoveChild(TControl* child);
+
+  std::vector<TControl*> children_;
+  std::vector<TWinControl*> tabList_;
+  bool tabStop_ = false;
+  bool ctl3D_ = true;
+};
+
+// Integer m * v / d rounded to the nearest integer, halves away from zero.
+int MulDiv(int v, int m, int d);
+
+}  // namespace tk
