@@ -38,6 +38,9 @@ class Canvas {
   void VLine(int x, int y1, int y2, TColor c);
   // One line of Windows-1251 text with its top-left corner at (x, y).
   void TextOut(int x, int y, std::string_view ansi, const Font& font, TColor c);
+  // Fills the pixels whose mask byte is non-zero with c; rows of width bytes
+  // with their top-left at (x, y).
+  void DrawMask(int x, int y, int width, int height, const uint8_t* mask, int stride, TColor c);
   // Copies rows of 24-bit blue-green-red pixels with their top-left at (x, y).
   void DrawBgr24(int x, int y, int width, int height, const uint8_t* rows, int stride);
   // Copies rows of 8-bit palette indices (palette entries are 0x00RRGGBB).

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "toolkit/base/Geometry.h"
@@ -18,6 +19,9 @@ class Font {
   // negative height is the character height in pixels (-11 is 8 points at 96
   // pixels per inch). Fonts are cached and live until the process ends.
   static const Font& Get(int height);
+  // A font read from one face file, outside the cache; null when the file
+  // cannot be read. Lets tests and tools use a particular face.
+  static std::unique_ptr<Font> FromFile(const std::string& path, int height);
 
   virtual ~Font() = default;
   int Height() const { return height_; }

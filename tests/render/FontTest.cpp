@@ -1,0 +1,133 @@
+// Metrics and rendering of the dialog font.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "toolkit/paint/Canvas.h"
+#include "toolkit/paint/Font.h"
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/text/Ansi.h"
+
+namespace tk {
+namespace {
+
+constexpr const char* kDialogFace = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+bool HaveDialogFace() {
+  return std::filesystem::exists(kDialogFace);
+}
+
+// The ink of a rendered text: its bounding box of non-background pixels.
+TRect InkBounds(const PixelBuffer& b, TColor background) {
+  TRect ink;
+  for (int y = 0; y < b.Height(); ++y) {
+    for (int x = 0; x < b.Width(); ++x) {
+      if (b.At(x, y) != background) ink = ink.Union({x, y, x + 1, y + 1});
+    }
+  }
+  return ink;
+}
+
+TEST(FontTest, DialogFontMetricsMatchTheStoredLayouts) {
+  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  const Font& f = Font::Get(-11);
+  EXPECT_EQ(f.Height(), -11);
+  EXPECT_EQ(f.TextHeight(), 13);
+  EXPECT_EQ(f.DigitHeight(), 13);
+  // An empty label is as wide as one blank.
+  EXPECT_EQ(f.CharWidth(' '), 3);
+  EXPECT_EQ(f.TextWidth(""), 0);
+  EXPECT_EQ(f.TextWidth("Введите код 1го уровня:"_ansi), 124);
+  // Widths add up character by character.
+  EXPECT_EQ(f.TextWidth("OK"), f.CharWidth('O') + f.CharWidth('K'));
+  EXPECT_EQ(f.TextWidth("*****"), 5 * f.CharWidth('*'));
+  EXPECT_GT(f.CharWidth('*'), 0);
+}
+
+TEST(FontTest, GetCachesOneFontPerHeight) {
+  EXPECT_EQ(&Font::Get(-11), &Font::Get(-11));
+  EXPECT_NE(&Font::Get(-11), &Font::Get(-14));
+}
+
+TEST(FontTest, RescaledHeightsPickTheStrikeForTheCharacterHeight) {
+  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  // 8 points at 120 pixels per inch is -14: the 16-pixel strike.
+  EXPECT_EQ(Font::Get(-14).DigitHeight(), 16);
+  EXPECT_EQ(Font::Get(-13).DigitHeight(), 16);
+  EXPECT_EQ(Font::Get(-16).DigitHeight(), 20);
+  EXPECT_EQ(Font::Get(-20).DigitHeight(), 20);
+  // Below the smallest strike the smallest one is used.
+  EXPECT_EQ(Font::Get(-8).DigitHeight(), 13);
+  EXPECT_GT(Font::Get(-14).TextWidth("Введите код"_ansi),
+            Font::Get(-11).TextWidth("Введите код"_ansi));
+}
+
+TEST(FontTest, TabIsEightBlanksAndLineBreaksTakeNoRoom) {
+  const Font& f = Font::Get(-11);
+  EXPECT_EQ(f.CharWidth('\t'), 8 * f.CharWidth(' '));
+  EXPECT_EQ(f.CharWidth('\r'), 0);
+  EXPECT_EQ(f.CharWidth('\n'), 0);
+}
+
+TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
+  const Font& f = Font::Get(-11);
+  PixelBuffer b(60, 20, colors::clWindow);
+  Canvas c(b);
+  c.TextOut(5, 3, "Ж0g", f, 0x123456);
+  TRect ink = InkBounds(b, colors::clWindow);
+  ASSERT_FALSE(ink.IsEmpty());
+  // Only the text colour is written: no anti-aliased pixels.
+  for (int y = 0; y < b.Height(); ++y) {
+    for (int x = 0; x < b.Width(); ++x) {
+      TColor p = b.At(x, y);
+      ASSERT_TRUE(p == colors::clWindow || p == 0x123456) << x << "," << y;
+    }
+  }
+  EXPECT_GE(ink.Left, 5);
+  EXPECT_GE(ink.Top, 3);
+  EXPECT_LE(ink.Right, 5 + f.TextWidth("Ж0g"));
+  EXPECT_LE(ink.Bottom, 3 + f.TextHeight());
+  // The descender of "g" reaches below the digit's bottom.
+  EXPECT_GT(ink.Bottom, 3 + 9);
+}
+
+TEST(FontTest, CyrillicGlyphsComeFromWindows1251Bytes) {
+  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  const Font& f = Font::Get(-11);
+  // "Ж" and "Ш" are different glyphs of the strike, not a missing-glyph box.
+  PixelBuffer a(20, 13, 0xFFFFFF), b(20, 13, 0xFFFFFF);
+  Canvas ca(a), cb(b);
+  ca.TextOut(0, 0, "Ж"_ansi, f, 0);
+  cb.TextOut(0, 0, "Ш"_ansi, f, 0);
+  int differing = 0;
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 20; ++x) differing += a.At(x, y) != b.At(x, y);
+  EXPECT_GT(differing, 3);
+  EXPECT_NE(f.CharWidth(0xC6), 0);  // Ж
+}
+
+TEST(FontTest, OutlineFaceFallbackRendersMonochromeAtTheRequestedHeight) {
+  if (!std::filesystem::exists(kOutlineFace)) GTEST_SKIP() << "fonts-dejavu-core is missing";
+  auto f = Font::FromFile(kOutlineFace, -11);
+  ASSERT_NE(f, nullptr);
+  EXPECT_GE(f->TextHeight(), 12);
+  EXPECT_LE(f->TextHeight(), 14);
+  auto big = Font::FromFile(kOutlineFace, -22);
+  ASSERT_NE(big, nullptr);
+  EXPECT_GT(big->TextWidth("Введите"_ansi), f->TextWidth("Введите"_ansi));
+  PixelBuffer b(80, 16, 0xFFFFFF);
+  Canvas c(b);
+  c.TextOut(0, 0, "Выход", *f, 0);
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) ASSERT_TRUE(b.At(x, y) == 0 || b.At(x, y) == 0xFFFFFF);
+  EXPECT_FALSE(InkBounds(b, 0xFFFFFF).IsEmpty());
+}
+
+TEST(FontTest, MissingFaceFileGivesNoFont) {
+  EXPECT_EQ(Font::FromFile("/nonexistent/face.ttf", -11), nullptr);
+}
+
+}  // namespace
+}  // namespace tk

@@ -1,0 +1,282 @@
+// The dialog font read with FreeType. The face is the bitmap font of the
+// classic dialogs (its strikes are 13, 16 and 20 pixels high); without it the
+// program falls back to an outline face rendered in monochrome, and without
+// any face file at all to a box font, so text never makes the program fail.
+
+#include "toolkit/paint/Font.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#ifdef MV_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
+#include "toolkit/paint/Canvas.h"
+#include "toolkit/text/Ansi.h"
+
+namespace tk {
+
+namespace {
+
+constexpr const char* kDialogFacePath = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+constexpr const char* kFallbackFacePath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// Tabs advance by this many blanks.
+constexpr int kTabBlanks = 8;
+
+// One rendered glyph: an 8-bit coverage mask (0 or 1 per pixel) placed
+// relative to the top-left corner of its character cell.
+struct Glyph {
+  int advance = 0;
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int rows = 0;
+  std::vector<uint8_t> mask;
+};
+
+FT_Library Library() {
+  static FT_Library library = [] {
+    FT_Library lib = nullptr;
+    if (FT_Init_FreeType(&lib) != 0) return static_cast<FT_Library>(nullptr);
+    return lib;
+  }();
+  return library;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+#ifdef MV_HAVE_FONTCONFIG
+// The file of the face fontconfig knows under this family name, if its family
+// really is that name (fontconfig otherwise answers with its best substitute).
+std::string FindFamily(const char* family) {
+  std::string found;
+  if (!FcInit()) return found;
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
+  if (!pattern) return found;
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  if (match) {
+    FcChar8* file = nullptr;
+    FcChar8* matchedFamily = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
+        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+        FcStrCmpIgnoreCase(matchedFamily, reinterpret_cast<const FcChar8*>(family)) == 0) {
+      found = reinterpret_cast<const char*>(file);
+    }
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return found;
+}
+#endif
+
+// The face files to try, best first.
+std::vector<std::string> CandidateFiles() {
+  std::vector<std::string> files;
+  if (const char* env = std::getenv("MV_FONT_FILE"); env && *env) files.emplace_back(env);
+  files.emplace_back(kDialogFacePath);
+#ifdef MV_HAVE_FONTCONFIG
+  files.push_back(FindFamily("MS Sans Serif"));
+  files.push_back(FindFamily("DejaVu Sans"));
+#endif
+  files.emplace_back(kFallbackFacePath);
+  return files;
+}
+
+// A font whose glyphs all come from one FreeType face at one size, rendered
+// once for all 256 Windows-1251 bytes when the font is made.
+class FreeTypeFont final : public Font {
+ public:
+  FreeTypeFont(int height, std::array<Glyph, 256> glyphs, int lineHeight)
+      : Font(height), glyphs_(std::move(glyphs)), lineHeight_(lineHeight) {}
+
+  int TextHeight() const override { return lineHeight_; }
+  int DigitHeight() const override { return lineHeight_; }
+  int CharWidth(uint8_t ansi) const override { return glyphs_[ansi].advance; }
+
+  void Draw(Canvas& canvas, int x, int y, std::string_view ansi, TColor c) const override {
+    int penX = x;
+    for (char ch : ansi) {
+      const Glyph& g = glyphs_[static_cast<uint8_t>(ch)];
+      if (g.width > 0 && g.rows > 0) {
+        canvas.DrawMask(penX + g.left, y + g.top, g.width, g.rows, g.mask.data(), g.width, c);
+      }
+      penX += g.advance;
+    }
+  }
+
+ private:
+  std::array<Glyph, 256> glyphs_;
+  int lineHeight_;
+};
+
+// Picks the size of the face for a font height. A bitmap face uses the
+// largest strike whose character height (its ascent) does not exceed the
+// requested one, or its smallest strike, as the classic font mapper did with
+// raster fonts; an outline face is scaled so that its em is the requested
+// character height. Returns false when the face cannot be sized.
+bool SizeFace(FT_Face face, int charHeight) {
+  if (face->num_fixed_sizes > 0 && !FT_IS_SCALABLE(face)) {
+    int best = -1;
+    int bestAscent = 0;
+    int smallest = 0;
+    for (int i = 0; i < face->num_fixed_sizes; ++i) {
+      if (FT_Select_Size(face, i) != 0) continue;
+      int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
+      if (face->available_sizes[i].y_ppem < face->available_sizes[smallest].y_ppem) smallest = i;
+      if (ascent <= charHeight && (best < 0 || ascent > bestAscent)) {
+        best = i;
+        bestAscent = ascent;
+      }
+    }
+    return FT_Select_Size(face, best >= 0 ? best : smallest) == 0;
+  }
+  return FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(charHeight)) == 0;
+}
+
+// Copies the rendered glyph slot into a coverage mask. Monochrome bitmaps
+// hold one bit per pixel, most significant first; anything else (a gray
+// bitmap) is thresholded at half coverage.
+Glyph TakeGlyph(FT_GlyphSlot slot, int ascent) {
+  Glyph g;
+  g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+  const FT_Bitmap& bm = slot->bitmap;
+  g.width = static_cast<int>(bm.width);
+  g.rows = static_cast<int>(bm.rows);
+  g.left = slot->bitmap_left;
+  g.top = ascent - slot->bitmap_top;
+  g.mask.assign(static_cast<size_t>(g.width) * g.rows, 0);
+  for (int row = 0; row < g.rows; ++row) {
+    const unsigned char* src = bm.buffer + static_cast<ptrdiff_t>(row) * bm.pitch;
+    for (int col = 0; col < g.width; ++col) {
+      bool on = false;
+      if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+        on = (src[col >> 3] & (0x80 >> (col & 7))) != 0;
+      } else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
+        on = src[col] >= 128;
+      }
+      g.mask[static_cast<size_t>(row) * g.width + col] = on ? 1 : 0;
+    }
+  }
+  // Glyph with nothing to draw (the blank's single empty pixel).
+  bool any = false;
+  for (uint8_t m : g.mask) any = any || m != 0;
+  if (!any) {
+    g.width = g.rows = 0;
+    g.mask.clear();
+  }
+  return g;
+}
+
+std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
+  FT_Library lib = Library();
+  if (!lib || !FileExists(path)) return nullptr;
+  FT_Face face = nullptr;
+  if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return nullptr;
+  int charHeight = height < 0 ? -height : height;
+  if (charHeight == 0) charHeight = 11;
+  if (!SizeFace(face, charHeight)) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  const FT_Size_Metrics& m = face->size->metrics;
+  int ascent = static_cast<int>((m.ascender + 63) >> 6);
+  int descent = static_cast<int>((-m.descender + 63) >> 6);
+  int lineHeight = ascent + descent;
+  if (face->num_fixed_sizes > 0 && !FT_IS_SCALABLE(face)) {
+    // A strike's own line height is the cell height the layouts assume.
+    lineHeight = static_cast<int>(m.height >> 6);
+  }
+
+  std::array<Glyph, 256> glyphs;
+  for (int b = 0; b < 256; ++b) {
+    int32_t cp = AnsiToUnicode(static_cast<uint8_t>(b));
+    FT_UInt index = cp < 0 ? 0 : FT_Get_Char_Index(face, static_cast<FT_ULong>(cp));
+    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) continue;
+    glyphs[b] = TakeGlyph(face->glyph, ascent);
+  }
+  FT_Done_Face(face);
+
+  // Line breaks take no room and draw nothing; a tab is a run of blanks.
+  glyphs['\r'] = Glyph{};
+  glyphs['\n'] = Glyph{};
+  glyphs['\t'] = Glyph{};
+  glyphs['\t'].advance = glyphs[' '].advance * kTabBlanks;
+  return std::make_unique<FreeTypeFont>(height, std::move(glyphs), lineHeight);
+}
+
+// The last resort when no face file can be read: every printable character
+// is a hollow box of a fixed cell, so layout and painting still work.
+std::unique_ptr<Font> BoxFont(int height) {
+  int charHeight = height < 0 ? -height : (height == 0 ? 11 : height);
+  int lineHeight = (charHeight * 13 + 5) / 11;
+  int ascent = charHeight;
+  std::array<Glyph, 256> glyphs;
+  int boxWidth = std::max(2, charHeight * 5 / 11);
+  int boxHeight = std::max(2, charHeight * 8 / 11);
+  for (int b = 0x21; b < 256; ++b) {
+    Glyph& g = glyphs[b];
+    g.advance = boxWidth + 1;
+    g.width = boxWidth;
+    g.rows = boxHeight;
+    g.left = 0;
+    g.top = ascent - boxHeight;
+    g.mask.assign(static_cast<size_t>(boxWidth) * boxHeight, 0);
+    for (int r = 0; r < boxHeight; ++r) {
+      for (int c = 0; c < boxWidth; ++c) {
+        bool edge = r == 0 || c == 0 || r == boxHeight - 1 || c == boxWidth - 1;
+        g.mask[static_cast<size_t>(r) * boxWidth + c] = edge ? 1 : 0;
+      }
+    }
+  }
+  glyphs[' '].advance = std::max(2, charHeight * 3 / 11);
+  glyphs['\t'].advance = glyphs[' '].advance * kTabBlanks;
+  return std::make_unique<FreeTypeFont>(height, std::move(glyphs), lineHeight);
+}
+
+}  // namespace
+
+int Font::TextWidth(std::string_view ansi) const {
+  int width = 0;
+  for (char ch : ansi) width += CharWidth(static_cast<uint8_t>(ch));
+  return width;
+}
+
+std::unique_ptr<Font> Font::FromFile(const std::string& path, int height) {
+  return LoadFace(path, height);
+}
+
+const Font& Font::Get(int height) {
+  static std::mutex mutex;
+  static std::map<int, std::unique_ptr<Font>> cache;
+  static std::string facePath = [] {
+    for (const std::string& file : CandidateFiles()) {
+      if (FileExists(file)) return file;
+    }
+    return std::string();
+  }();
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = cache.find(height);
+  if (it != cache.end()) return *it->second;
+  std::unique_ptr<Font> font = LoadFace(facePath, height);
+  if (!font) font = LoadFace(kFallbackFacePath, height);
+  if (!font) font = BoxFont(height);
+  return *cache.emplace(height, std::move(font)).first->second;
+}
+
+}  // namespace tk
