@@ -1,0 +1,558 @@
+#include "toolkit/platform/sdl/SdlPlatform.h"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "toolkit/paint/PixelBuffer.h"
+
+namespace tk::platform {
+
+namespace {
+
+// Bytes written into the wake-up pipe.
+constexpr char kPipeWake = 'w';
+constexpr char kPipeQuit = 'q';
+constexpr char kPipeStop = 'x';
+// Codes of the SDL user event that the pipe reader pushes.
+constexpr int kUserWake = 0;
+constexpr int kUserQuit = 1;
+
+// The pipe's write end for the signal handler; -1 while no platform exists.
+volatile sig_atomic_t gSignalPipe = -1;
+struct sigaction gOldTerm;
+struct sigaction gOldInt;
+
+void OnTerminateSignal(int /*signal*/) {
+  int savedErrno = errno;
+  int fd = gSignalPipe;
+  if (fd >= 0) {
+    char byte = kPipeQuit;
+    // A full pipe already holds a pending quit or wake; losing one byte is fine.
+    [[maybe_unused]] ssize_t written = write(fd, &byte, 1);
+  }
+  errno = savedErrno;
+}
+
+// Async-signal-safe: write() only, errno preserved.
+void WriteByte(int fd, char byte) {
+  if (fd < 0) return;
+  int savedErrno = errno;
+  while (write(fd, &byte, 1) < 0 && errno == EINTR) {
+  }
+  errno = savedErrno;
+}
+
+Key TranslateKey(SDL_Keycode code, bool ctrl) {
+  switch (code) {
+    case SDLK_TAB:
+      return Key::Tab;
+    case SDLK_RETURN:
+    case SDLK_RETURN2:
+    case SDLK_KP_ENTER:
+      return Key::Enter;
+    case SDLK_ESCAPE:
+      return Key::Escape;
+    case SDLK_BACKSPACE:
+      return Key::Backspace;
+    case SDLK_DELETE:
+      return Key::Delete;
+    case SDLK_LEFT:
+      return Key::Left;
+    case SDLK_RIGHT:
+      return Key::Right;
+    case SDLK_UP:
+      return Key::Up;
+    case SDLK_DOWN:
+      return Key::Down;
+    case SDLK_HOME:
+      return Key::Home;
+    case SDLK_END:
+      return Key::End;
+    case SDLK_SPACE:
+      return Key::Space;
+    case SDLK_INSERT:
+      return Key::Insert;
+    // Letters are typed text unless Ctrl turns them into commands.
+    case SDLK_a:
+      return ctrl ? Key::A : Key::None;
+    case SDLK_c:
+      return ctrl ? Key::C : Key::None;
+    case SDLK_v:
+      return ctrl ? Key::V : Key::None;
+    case SDLK_x:
+      return ctrl ? Key::X : Key::None;
+    default:
+      return Key::None;
+  }
+}
+
+uint8_t TranslateModifiers(uint16_t mod) {
+  uint8_t result = 0;
+  if (mod & KMOD_SHIFT) result |= kShift;
+  if (mod & KMOD_CTRL) result |= kCtrl;
+  if (mod & KMOD_ALT) result |= kAlt;
+  return result;
+}
+
+// The toolkit numbers buttons left 1, right 2, middle 3.
+int TranslateButton(uint8_t button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT:
+      return 1;
+    case SDL_BUTTON_RIGHT:
+      return 2;
+    case SDL_BUTTON_MIDDLE:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (char* clip = SDL_GetClipboardText()) {
+    text = clip;
+    SDL_free(clip);
+  }
+  return text;
+}
+
+bool IsEmptyFrame(const FrameExtents& f) {
+  return f.left == 0 && f.top == 0 && f.right == 0 && f.bottom == 0;
+}
+
+// Copies rect of the 0x00RRGGBB buffer into the surface in its own format.
+void CopyToSurface(const PixelBuffer& buffer, SDL_Surface* surface, const SDL_Rect& rect) {
+  const SDL_PixelFormat* format = surface->format;
+  auto* base = static_cast<uint8_t*>(surface->pixels);
+  const bool direct = format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000 &&
+                      format->Gmask == 0x0000FF00 && format->Bmask == 0x000000FF;
+  const uint32_t alpha = format->Amask;
+  for (int y = rect.y; y < rect.y + rect.h; ++y) {
+    const uint32_t* src = buffer.Row(y) + rect.x;
+    uint8_t* dst = base + static_cast<size_t>(y) * surface->pitch;
+    if (direct) {
+      auto* row = reinterpret_cast<uint32_t*>(dst) + rect.x;
+      if (alpha == 0) {
+        std::memcpy(row, src, static_cast<size_t>(rect.w) * 4);
+      } else {
+        for (int x = 0; x < rect.w; ++x) row[x] = src[x] | alpha;
+      }
+      continue;
+    }
+    for (int x = 0; x < rect.w; ++x) {
+      uint32_t c = src[x];
+      uint32_t p = SDL_MapRGB(format, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+      uint8_t* at = dst + static_cast<size_t>(rect.x + x) * format->BytesPerPixel;
+      switch (format->BytesPerPixel) {
+        case 1:
+          *at = static_cast<uint8_t>(p);
+          break;
+        case 2: {
+          auto v = static_cast<uint16_t>(p);
+          std::memcpy(at, &v, 2);
+          break;
+        }
+        case 3:
+          if (SDL_BYTEORDER == SDL_LIL_ENDIAN) {
+            at[0] = p & 0xFF;
+            at[1] = (p >> 8) & 0xFF;
+            at[2] = (p >> 16) & 0xFF;
+          } else {
+            at[0] = (p >> 16) & 0xFF;
+            at[1] = (p >> 8) & 0xFF;
+            at[2] = p & 0xFF;
+          }
+          break;
+        default:
+          std::memcpy(at, &p, 4);
+          break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform() {
+  // A GL-backed window surface costs a hundredfold at creation and per update
+  // under a software X server; the plain X11 framebuffer is what we want.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // The signals are ours (see the header); SDL's own handlers would push
+  // SDL_QUIT from inside the signal handler.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Hiding the board's last companion must not end the program by itself.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Dialog windows: the window manager leaves out minimise and maximise.
+  SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
+  // The toolkit captures the mouse itself while a button is held.
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "mirvolant: cannot open the display: %s\n", SDL_GetError());
+    std::exit(1);
+  }
+  startMs_ = static_cast<int64_t>(SDL_GetTicks64());
+  userEvent_ = SDL_RegisterEvents(1);
+  SDL_StartTextInput();
+
+  if (pipe(pipe_) == 0) {
+    fcntl(pipe_[0], F_SETFD, FD_CLOEXEC);
+    fcntl(pipe_[1], F_SETFD, FD_CLOEXEC);
+    // The writers must never block, least of all inside a signal handler.
+    fcntl(pipe_[1], F_SETFL, fcntl(pipe_[1], F_GETFL) | O_NONBLOCK);
+    pipeReader_ = std::thread([this] { RunPipeReader(); });
+    gSignalPipe = pipe_[1];
+    struct sigaction action {};
+    action.sa_handler = OnTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, &gOldTerm);
+    sigaction(SIGINT, &action, &gOldInt);
+  } else {
+    std::fprintf(stderr, "mirvolant: no wake-up pipe: %s\n", std::strerror(errno));
+  }
+}
+
+SdlPlatform::~SdlPlatform() {
+  if (pipe_[1] >= 0) {
+    sigaction(SIGTERM, &gOldTerm, nullptr);
+    sigaction(SIGINT, &gOldInt, nullptr);
+    gSignalPipe = -1;
+    WriteByte(pipe_[1], kPipeStop);
+    if (pipeReader_.joinable()) pipeReader_.join();
+    close(pipe_[0]);
+    close(pipe_[1]);
+  }
+  for (auto& [id, state] : windows_) SDL_DestroyWindow(state.sdl);
+  windows_.clear();
+  SDL_Quit();
+}
+
+void SdlPlatform::RunPipeReader() {
+  for (;;) {
+    char byte = 0;
+    ssize_t got = read(pipe_[0], &byte, 1);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0 || byte == kPipeStop) return;
+    SDL_Event event{};
+    event.type = userEvent_;
+    event.user.code = byte == kPipeQuit ? kUserQuit : kUserWake;
+    // SDL_PushEvent is thread-safe and wakes a thread waiting in SDL.
+    SDL_PushEvent(&event);
+  }
+}
+
+SdlPlatform::WindowState* SdlPlatform::Find(WindowId window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : &it->second;
+}
+
+WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
+                                   int clientHeight) {
+  SDL_Window* sdl =
+      SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                       std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
+  if (sdl == nullptr) {
+    std::fprintf(stderr, "mirvolant: cannot create a window: %s\n", SDL_GetError());
+    return kNoWindow;
+  }
+  WindowId id = SDL_GetWindowID(sdl);
+  WindowState& state = windows_[id];
+  state.sdl = sdl;
+  // The dialog is placed by its outer size before it is first shown.
+  x11_.Request(sdl);
+  state.frameRequested = x11_.Available();
+  return id;
+}
+
+void SdlPlatform::DestroyWindow(WindowId window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  SDL_DestroyWindow(it->second.sdl);
+  windows_.erase(it);
+}
+
+void SdlPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
+  if (auto* state = Find(window)) SDL_SetWindowTitle(state->sdl, titleUtf8.c_str());
+}
+
+void SdlPlatform::SetClientSize(WindowId window, int clientWidth, int clientHeight) {
+  if (auto* state = Find(window))
+    SDL_SetWindowSize(state->sdl, std::max(1, clientWidth), std::max(1, clientHeight));
+}
+
+void SdlPlatform::ShowWindow(WindowId window) {
+  auto* state = Find(window);
+  if (state == nullptr || state->shown) return;
+  SDL_ShowWindow(state->sdl);
+  state->shown = true;
+}
+
+void SdlPlatform::HideWindow(WindowId window) {
+  auto* state = Find(window);
+  if (state == nullptr || !state->shown) return;
+  SDL_HideWindow(state->sdl);
+  state->shown = false;
+}
+
+FrameExtents SdlPlatform::SdlFrame(const WindowState& state) {
+  FrameExtents frame;
+  if (SDL_GetWindowBordersSize(state.sdl, &frame.top, &frame.left, &frame.bottom, &frame.right) !=
+      0) {
+    return {};
+  }
+  return frame;
+}
+
+void SdlPlatform::MoveWindow(WindowId window, int x, int y) {
+  auto* state = Find(window);
+  if (state == nullptr) return;
+  // SDL positions the client area and subtracts the frame it knows of before
+  // it asks the window manager, which places the outer frame there. Adding
+  // the same frame here makes the outer corner land at (x, y) whether or not
+  // SDL has learnt the frame yet.
+  FrameExtents frame = SdlFrame(*state);
+  SDL_SetWindowPosition(state->sdl, x + frame.left, y + frame.top);
+}
+
+TPoint SdlPlatform::WindowPosition(WindowId window) {
+  auto* state = Find(window);
+  if (state == nullptr) return {};
+  int x = 0;
+  int y = 0;
+  SDL_GetWindowPosition(state->sdl, &x, &y);
+  FrameExtents frame = SdlFrame(*state);
+  return {x - frame.left, y - frame.top};
+}
+
+FrameExtents SdlPlatform::Frame(WindowId window) {
+  auto* state = Find(window);
+  if (state == nullptr) return {};
+  FrameExtents frame = SdlFrame(*state);
+  if (!IsEmptyFrame(frame)) return frame;
+  if (state->frameRequested) {
+    // Asked for at creation; the window manager answers within a few
+    // milliseconds. Without an answer the frame counts as none.
+    state->frameRequested = false;
+    state->wmFrame = x11_.Read(state->sdl, 100);
+  }
+  return state->wmFrame.value_or(FrameExtents{});
+}
+
+void SdlPlatform::SetModalFor(WindowId window, WindowId owner) {
+  auto* state = Find(window);
+  auto* ownerState = Find(owner);
+  if (state == nullptr || ownerState == nullptr) return;
+  SDL_SetWindowModalFor(state->sdl, ownerState->sdl);
+}
+
+void SdlPlatform::Activate(WindowId window) {
+  auto* state = Find(window);
+  if (state == nullptr || !state->shown) return;
+  SDL_RaiseWindow(state->sdl);
+  // Without a window manager nobody gives the focus back after a dialog
+  // above was hidden; asking for it is harmless with one.
+  SDL_SetWindowInputFocus(state->sdl);
+}
+
+void SdlPlatform::Present(WindowId window, const PixelBuffer& buffer,
+                          const std::vector<TRect>& dirty) {
+  auto* state = Find(window);
+  if (state == nullptr || dirty.empty()) return;
+  SDL_Surface* surface = SDL_GetWindowSurface(state->sdl);
+  if (surface == nullptr) return;
+  TRect limit = buffer.Bounds().Intersect(TRect{0, 0, surface->w, surface->h});
+  std::vector<SDL_Rect> rects;
+  rects.reserve(dirty.size());
+  for (const TRect& r : dirty) {
+    TRect clipped = r.Intersect(limit);
+    if (clipped.IsEmpty()) continue;
+    rects.push_back({clipped.Left, clipped.Top, clipped.Width(), clipped.Height()});
+  }
+  if (rects.empty()) return;
+  bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
+  for (const SDL_Rect& rect : rects) CopyToSurface(buffer, surface, rect);
+  if (locked) SDL_UnlockSurface(surface);
+  SDL_UpdateWindowSurfaceRects(state->sdl, rects.data(), static_cast<int>(rects.size()));
+}
+
+TRect SdlPlatform::Desktop() {
+  TRect desktop;
+  for (const TRect& monitor : Monitors()) desktop = desktop.Union(monitor);
+  return desktop;
+}
+
+std::vector<TRect> SdlPlatform::Monitors() {
+  std::vector<TRect> monitors;
+  int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(i, &bounds) == 0)
+      monitors.push_back(TRect::FromSize(bounds.x, bounds.y, bounds.w, bounds.h));
+  }
+  return monitors;
+}
+
+int SdlPlatform::PixelsPerInch() {
+  float horizontal = 0;
+  // Fails under a virtual X server; the classic default is 96.
+  if (SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) != 0 || horizontal < 1) return 96;
+  return static_cast<int>(horizontal + 0.5f);
+}
+
+int SdlPlatform::DisplayBitsPerPixel() {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 24;
+  return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+}
+
+int64_t SdlPlatform::NowMs() {
+  return static_cast<int64_t>(SDL_GetTicks64()) - startMs_;
+}
+
+void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
+  Event e;
+  switch (event.type) {
+    case SDL_QUIT:
+      e.kind = EventKind::Quit;
+      out.push_back(e);
+      return;
+    case SDL_TEXTINPUT:
+      e.kind = EventKind::Text;
+      e.window = event.text.windowID;
+      e.text = event.text.text;
+      if (!e.text.empty()) out.push_back(e);
+      return;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const SDL_Keysym& sym = event.key.keysym;
+      e.modifiers = TranslateModifiers(sym.mod);
+      e.key = TranslateKey(sym.sym, (e.modifiers & kCtrl) != 0);
+      if (e.key == Key::None) return;
+      e.window = event.key.windowID;
+      e.repeat = event.key.repeat != 0;
+      bool down = event.type == SDL_KEYDOWN;
+      bool paste = (e.key == Key::V && e.modifiers == kCtrl) ||
+                   (e.key == Key::Insert && e.modifiers == kShift);
+      if (paste) {
+        // The clipboard is read here, so the toolkit only inserts text.
+        if (!down) return;
+        e.kind = EventKind::Paste;
+        e.key = Key::None;
+        e.text = ClipboardText();
+        out.push_back(e);
+        return;
+      }
+      e.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
+      out.push_back(e);
+      return;
+    }
+    case SDL_MOUSEMOTION:
+      e.kind = EventKind::MouseMove;
+      e.window = event.motion.windowID;
+      e.x = event.motion.x;
+      e.y = event.motion.y;
+      out.push_back(e);
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      e.button = TranslateButton(event.button.button);
+      if (e.button == 0) return;
+      bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      // Capture while any button is held, so the release reaches the window
+      // that saw the press even outside it.
+      buttonsHeld_ = std::max(0, buttonsHeld_ + (down ? 1 : -1));
+      SDL_CaptureMouse(buttonsHeld_ > 0 ? SDL_TRUE : SDL_FALSE);
+      e.kind = down ? EventKind::MouseDown : EventKind::MouseUp;
+      e.window = event.button.windowID;
+      e.x = event.button.x;
+      e.y = event.button.y;
+      out.push_back(e);
+      return;
+    }
+    case SDL_WINDOWEVENT:
+      e.window = event.window.windowID;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          e.kind = EventKind::CloseRequest;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          e.kind = EventKind::FocusGained;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          e.kind = EventKind::FocusLost;
+          break;
+        case SDL_WINDOWEVENT_LEAVE:
+          e.kind = EventKind::MouseLeave;
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          e.kind = EventKind::Exposed;
+          break;
+        case SDL_WINDOWEVENT_MOVED: {
+          // A hidden window moves only when the toolkit moves it.
+          auto* state = Find(e.window);
+          if (state == nullptr || !state->shown) return;
+          FrameExtents frame = SdlFrame(*state);
+          e.kind = EventKind::Moved;
+          e.x = event.window.data1 - frame.left;
+          e.y = event.window.data2 - frame.top;
+          break;
+        }
+        default:
+          return;
+      }
+      out.push_back(e);
+      return;
+    default:
+      if (event.type == userEvent_ && userEvent_ != 0) {
+        e.kind = event.user.code == kUserQuit ? EventKind::Quit : EventKind::Wake;
+        out.push_back(e);
+      }
+      return;
+  }
+}
+
+bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
+  for (;;) {
+    if (!pending_.empty()) {
+      out = std::move(pending_.front());
+      pending_.pop_front();
+      return true;
+    }
+    SDL_Event event;
+    int got = 0;
+    if (deadlineMs < 0) {
+      got = SDL_WaitEvent(&event);
+    } else {
+      int64_t wait = std::clamp<int64_t>(deadlineMs - NowMs(), 0, INT_MAX);
+      got = SDL_WaitEventTimeout(&event, static_cast<int>(wait));
+    }
+    if (got != 0) Translate(event, pending_);
+    if (!pending_.empty()) continue;
+    if (deadlineMs >= 0 && NowMs() >= deadlineMs) return false;
+  }
+}
+
+void SdlPlatform::Wake() {
+  WriteByte(pipe_[1], kPipeWake);
+}
+
+void SdlPlatform::PostQuit() {
+  WriteByte(pipe_[1], kPipeQuit);
+}
+
+}  // namespace tk::platform

@@ -1,0 +1,91 @@
+#pragma once
+// Real windows through SDL2: one SDL window per dialog, software presentation
+// of each dialog's pixel buffer, and input translated into the toolkit's
+// events. Waiting happens inside SDL until the next input or the deadline the
+// toolkit gives; nothing polls.
+//
+// Signals: SIGTERM and SIGINT end the program like a session end. Their
+// handler only sets a flag and writes one byte into a pipe (both are
+// async-signal-safe); a small helper thread blocked on that pipe turns each
+// byte into an SDL user event, which wakes the waiting GUI thread. Wake() and
+// PostQuit() use the same pipe, so they too are safe in a signal handler.
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "toolkit/platform/Platform.h"
+#include "toolkit/platform/sdl/X11Frame.h"
+
+union SDL_Event;
+struct SDL_Window;
+
+namespace tk::platform {
+
+class SdlPlatform : public Platform {
+ public:
+  // Initialises SDL's video subsystem; prints the reason and ends the process
+  // with exit code 1 when no display can be opened.
+  SdlPlatform();
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& titleUtf8) override;
+  void SetClientSize(WindowId window, int clientWidth, int clientHeight) override;
+  void ShowWindow(WindowId window) override;
+  void HideWindow(WindowId window) override;
+  void MoveWindow(WindowId window, int x, int y) override;
+  TPoint WindowPosition(WindowId window) override;
+  FrameExtents Frame(WindowId window) override;
+  void SetModalFor(WindowId window, WindowId owner) override;
+  void Activate(WindowId window) override;
+  void Present(WindowId window, const PixelBuffer& buffer,
+               const std::vector<TRect>& dirty) override;
+
+  TRect Desktop() override;
+  std::vector<TRect> Monitors() override;
+  int PixelsPerInch() override;
+  int DisplayBitsPerPixel() override;
+
+  int64_t NowMs() override;
+  bool WaitEvent(Event& out, int64_t deadlineMs) override;
+  void Wake() override;
+  void PostQuit() override;
+
+  // Translates one SDL event into zero or more toolkit events appended to out.
+  // Public so that tests can feed it synthetic SDL events.
+  void Translate(const SDL_Event& event, std::deque<Event>& out);
+
+ private:
+  struct WindowState {
+    SDL_Window* sdl = nullptr;
+    bool shown = false;
+    // The window manager was asked for the frame; its answer, once read.
+    bool frameRequested = false;
+    std::optional<FrameExtents> wmFrame;
+  };
+
+  WindowState* Find(WindowId window);
+  // The frame SDL itself knows (and subtracts when it moves the window).
+  static FrameExtents SdlFrame(const WindowState& state);
+  void RunPipeReader();
+
+  X11Frame x11_;
+  std::map<WindowId, WindowState> windows_;
+  std::deque<Event> pending_;
+  uint32_t userEvent_ = 0;
+  int pipe_[2] = {-1, -1};
+  std::thread pipeReader_;
+  int64_t startMs_ = 0;
+  int buttonsHeld_ = 0;
+};
+
+}  // namespace tk::platform

@@ -1,0 +1,163 @@
+#include "toolkit/platform/sdl/X11Frame.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+namespace tk::platform {
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+
+struct X11Frame::Api {
+  void* library = nullptr;
+  decltype(&::XInternAtom) InternAtom = nullptr;
+  decltype(&::XSendEvent) SendEvent = nullptr;
+  decltype(&::XFlush) Flush = nullptr;
+  decltype(&::XGetWindowProperty) GetWindowProperty = nullptr;
+  decltype(&::XFree) Free = nullptr;
+  Display* display = nullptr;
+  bool probed = false;
+  Atom requestExtents = 0;
+  Atom frameExtents = 0;
+};
+
+namespace {
+
+template <class F>
+bool Load(void* library, const char* name, F& out) {
+  out = reinterpret_cast<F>(SDL_LoadFunction(library, name));
+  return out != nullptr;
+}
+
+bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  display = info.info.x11.display;
+  xwindow = info.info.x11.window;
+  return true;
+}
+
+}  // namespace
+
+X11Frame::X11Frame() {
+  void* library = SDL_LoadObject("libX11.so.6");
+  if (library == nullptr) return;
+  api_ = new Api;
+  api_->library = library;
+  bool ok = Load(library, "XInternAtom", api_->InternAtom) &&
+            Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
+            Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
+            Load(library, "XFree", api_->Free);
+  if (!ok) {
+    SDL_UnloadObject(library);
+    delete api_;
+    api_ = nullptr;
+  }
+}
+
+X11Frame::~X11Frame() {
+  if (api_ == nullptr) return;
+  SDL_UnloadObject(api_->library);
+  delete api_;
+}
+
+namespace {
+
+// Reads a 32-bit property of window into out (up to max values) and returns
+// the number of values it holds; 0 when it is not set.
+int ReadLongs(X11Frame::Api& api, Window window, Atom property, Atom type, long* out, int max) {
+  Atom actualType = 0;
+  int actualFormat = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (api.GetWindowProperty(api.display, window, property, 0, 1024, False, type, &actualType,
+                            &actualFormat, &count, &after, &data) != Success) {
+    return 0;
+  }
+  int n = 0;
+  if (data != nullptr && actualType == type && actualFormat == 32) {
+    const long* values = reinterpret_cast<const long*>(data);
+    for (unsigned long i = 0; i < count; ++i) {
+      if (n < max) out[n] = values[i];
+      ++n;
+    }
+  }
+  if (data != nullptr) api.Free(data);
+  return n;
+}
+
+}  // namespace
+
+void X11Frame::Request(SDL_Window* window) {
+  if (api_ == nullptr) return;
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!X11Handles(window, display, xwindow)) return;
+  Api& api = *api_;
+  if (!api.probed) {
+    // A window manager that advertises the request is running.
+    api.probed = true;
+    api.display = display;
+    api.requestExtents = api.InternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    api.frameExtents = api.InternAtom(display, "_NET_FRAME_EXTENTS", False);
+    Atom supported = api.InternAtom(display, "_NET_SUPPORTED", False);
+    Atom check = api.InternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Window root = DefaultRootWindow(display);
+    long checkWindow = 0;
+    if (ReadLongs(api, root, check, XA_WINDOW, &checkWindow, 1) > 0 && checkWindow != 0) {
+      static constexpr int kMax = 512;
+      long atoms[kMax];
+      int n = ReadLongs(api, root, supported, XA_ATOM, atoms, kMax);
+      for (int i = 0; i < n && i < kMax; ++i) {
+        if (static_cast<Atom>(atoms[i]) == api.requestExtents) available_ = true;
+      }
+    }
+  }
+  if (!available_) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = xwindow;
+  event.xclient.message_type = api.requestExtents;
+  event.xclient.format = 32;
+  api.SendEvent(display, DefaultRootWindow(display), False,
+                SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  api.Flush(display);
+}
+
+std::optional<FrameExtents> X11Frame::Read(SDL_Window* window, int timeoutMs) {
+  if (!available_) return std::nullopt;
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (!X11Handles(window, display, xwindow)) return std::nullopt;
+  // The answer is a property change made by another client; look for it
+  // every millisecond until it comes. This happens once per dialog.
+  uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(timeoutMs);
+  for (;;) {
+    long values[4] = {0, 0, 0, 0};
+    if (ReadLongs(*api_, xwindow, api_->frameExtents, XA_CARDINAL, values, 4) >= 4) {
+      FrameExtents frame;
+      frame.left = static_cast<int>(values[0]);
+      frame.right = static_cast<int>(values[1]);
+      frame.top = static_cast<int>(values[2]);
+      frame.bottom = static_cast<int>(values[3]);
+      return frame;
+    }
+    if (SDL_GetTicks64() >= end) return std::nullopt;
+    SDL_Delay(1);
+  }
+}
+
+#else
+
+struct X11Frame::Api {};
+X11Frame::X11Frame() = default;
+X11Frame::~X11Frame() = default;
+void X11Frame::Request(SDL_Window*) {}
+std::optional<FrameExtents> X11Frame::Read(SDL_Window*, int) {
+  return std::nullopt;
+}
+
+#endif
+
+}  // namespace tk::platform
