@@ -34,6 +34,15 @@ void Canvas::FillRect(const TRect& r, TColor c) {
   }
 }
 
+void Canvas::InvertRect(const TRect& r) {
+  TRect area = clip_.Intersect(r.Offset(origin_.X, origin_.Y));
+  if (area.IsEmpty()) return;
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    uint32_t* row = buffer_->Row(y);
+    for (int x = area.Left; x < area.Right; ++x) row[x] ^= 0xFFFFFF;
+  }
+}
+
 void Canvas::SetPixel(int x, int y, TColor c) {
   TPoint p{x + origin_.X, y + origin_.Y};
   if (clip_.Contains(p)) buffer_->Row(p.Y)[p.X] = c;

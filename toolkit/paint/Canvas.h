@@ -38,6 +38,8 @@ class Canvas {
   void VLine(int x, int y1, int y2, TColor c);
   // One line of Windows-1251 text with its top-left corner at (x, y).
   void TextOut(int x, int y, std::string_view ansi, const Font& font, TColor c);
+  // Inverts every colour channel inside r (the caret).
+  void InvertRect(const TRect& r);
   // Fills the pixels whose mask byte is non-zero with c; rows of width bytes
   // with their top-left at (x, y).
   void DrawMask(int x, int y, int width, int height, const uint8_t* mask, int stride, TColor c);

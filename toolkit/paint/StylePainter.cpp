@@ -22,6 +22,7 @@ int ContentInset(FrameKind kind) {
       return 1;
     case FrameKind::ButtonRaised:
     case FrameKind::ButtonPushed:
+    case FrameKind::FieldSunken:
       return 2;
   }
   return 0;
@@ -72,6 +73,25 @@ void DrawFlatBorder(Canvas& canvas, const TRect& r) {
   DrawEdgePair(canvas, r, clWindowFrame, clWindowFrame);
 }
 
+void DrawFieldSunken(Canvas& canvas, const TRect& r) {
+  // Outer edge: shadow top/left, highlight bottom/right.
+  DrawEdgePair(canvas, r, clBtnShadow, clBtnHighlight);
+  // Inner edge: dark shadow top/left, light bottom/right.
+  DrawEdgePair(canvas, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, cl3DDkShadow, cl3DLight);
+}
+
+void DrawDefaultButton(Canvas& canvas, const TRect& r, bool pushed) {
+  // The default button's own frame.
+  DrawEdgePair(canvas, r, clWindowFrame, clWindowFrame);
+  TRect inner{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+  if (pushed) {
+    // Pushed: only a shadow line inside the frame.
+    DrawEdgePair(canvas, inner, clBtnShadow, clBtnShadow);
+  } else {
+    DrawButtonRaised(canvas, inner);
+  }
+}
+
 void DrawFrame(Canvas& canvas, const TRect& r, FrameKind kind) {
   switch (kind) {
     case FrameKind::None:
@@ -93,6 +113,9 @@ void DrawFrame(Canvas& canvas, const TRect& r, FrameKind kind) {
       break;
     case FrameKind::FlatBorder:
       DrawFlatBorder(canvas, r);
+      break;
+    case FrameKind::FieldSunken:
+      DrawFieldSunken(canvas, r);
       break;
   }
 }

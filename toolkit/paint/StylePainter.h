@@ -20,6 +20,7 @@ enum class FrameKind {
   ThinRaised,    // flat button under the mouse
   ThinSunken,    // flat button held down
   FlatBorder,    // one-pixel border of a field without 3-D look
+  FieldSunken,   // two-pixel sunken edge of a field with 3-D look
 };
 
 namespace style {
@@ -36,6 +37,10 @@ void DrawButtonPushed(Canvas& canvas, const TRect& r);
 void DrawThinRaised(Canvas& canvas, const TRect& r);
 void DrawThinSunken(Canvas& canvas, const TRect& r);
 void DrawFlatBorder(Canvas& canvas, const TRect& r);
+void DrawFieldSunken(Canvas& canvas, const TRect& r);
+// The frame of the default push button: a window-frame line around the
+// button, which is drawn one pixel further in.
+void DrawDefaultButton(Canvas& canvas, const TRect& r, bool pushed);
 
 // A one-pixel frame: topLeft along the top and left side, bottomRight along
 // the bottom and right side. The top-right and bottom-left corner pixels
