@@ -84,6 +84,18 @@ TEST(CanvasTest, LinesCoverHalfOpenRangesInsideTheClip) {
   EXPECT_EQ(CountInside(b, kInk, {2, 3, 7, 8}), 3 + 4);
 }
 
+TEST(CanvasTest, InvertFlipsColoursInsideTheClipOnly) {
+  PixelBuffer b(6, 4, 0xFFFFFF);
+  b.Set(2, 1, 0x0A246A);
+  Canvas c = Canvas(b).Clipped({1, 0, 3, 4});
+  c.InvertRect({2, 1, 5, 3});
+  EXPECT_EQ(b.At(2, 1), 0xF5DB95u);
+  EXPECT_EQ(b.At(2, 2), 0x000000u);
+  EXPECT_EQ(b.At(3, 1), 0xFFFFFFu);  // outside the clip
+  c.InvertRect({2, 1, 5, 3});
+  EXPECT_EQ(b.At(2, 1), 0x0A246Au);  // inverting twice restores
+}
+
 TEST(CanvasTest, ImagesAreCutAtEveryEdge) {
   // A 4 x 3 image of distinct colours drawn partly outside a clip.
   uint8_t bgr[3][12];

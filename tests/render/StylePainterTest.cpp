@@ -77,6 +77,12 @@ TEST(StylePainterTest, EveryFrameKindHasItsClassicColours) {
     ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
   }
   {
+    SCOPED_TRACE("sunken field edge");
+    auto b = Framed(FrameKind::FieldSunken, r);
+    ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
+    ExpectRing(Ring(b, r, 1), cl3DDkShadow, cl3DLight);
+  }
+  {
     SCOPED_TRACE("flat border");
     auto b = Framed(FrameKind::FlatBorder, r);
     ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
@@ -87,7 +93,8 @@ TEST(StylePainterTest, EveryFrameKindHasItsClassicColours) {
 TEST(StylePainterTest, FramesStayInsideTheirRectangle) {
   const TRect r{3, 2, 25, 17};
   for (FrameKind kind : {FrameKind::PanelRaised, FrameKind::ButtonRaised, FrameKind::ButtonPushed,
-                         FrameKind::ThinRaised, FrameKind::ThinSunken, FrameKind::FlatBorder}) {
+                         FrameKind::ThinRaised, FrameKind::ThinSunken, FrameKind::FlatBorder,
+                         FrameKind::FieldSunken}) {
     auto b = Framed(kind, r);
     int inset = style::ContentInset(kind);
     for (int y = 0; y < b.Height(); ++y) {
@@ -115,6 +122,19 @@ TEST(StylePainterTest, DegenerateRectanglesDrawSafely) {
   EXPECT_EQ(b.At(2, 2), cl3DDkShadow);
   EXPECT_EQ(b.At(3, 2), kBack);
   EXPECT_EQ(b.At(2, 3), kBack);
+}
+
+TEST(StylePainterTest, DefaultButtonHasADarkFrameAroundItsEdges) {
+  const TRect r{3, 2, 25, 17};
+  PixelBuffer b(30, 20, kBack);
+  Canvas c(b);
+  style::DrawDefaultButton(c, r, false);
+  ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
+  ExpectRing(Ring(b, r, 1), clBtnHighlight, cl3DDkShadow);
+  ExpectRing(Ring(b, r, 2), cl3DLight, clBtnShadow);
+  style::DrawDefaultButton(c, r, true);
+  ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
+  ExpectRing(Ring(b, r, 1), clBtnShadow, clBtnShadow);
 }
 
 TEST(StylePainterTest, FocusRectangleIsDottedAroundItsEdge) {
