@@ -541,9 +541,19 @@ bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
       int64_t wait = std::clamp<int64_t>(deadlineMs - NowMs(), 0, INT_MAX);
       got = SDL_WaitEventTimeout(&event, static_cast<int>(wait));
     }
-    if (got != 0) Translate(event, pending_);
-    if (!pending_.empty()) continue;
-    if (deadlineMs >= 0 && NowMs() >= deadlineMs) return false;
+    if (got != 0) {
+      // An event that means nothing to the toolkit is dropped; what SDL still
+      // holds is read before the deadline may end the wait.
+      Translate(event, pending_);
+      continue;
+    }
+    // SDL ends a wait that may not block at a marker after what it had read
+    // so far; events queued behind the marker (pushed from the pipe reader,
+    // say) are still taken before the deadline counts as passed.
+    if (deadlineMs >= 0 && NowMs() >= deadlineMs &&
+        SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+      return false;
+    }
   }
 }
 

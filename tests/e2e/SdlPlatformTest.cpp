@@ -1,0 +1,249 @@
+// The SDL back end on SDL's window-less "dummy" video driver: presentation
+// into the window surface, translation of SDL events, waiting, waking and
+// the signals that end the program.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <thread>
+
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/sdl/SdlPlatform.h"
+
+namespace tk::platform {
+namespace {
+
+class SdlPlatformTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+
+  std::deque<Event> Translate(const SDL_Event& e) {
+    std::deque<Event> out;
+    platform_.Translate(e, out);
+    return out;
+  }
+  static SDL_Event Key(uint32_t type, SDL_Keycode sym, uint16_t mod = 0, uint8_t repeat = 0) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.windowID = 7;
+    e.key.keysym.sym = sym;
+    e.key.keysym.mod = mod;
+    e.key.repeat = repeat;
+    return e;
+  }
+  static SDL_Event WindowEvent(uint32_t window, uint8_t what, int data1 = 0, int data2 = 0) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = window;
+    e.window.event = what;
+    e.window.data1 = data1;
+    e.window.data2 = data2;
+    return e;
+  }
+
+  SdlPlatform platform_;
+};
+
+TEST_F(SdlPlatformTest, PresentCopiesOnlyTheDirtyRectanglesInTheSurfaceFormat) {
+  WindowId w = platform_.CreateWindow("Проверка", 40, 30);
+  ASSERT_NE(w, kNoWindow);
+  platform_.ShowWindow(w);
+  SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(w));
+  ASSERT_NE(surface, nullptr);
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+
+  PixelBuffer buffer(40, 30, 0xD4D0C8);
+  buffer.Set(6, 7, 0x0A246A);
+  // The second rectangle reaches past the buffer and must be clipped.
+  platform_.Present(w, buffer, {TRect{5, 5, 15, 15}, TRect{30, 20, 60, 60}});
+
+  auto pixel = [&](int x, int y) {
+    Uint8 r, g, b;
+    auto* row = static_cast<uint8_t*>(surface->pixels) + y * surface->pitch;
+    Uint32 p = 0;
+    std::memcpy(&p, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+    SDL_GetRGB(p, surface->format, &r, &g, &b);
+    return static_cast<TColor>(r << 16 | g << 8 | b);
+  };
+  EXPECT_EQ(pixel(6, 7), 0x0A246Au);
+  EXPECT_EQ(pixel(5, 5), 0xD4D0C8u);
+  EXPECT_EQ(pixel(14, 14), 0xD4D0C8u);
+  EXPECT_EQ(pixel(39, 29), 0xD4D0C8u);
+  // Outside every dirty rectangle the surface keeps what it had.
+  EXPECT_EQ(pixel(15, 15), 0u);
+  EXPECT_EQ(pixel(4, 5), 0u);
+  EXPECT_EQ(pixel(29, 20), 0u);
+}
+
+TEST_F(SdlPlatformTest, CommandKeysBecomeKeyDownsWithModifiersAndRepeat) {
+  auto tab = Translate(Key(SDL_KEYDOWN, SDLK_TAB, KMOD_LSHIFT));
+  ASSERT_EQ(tab.size(), 1u);
+  EXPECT_EQ(tab[0].kind, EventKind::KeyDown);
+  EXPECT_EQ(tab[0].key, Key::Tab);
+  EXPECT_EQ(tab[0].modifiers, kShift);
+  EXPECT_EQ(tab[0].window, 7u);
+
+  auto enter = Translate(Key(SDL_KEYDOWN, SDLK_KP_ENTER));
+  ASSERT_EQ(enter.size(), 1u);
+  EXPECT_EQ(enter[0].key, Key::Enter);
+
+  auto held = Translate(Key(SDL_KEYDOWN, SDLK_BACKSPACE, 0, 1));
+  ASSERT_EQ(held.size(), 1u);
+  EXPECT_EQ(held[0].key, Key::Backspace);
+  EXPECT_TRUE(held[0].repeat);
+
+  auto up = Translate(Key(SDL_KEYUP, SDLK_DELETE));
+  ASSERT_EQ(up.size(), 1u);
+  EXPECT_EQ(up[0].kind, EventKind::KeyUp);
+  EXPECT_EQ(up[0].key, Key::Delete);
+
+  const std::pair<SDL_Keycode, platform::Key> moves[] = {{SDLK_LEFT, Key::Left},
+                                                         {SDLK_RIGHT, Key::Right},
+                                                         {SDLK_HOME, Key::Home},
+                                                         {SDLK_END, Key::End}};
+  for (auto [sym, key] : moves) {
+    auto out = Translate(Key(SDL_KEYDOWN, sym));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].key, key);
+  }
+}
+
+TEST_F(SdlPlatformTest, LettersAreCommandsOnlyWithCtrlAndCtrlVPastesTheClipboard) {
+  // A plain letter arrives as text input, never as a key-down.
+  EXPECT_TRUE(Translate(Key(SDL_KEYDOWN, SDLK_a)).empty());
+  EXPECT_TRUE(Translate(Key(SDL_KEYDOWN, SDLK_v, KMOD_LSHIFT)).empty());
+
+  auto all = Translate(Key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL));
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].key, Key::A);
+  EXPECT_EQ(all[0].modifiers, kCtrl);
+
+  ASSERT_EQ(SDL_SetClipboardText("жуфа"), 0);
+  auto paste = Translate(Key(SDL_KEYDOWN, SDLK_v, KMOD_RCTRL));
+  ASSERT_EQ(paste.size(), 1u);
+  EXPECT_EQ(paste[0].kind, EventKind::Paste);
+  EXPECT_EQ(paste[0].text, "жуфа");
+  // Releasing the keys pastes nothing more.
+  EXPECT_TRUE(Translate(Key(SDL_KEYUP, SDLK_v, KMOD_RCTRL)).empty());
+
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = 3;
+  SDL_strlcpy(text.text.text, "Ж", sizeof text.text.text);
+  auto typed = Translate(text);
+  ASSERT_EQ(typed.size(), 1u);
+  EXPECT_EQ(typed[0].kind, EventKind::Text);
+  EXPECT_EQ(typed[0].text, "Ж");
+  EXPECT_EQ(typed[0].window, 3u);
+}
+
+TEST_F(SdlPlatformTest, MouseButtonsAndWindowEventsAreTranslated) {
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = 2;
+  press.button.button = SDL_BUTTON_RIGHT;
+  press.button.x = 12;
+  press.button.y = -3;
+  auto down = Translate(press);
+  ASSERT_EQ(down.size(), 1u);
+  EXPECT_EQ(down[0].kind, EventKind::MouseDown);
+  EXPECT_EQ(down[0].button, 2);
+  EXPECT_EQ(down[0].x, 12);
+  EXPECT_EQ(down[0].y, -3);
+  press.type = SDL_MOUSEBUTTONUP;
+  press.button.button = SDL_BUTTON_LEFT;
+  auto up = Translate(press);
+  ASSERT_EQ(up.size(), 1u);
+  EXPECT_EQ(up[0].kind, EventKind::MouseUp);
+  EXPECT_EQ(up[0].button, 1);
+
+  const std::pair<uint8_t, EventKind> kinds[] = {
+      {SDL_WINDOWEVENT_CLOSE, EventKind::CloseRequest},
+      {SDL_WINDOWEVENT_FOCUS_GAINED, EventKind::FocusGained},
+      {SDL_WINDOWEVENT_FOCUS_LOST, EventKind::FocusLost},
+      {SDL_WINDOWEVENT_LEAVE, EventKind::MouseLeave},
+      {SDL_WINDOWEVENT_EXPOSED, EventKind::Exposed}};
+  for (auto [what, kind] : kinds) {
+    auto out = Translate(WindowEvent(5, what));
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].kind, kind);
+    EXPECT_EQ(out[0].window, 5u);
+  }
+  EXPECT_TRUE(Translate(WindowEvent(5, SDL_WINDOWEVENT_ENTER)).empty());
+}
+
+TEST_F(SdlPlatformTest, OnlyShownWindowsReportMovesAtTheirOuterCorner) {
+  WindowId w = platform_.CreateWindow("MIRVOLANT", 50, 40);
+  EXPECT_TRUE(Translate(WindowEvent(w, SDL_WINDOWEVENT_MOVED, 30, 40)).empty());
+  platform_.ShowWindow(w);
+  platform_.MoveWindow(w, 100, 120);
+  EXPECT_EQ(platform_.WindowPosition(w), (TPoint{100, 120}));
+  auto moved = Translate(WindowEvent(w, SDL_WINDOWEVENT_MOVED, 30, 40));
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].kind, EventKind::Moved);
+  FrameExtents frame = platform_.Frame(w);
+  EXPECT_EQ(moved[0].x, 30 - frame.left);
+  EXPECT_EQ(moved[0].y, 40 - frame.top);
+}
+
+TEST_F(SdlPlatformTest, WaitEndsAtTheDeadlineOrEarlierWhenWoken) {
+  Event e;
+  int64_t start = platform_.NowMs();
+  EXPECT_FALSE(platform_.WaitEvent(e, start + 30));
+  EXPECT_GE(platform_.NowMs(), start + 30);
+
+  // A deadline already passed returns at once.
+  EXPECT_FALSE(platform_.WaitEvent(e, platform_.NowMs() - 5));
+
+  std::thread waker([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    platform_.Wake();
+  });
+  start = platform_.NowMs();
+  ASSERT_TRUE(platform_.WaitEvent(e, start + 5000));
+  waker.join();
+  EXPECT_EQ(e.kind, EventKind::Wake);
+  EXPECT_LT(platform_.NowMs() - start, 2000);
+
+  // Input already queued by SDL comes before any wait.
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  SDL_strlcpy(text.text.text, "7", sizeof text.text.text);
+  SDL_PushEvent(&text);
+  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs()));
+  EXPECT_EQ(e.kind, EventKind::Text);
+  EXPECT_EQ(e.text, "7");
+}
+
+TEST_F(SdlPlatformTest, PostQuitAndTerminationSignalsEndTheWaitWithQuit) {
+  Event e;
+  platform_.PostQuit();
+  ASSERT_TRUE(platform_.WaitEvent(e, -1));
+  EXPECT_EQ(e.kind, EventKind::Quit);
+
+  // The handler only asks for the quit; the process goes on to end normally.
+  raise(SIGTERM);
+  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
+  EXPECT_EQ(e.kind, EventKind::Quit);
+  raise(SIGINT);
+  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
+  EXPECT_EQ(e.kind, EventKind::Quit);
+}
+
+TEST_F(SdlPlatformTest, DesktopSpansTheMonitors) {
+  std::vector<TRect> monitors = platform_.Monitors();
+  ASSERT_FALSE(monitors.empty());
+  TRect desktop = platform_.Desktop();
+  for (const TRect& m : monitors) EXPECT_EQ(desktop.Intersect(m), m);
+  EXPECT_FALSE(desktop.IsEmpty());
+  // The dummy display reports no density; the classic default stands in.
+  EXPECT_EQ(platform_.PixelsPerInch(), 96);
+  EXPECT_GE(platform_.DisplayBitsPerPixel(), 8);
+}
+
+}  // namespace
+}  // namespace tk::platform

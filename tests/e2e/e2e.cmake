@@ -1,0 +1,14 @@
+# The SDL back end on SDL's window-less driver, and the whole program played
+# in real windows under a virtual X server with a window manager.
+
+file(GLOB sdl_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+add_executable(sdl_tests ${sdl_test_sources})
+target_link_libraries(sdl_tests PRIVATE mv_sdl GTest::gtest GTest::gtest_main)
+gtest_discover_tests(sdl_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e ENVIRONMENT
+                     SDL_VIDEODRIVER=dummy)
+
+add_test(NAME e2e_play_quest
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/play_quest.sh $<TARGET_FILE:mirvolant>
+                 ${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts)
+# The countdown of three missions runs ten times faster under libfaketime.
+set_tests_properties(e2e_play_quest PROPERTIES LABELS e2e TIMEOUT 1500 RUN_SERIAL TRUE)
