@@ -20,9 +20,9 @@ class Exception : public std::exception {
   AnsiString message_;
 };
 
-#define TK_EXCEPTION(Name, Base)               \
-  class Name : public Base {                   \
-   public:                                     \
+#define TK_EXCEPTION(Name, Base)                        \
+  class Name : public Base {                            \
+   public:                                              \
     explicit Name(AnsiString m) : Base(std::move(m)) {} \
   }
 

@@ -7,7 +7,9 @@
 namespace tk {
 
 namespace {
-[[noreturn]] void InvalidValue() { throw EReadError("Invalid property value"); }
+[[noreturn]] void InvalidValue() {
+  throw EReadError("Invalid property value");
+}
 }  // namespace
 
 const char* KindName(PropValue::Kind kind) {

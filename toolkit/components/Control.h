@@ -84,6 +84,10 @@ class TControl : public TComponent {
   void SetColor(TColor c) { color_ = c; }
 
  private:
+  friend class TWinControl;
+  // The parent is going away: forget it without touching its lists.
+  void DetachFromParent() { parent_ = nullptr; }
+
   int left_ = 0;
   int top_ = 0;
   int width_ = 0;

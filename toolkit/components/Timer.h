@@ -27,7 +27,10 @@ class TTimer : public TComponent {
   TNotifyEvent OnTimer;
 
   void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
-  void Loaded() override { UpdateTimer(); }
+  void Loaded() override {
+    loading_ = false;
+    UpdateTimer();
+  }
 
   // Called by the application's timer list when the timer is due.
   void Tick();

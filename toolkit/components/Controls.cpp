@@ -1,0 +1,485 @@
+#include "toolkit/components/Controls.h"
+
+#include <algorithm>
+
+#include "toolkit/base/Exceptions.h"
+#include "toolkit/forms/Application.h"
+#include "toolkit/forms/Form.h"
+#include "toolkit/graphics/Graphics.h"
+#include "toolkit/paint/Font.h"
+
+namespace tk {
+
+namespace {
+
+// Calls a click handler where the click was dispatched: an exception ends the
+// handler and is reported, everything else goes on.
+void DispatchNotify(const TNotifyEvent& handler, TObject* sender) {
+  if (!handler) return;
+  try {
+    handler(sender);
+  } catch (const std::exception& e) {
+    if (Application != nullptr) Application->HandleException(e);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TPanel
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 185, 41);
+}
+
+// ---------------------------------------------------------------- TLabel
+
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(0, 0, 65, 17);
+}
+
+std::vector<std::string_view> TLabel::Lines() const {
+  std::vector<std::string_view> lines;
+  std::string_view text = CaptionText();
+  size_t start = 0;
+  while (true) {
+    size_t cr = text.find('\r', start);
+    if (cr == std::string_view::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, cr - start));
+    start = cr + 1;
+  }
+  return lines;
+}
+
+void TLabel::AdjustSize() {
+  if (!autoSize_) return;
+  const Font& font = GetFont();
+  int width = 0;
+  int height = 0;
+  if (CaptionText().empty()) {
+    // An empty caption measures as one blank.
+    width = font.TextWidth(" ");
+    height = font.TextHeight();
+  } else {
+    for (std::string_view line : Lines()) width = std::max(width, font.TextWidth(line));
+    height = font.TextHeight() * static_cast<int>(Lines().size());
+  }
+  SetBounds(Left(), Top(), width, height);
+}
+
+void TLabel::CaptionChanged() {
+  Invalidate();
+  AdjustSize();
+}
+
+// ----------------------------------------------------------- TCustomEdit
+
+TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 121, 21);
+  SetTabStop(true);
+  SetColor(colors::clWindow);
+}
+
+void TCustomEdit::SetText(const AnsiString& text) {
+  if (text == text_) return;
+  text_ = text;
+  anchor_ = caret_ = 0;
+  scroll_ = 0;
+  Invalidate();
+}
+
+AnsiString TCustomEdit::DisplayText() const {
+  if (passwordChar_ == 0) return text_;
+  return AnsiString(text_.size(), passwordChar_);
+}
+
+int TCustomEdit::SelStart() const {
+  return std::min(anchor_, caret_);
+}
+int TCustomEdit::SelLength() const {
+  return std::abs(anchor_ - caret_);
+}
+
+void TCustomEdit::SetSelection(int anchor, int caret) {
+  int n = static_cast<int>(text_.size());
+  anchor_ = std::clamp(anchor, 0, n);
+  caret_ = std::clamp(caret, 0, n);
+  ScrollToCaret();
+  caretOn_ = Focused();
+  Invalidate();
+}
+
+void TCustomEdit::SetCaretOn(bool on) {
+  if (on == caretOn_) return;
+  caretOn_ = on;
+  Invalidate();
+}
+
+TRect TCustomEdit::TextArea() const {
+  // A flat one-pixel border (or the two-pixel sunken edge) and one pixel of
+  // margin inside it.
+  int border = Ctl3D() ? 2 : 1;
+  return TRect{border + 1, border, Width() - border - 1, Height() - border};
+}
+
+void TCustomEdit::ReplaceSelection(std::string_view inserted) {
+  int start = SelStart();
+  text_.replace(static_cast<size_t>(start), static_cast<size_t>(SelLength()), inserted);
+  anchor_ = caret_ = start + static_cast<int>(inserted.size());
+  ScrollToCaret();
+  caretOn_ = true;
+  Invalidate();
+}
+
+void TCustomEdit::MoveCaret(int pos, bool extend) {
+  int n = static_cast<int>(text_.size());
+  caret_ = std::clamp(pos, 0, n);
+  if (!extend) anchor_ = caret_;
+  ScrollToCaret();
+  caretOn_ = true;
+  Invalidate();
+}
+
+void TCustomEdit::ScrollToCaret() {
+  const Font& font = GetFont();
+  AnsiString shown = DisplayText();
+  int areaWidth = std::max(TextArea().Width(), 1);
+  scroll_ = std::clamp(scroll_, 0, caret_);
+  // Scroll right until the caret fits into the text area.
+  while (scroll_ < caret_ &&
+         font.TextWidth(std::string_view(shown).substr(scroll_, caret_ - scroll_)) >= areaWidth) {
+    ++scroll_;
+  }
+}
+
+int TCustomEdit::PositionAt(int x) const {
+  const Font& font = GetFont();
+  AnsiString shown = DisplayText();
+  int pos = scroll_;
+  int left = TextArea().Left;
+  while (pos < static_cast<int>(shown.size())) {
+    int w = font.CharWidth(static_cast<uint8_t>(shown[pos]));
+    if (x < left + w / 2) break;
+    left += w;
+    ++pos;
+  }
+  return pos;
+}
+
+bool TCustomEdit::KeyDown(platform::Key key, uint8_t modifiers) {
+  using platform::Key;
+  bool shift = (modifiers & platform::kShift) != 0;
+  bool ctrl = (modifiers & platform::kCtrl) != 0;
+  int n = static_cast<int>(text_.size());
+  switch (key) {
+    case Key::Left:
+      if (!shift && SelLength() > 0) {
+        MoveCaret(SelStart(), false);
+      } else {
+        MoveCaret(caret_ - 1, shift);
+      }
+      return true;
+    case Key::Right:
+      if (!shift && SelLength() > 0) {
+        MoveCaret(SelStart() + SelLength(), false);
+      } else {
+        MoveCaret(caret_ + 1, shift);
+      }
+      return true;
+    case Key::Home:
+      MoveCaret(0, shift);
+      return true;
+    case Key::End:
+      MoveCaret(n, shift);
+      return true;
+    case Key::Delete:
+      if (SelLength() == 0 && caret_ < n) anchor_ = caret_ + 1;
+      ReplaceSelection("");
+      return true;
+    case Key::A:
+      if (ctrl) {
+        SelectAll();
+        return true;
+      }
+      return false;
+    case Key::C:
+    case Key::X:
+      // A password field gives nothing away: copy and cut do nothing.
+      return ctrl;
+    default:
+      return false;
+  }
+}
+
+void TCustomEdit::CharTyped(char key) {
+  auto byte = static_cast<unsigned char>(key);
+  if (byte == 8) {
+    if (SelLength() == 0 && caret_ > 0) anchor_ = caret_ - 1;
+    ReplaceSelection("");
+    return;
+  }
+  // Other control characters (Enter among them) insert nothing.
+  if (byte < 32 || byte == 127) return;
+  ReplaceSelection(std::string_view(&key, 1));
+}
+
+void TCustomEdit::Paste(const AnsiString& text) {
+  // A single-line field takes the clipboard text up to its first line break;
+  // other control characters are dropped.
+  AnsiString clean;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte == '\r' || byte == '\n') break;
+    if (byte >= 32 && byte != 127) clean.push_back(c);
+  }
+  ReplaceSelection(clean);
+}
+
+void TCustomEdit::FocusEntered(bool byMouse) {
+  if (!byMouse && autoSelect_) {
+    anchor_ = 0;
+    caret_ = static_cast<int>(text_.size());
+    ScrollToCaret();
+  }
+  caretOn_ = true;
+  Invalidate();
+}
+
+void TCustomEdit::FocusLeft() {
+  caretOn_ = false;
+  Invalidate();
+}
+
+void TCustomEdit::MouseDown(int x, int /*y*/, uint8_t modifiers) {
+  TCustomForm* form = Form();
+  if (form != nullptr && form->ActiveControl() != this) form->FocusControl(this, true);
+  MoveCaret(PositionAt(x), (modifiers & platform::kShift) != 0);
+}
+
+void TCustomEdit::MouseMove(int x, int /*y*/, bool captured) {
+  if (captured) MoveCaret(PositionAt(x), true);
+}
+
+void TCustomEdit::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
+  if (name == "PasswordChar") {
+    const AnsiString& s = StringValue(value);
+    if (s.size() != 1) throw EReadError("Invalid property value");
+    passwordChar_ = s[0];
+  } else if (name == "Text") {
+    text_ = StringValue(value);
+  } else if (name == "AutoSelect") {
+    autoSelect_ = BooleanValue(value);
+  } else {
+    TWinControl::ReadProperty(name, value, ctx);
+  }
+}
+
+void TCustomEdit::Loaded() {
+  // With AutoSize the height follows the font: text height plus the border
+  // and margins (6 with a flat border, 8 with the sunken 3-D edge).
+  int height = GetFont().TextHeight() + (Ctl3D() ? 8 : 6);
+  SetBounds(Left(), Top(), Width(), height);
+}
+
+// ------------------------------------------------------------------ TMemo
+
+TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 185, 89);
+  SetTabStop(true);
+  SetColor(colors::clWindow);
+}
+
+void TMemo::SetLines(std::vector<AnsiString> lines) {
+  lines_ = std::move(lines);
+  Invalidate();
+}
+
+std::vector<AnsiString> TMemo::WrappedLines() const {
+  const Font& font = GetFont();
+  // The text area lies inside the border with a one-pixel margin each side.
+  int border = Ctl3D() ? 2 : 1;
+  int width = Width() - 2 * border - 2;
+  std::vector<AnsiString> out;
+  for (const AnsiString& line : lines_) {
+    std::string_view rest = line;
+    if (rest.empty()) {
+      out.emplace_back();
+      continue;
+    }
+    while (!rest.empty()) {
+      if (font.TextWidth(rest) <= width) {
+        out.emplace_back(rest);
+        break;
+      }
+      // The longest prefix that fits, broken after the last blank in it.
+      size_t fit = 0;
+      int w = 0;
+      while (fit < rest.size()) {
+        int cw = font.CharWidth(static_cast<uint8_t>(rest[fit]));
+        if (w + cw > width) break;
+        w += cw;
+        ++fit;
+      }
+      size_t cut = fit;
+      size_t blank = rest.substr(0, fit + 1).find_last_of(' ');
+      if (blank != std::string_view::npos && blank > 0) {
+        cut = blank + 1;  // the blank stays at the end of the line
+      } else if (cut == 0) {
+        cut = 1;  // a character wider than the memo still makes progress
+      }
+      out.emplace_back(rest.substr(0, cut));
+      rest.remove_prefix(cut);
+    }
+  }
+  return out;
+}
+
+void TMemo::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
+  if (name == "Lines.Strings") {
+    if (value.kind != PropValue::Kind::List) throw EReadError("Invalid property value");
+    lines_ = value.items;
+  } else {
+    TWinControl::ReadProperty(name, value, ctx);
+  }
+}
+
+// ----------------------------------------------------------- TSpeedButton
+
+TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(0, 0, 23, 22);
+}
+
+void TSpeedButton::Click() {
+  DispatchNotify(OnClick, this);
+}
+
+void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
+  pressed_ = true;
+  hot_ = true;
+  Invalidate();
+}
+
+void TSpeedButton::MouseMove(int x, int y, bool captured) {
+  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
+  if (captured && inside != hot_) {
+    hot_ = inside;
+    Invalidate();
+  }
+}
+
+void TSpeedButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
+  bool wasPressed = pressed_;
+  pressed_ = false;
+  hot_ = inside;
+  Invalidate();
+  if (wasPressed && inside) Click();
+}
+
+void TSpeedButton::MouseEnter() {
+  hot_ = true;
+  Invalidate();
+}
+
+void TSpeedButton::MouseLeave() {
+  hot_ = false;
+  Invalidate();
+}
+
+void TSpeedButton::VisibleChanged() {
+  if (!Visible()) {
+    hot_ = false;
+    pressed_ = false;
+  }
+}
+
+void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
+  if (name == "Flat") {
+    flat_ = BooleanValue(value);
+  } else if (name == "OnClick") {
+    const TNotifyEvent* handler = ctx.form->FindNotifyHandler(IdentValue(value));
+    if (handler == nullptr) throw EReadError("Invalid property value");
+    OnClick = *handler;
+  } else {
+    TGraphicControl::ReadProperty(name, value, ctx);
+  }
+}
+
+// ----------------------------------------------------------------- TImage
+
+TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(new TPicture) {
+  SetBounds(0, 0, 105, 105);
+  picture_->OnChange = [this] { Invalidate(); };
+}
+
+TImage::~TImage() = default;
+
+void TImage::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
+  // Property names of the picture are compared without regard to case.
+  auto equalsNoCase = [](std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return AsciiLower(std::string_view(&x, 1)) == AsciiLower(std::string_view(&y, 1));
+           });
+  };
+  if (equalsNoCase(name, "Picture.Data")) {
+    if (value.kind != PropValue::Kind::Binary) throw EReadError("Invalid property value");
+    TMemoryStream stream(value.text.data(), value.text.size());
+    picture_->LoadPictureBlob(stream);
+  } else if (name == "Stretch" || name == "Center" || name == "Proportional" ||
+             name == "Transparent" || name == "AutoSize") {
+    if (BooleanValue(value)) throw EReadError("Invalid property value");
+  } else {
+    TGraphicControl::ReadProperty(name, value, ctx);
+  }
+}
+
+// ---------------------------------------------------------------- TButton
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 75, 23);
+  SetTabStop(true);
+}
+
+void TButton::Click() {
+  DispatchNotify(OnClick, this);
+}
+
+bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
+  if (key == platform::Key::Enter || key == platform::Key::Space) {
+    Click();
+    return true;
+  }
+  return false;
+}
+
+void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
+  TCustomForm* form = Form();
+  if (form != nullptr) form->FocusControl(this, true);
+  pressed_ = true;
+  hot_ = true;
+  Invalidate();
+}
+
+void TButton::MouseMove(int x, int y, bool captured) {
+  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
+  if (captured && inside != hot_) {
+    hot_ = inside;
+    Invalidate();
+  }
+}
+
+void TButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
+  bool wasPressed = pressed_;
+  pressed_ = false;
+  Invalidate();
+  if (wasPressed && inside) Click();
+}
+
+// -------------------------------------------------------------- TStopIcon
+
+TStopIcon::TStopIcon(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(0, 0, 32, 32);
+}
+
+}  // namespace tk

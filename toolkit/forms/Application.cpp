@@ -1,0 +1,357 @@
+#include "toolkit/forms/Application.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "toolkit/components/Controls.h"
+#include "toolkit/components/Timer.h"
+#include "toolkit/forms/MessageBox.h"
+#include "toolkit/graphics/Jpeg.h"
+
+namespace tk {
+
+TApplication* Application = nullptr;
+
+namespace {
+
+constexpr int64_t kCaretBlinkMs = 530;
+
+AnsiString TitleFromPath(const char* path) {
+  std::string_view p = path != nullptr ? path : "";
+  size_t slash = p.find_last_of("/\\");
+  if (slash != std::string_view::npos) p.remove_prefix(slash + 1);
+  size_t dot = p.find('.');
+  if (dot != std::string_view::npos) p = p.substr(0, dot);
+  AnsiString title = Utf8ToAnsi(p);
+  if (title.size() > 1) title = title.substr(0, 1) + AsciiLower(title.substr(1));
+  return title;
+}
+
+}  // namespace
+
+TApplication::TApplication(platform::Platform& platform, const char* programPath)
+    : platform_(platform), title_(TitleFromPath(programPath)) {
+  Application = this;
+  StartJpegSupport(platform_.DisplayBitsPerPixel());
+}
+
+TApplication::~TApplication() {
+  // Dialogs go in reverse creation order; their timers and windows with them.
+  while (!forms_.empty()) forms_.pop_back();
+  StopJpegSupport();
+  Application = nullptr;
+}
+
+void TApplication::RunEventLoop() {
+  if (mainForm_ == nullptr) return;
+  ShowMainForm();
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::ShowMainForm() {
+  mainForm_->Show();
+  ActivateWindow(mainForm_);
+  // The focus enters the main dialog: its one activation outside RunModal.
+  SetFocusedForm(mainForm_);
+}
+
+void TApplication::RequestQuit() {
+  quitPosted_ = true;
+}
+
+void TApplication::HandleMessage() {
+  PaintAll();
+  if (quitPosted_) {
+    quitPosted_ = false;
+    terminated_ = true;
+    return;
+  }
+  platform::Event e;
+  // Input first, then due timers, then wait: timers never starve input.
+  if (platform_.WaitEvent(e, platform_.NowMs())) {
+    Dispatch(e);
+    return;
+  }
+  if (FireDueTimer()) return;
+  int64_t now = platform_.NowMs();
+  if (nextBlink_ >= 0 && nextBlink_ <= now) {
+    BlinkCaret();
+    return;
+  }
+  if (platform_.WaitEvent(e, NextDeadline())) Dispatch(e);
+}
+
+int64_t TApplication::NextDeadline() const {
+  int64_t deadline = -1;
+  for (const TimerEntry& t : timers_) {
+    if (deadline < 0 || t.due < deadline) deadline = t.due;
+  }
+  if (nextBlink_ >= 0 && (deadline < 0 || nextBlink_ < deadline)) deadline = nextBlink_;
+  return deadline;
+}
+
+bool TApplication::FireDueTimer() {
+  int64_t now = platform_.NowMs();
+  TimerEntry* due = nullptr;
+  for (TimerEntry& t : timers_) {
+    if (t.due <= now && (due == nullptr || t.due < due->due)) due = &t;
+  }
+  if (due == nullptr) return false;
+  TTimer* timer = due->timer;
+  // The next tick keeps the rhythm; ticks missed while late are dropped.
+  due->due += timer->Interval();
+  if (due->due <= now) due->due = now + timer->Interval();
+  timer->Tick();
+  return true;
+}
+
+bool TApplication::StartTimer(TTimer* timer) {
+  if (timers_.size() >= timerLimit_) return false;
+  timers_.push_back({timer, platform_.NowMs() + timer->Interval()});
+  return true;
+}
+
+void TApplication::StopTimer(TTimer* timer) {
+  std::erase_if(timers_, [timer](const TimerEntry& t) { return t.timer == timer; });
+}
+
+void TApplication::BlinkCaret() {
+  nextBlink_ = -1;
+  if (activeForm_ == nullptr) return;
+  auto* edit = dynamic_cast<TCustomEdit*>(activeForm_->ActiveControl());
+  if (edit == nullptr) return;
+  edit->SetCaretOn(!edit->CaretVisible());
+  nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
+}
+
+void TApplication::PaintAll() {
+  for (TCustomForm* form : windows_) {
+    if (!form->FormVisible() || !form->NeedsPaint()) continue;
+    std::vector<TRect> rects = form->PaintPending();
+    platform_.Present(form->WindowId(), form->Buffer(), rects);
+  }
+  // The caret blinks only in a focused field of the active window.
+  bool wantBlink =
+      activeForm_ != nullptr && dynamic_cast<TCustomEdit*>(activeForm_->ActiveControl()) != nullptr;
+  if (!wantBlink) {
+    nextBlink_ = -1;
+  } else if (nextBlink_ < 0) {
+    nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
+  }
+}
+
+TCustomForm* TApplication::FormOfWindow(platform::WindowId id) const {
+  for (TCustomForm* form : windows_) {
+    if (form->WindowId() == id) return form;
+  }
+  return nullptr;
+}
+
+void TApplication::RegisterWindow(TCustomForm* form) {
+  windows_.push_back(form);
+}
+
+void TApplication::UnregisterWindow(TCustomForm* form) {
+  std::erase(windows_, form);
+  if (activeForm_ == form) activeForm_ = nullptr;
+  if (focusedForm_ == form) focusedForm_ = nullptr;
+  std::erase(savedFocus_, form);
+}
+
+void TApplication::Dispatch(const platform::Event& e) {
+  using platform::EventKind;
+  if (e.kind == EventKind::Quit) {
+    terminated_ = true;
+    return;
+  }
+  if (e.kind == EventKind::Wake) return;
+  TCustomForm* form = FormOfWindow(e.window);
+  if (form == nullptr) return;
+  try {
+    switch (e.kind) {
+      case EventKind::CloseRequest:
+        // A disabled dialog ignores the close box like any other input.
+        if (!form->WindowEnabled() || !form->FormVisible()) break;
+        if (auto* box = dynamic_cast<TMessageBoxForm*>(form)) {
+          box->Close();
+        } else {
+          form->CloseDialog();
+        }
+        break;
+      case EventKind::KeyDown:
+      case EventKind::Text:
+      case EventKind::Paste:
+        if (e.kind == EventKind::KeyDown) nextBlink_ = -1;  // restart the blink phase
+        form->HandleKey(e);
+        break;
+      case EventKind::KeyUp:
+        break;
+      case EventKind::MouseMove:
+      case EventKind::MouseDown:
+      case EventKind::MouseUp:
+      case EventKind::MouseLeave:
+        form->HandleMouse(e);
+        break;
+      case EventKind::FocusGained:
+        if (!form->FormVisible()) break;
+        if (!form->WindowEnabled()) {
+          // A dialog beneath a modal one: the modal one keeps the focus.
+          TCustomForm* top = messageBox_ != nullptr ? messageBox_ : focusedForm_;
+          if (top != nullptr && top != form && top->FormVisible()) ActivateWindow(top);
+          break;
+        }
+        if (activeForm_ != form) ActivateWindow(form);
+        if (dynamic_cast<TMessageBoxForm*>(form) == nullptr) SetFocusedForm(form);
+        break;
+      case EventKind::FocusLost:
+        if (activeForm_ == form) {
+          activeForm_ = nullptr;
+          if (auto* edit = dynamic_cast<TCustomEdit*>(form->ActiveControl())) {
+            edit->SetCaretOn(false);
+          }
+        }
+        break;
+      case EventKind::Exposed:
+        form->InvalidateClient(TRect{0, 0, form->ClientWidth(), form->ClientHeight()});
+        break;
+      case EventKind::Moved:
+        form->WindowMoved(e.x, e.y);
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception& ex) {
+    HandleException(ex);
+  }
+}
+
+void TApplication::ActivateWindow(TCustomForm* form) {
+  if (form == nullptr || !form->FormVisible()) return;
+  activeForm_ = form;
+  platform_.Activate(form->WindowId());
+  // Initial focus: the first control in tab order that can take it.
+  if (form->ActiveControl() == nullptr) {
+    if (TWinControl* first = form->FirstFocusable()) form->FocusControl(first);
+  } else if (auto* edit = dynamic_cast<TCustomEdit*>(form->ActiveControl())) {
+    edit->SetCaretOn(true);
+  }
+}
+
+void TApplication::SetFocusedForm(TCustomForm* form) {
+  if (form == focusedForm_) return;
+  TCustomForm* old = focusedForm_;
+  focusedForm_ = form;
+  auto fire = [this](const TNotifyEvent& handler, TObject* sender) {
+    if (!handler) return;
+    try {
+      handler(sender);
+    } catch (const std::exception& e) {
+      HandleException(e);
+    }
+  };
+  if (old != nullptr) fire(old->OnDeactivate, old);
+  if (form != nullptr) fire(form->OnActivate, form);
+}
+
+void TApplication::PushFocusedForm(TCustomForm* form) {
+  savedFocus_.push_back(focusedForm_);
+  focusedForm_ = form;
+}
+
+void TApplication::PopFocusedForm() {
+  if (savedFocus_.empty()) return;
+  focusedForm_ = savedFocus_.back();
+  savedFocus_.pop_back();
+}
+
+void TApplication::ReleaseCapture() {
+  for (TCustomForm* form : windows_) {
+    platform::Event up;
+    up.kind = platform::EventKind::MouseUp;
+    up.button = 1;
+    up.x = up.y = -1;
+    form->HandleMouse(up);
+  }
+}
+
+TApplication::ModalState TApplication::BeginModal(TCustomForm* form) {
+  ModalState state;
+  state.previousActive = activeForm_;
+  for (TCustomForm* other : windows_) {
+    if (other != form && other->FormVisible() && other->WindowEnabled()) {
+      other->SetWindowEnabled(false);
+      state.disabled.push_back(other);
+    }
+  }
+  if (form->WindowId() != platform::kNoWindow && mainForm_ != nullptr && form != mainForm_) {
+    platform_.SetModalFor(form->WindowId(), mainForm_->WindowId());
+  }
+  return state;
+}
+
+void TApplication::EndModal(TCustomForm* form, const ModalState& state) {
+  for (TCustomForm* other : state.disabled) {
+    if (std::find(windows_.begin(), windows_.end(), other) != windows_.end()) {
+      other->SetWindowEnabled(true);
+    }
+  }
+  bool wasActive = activeForm_ == form || activeForm_ == nullptr;
+  if (activeForm_ == form) activeForm_ = nullptr;
+  if (wasActive && state.previousActive != nullptr &&
+      std::find(windows_.begin(), windows_.end(), state.previousActive) != windows_.end()) {
+    ActivateWindow(state.previousActive);
+  }
+}
+
+std::vector<TCustomForm*> TApplication::VisibleForms() const {
+  std::vector<TCustomForm*> out;
+  for (TCustomForm* form : windows_) {
+    if (form->FormVisible()) out.push_back(form);
+  }
+  return out;
+}
+
+AnsiString TApplication::MessageBoxText(const AnsiString& message) {
+  AnsiString text = message;
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text.push_back('.');
+  return text;
+}
+
+void TApplication::HandleException(const std::exception& e) {
+  if (dynamic_cast<const EAbort*>(&e) != nullptr) return;
+  AnsiString message;
+  if (const auto* ex = dynamic_cast<const Exception*>(&e)) {
+    message = ex->Message();
+  } else {
+    message = Utf8ToAnsi(e.what());
+  }
+  ShowErrorBox(MessageBoxText(message));
+}
+
+void TApplication::ShowStartupError(const AnsiString& message) {
+  ShowErrorBox(MessageBoxText(message));
+}
+
+void TApplication::ShowErrorBox(const AnsiString& text) {
+  std::fprintf(stderr, "%s: %s\n", AnsiToUtf8(title_).c_str(), AnsiToUtf8(text).c_str());
+  if (terminated_) return;
+  TMessageBoxForm box(title_, text);
+  box.CreateWindowHandle();
+  ReleaseCapture();
+  TCustomForm* owner = activeForm_;
+  ModalState state = BeginModal(&box);
+  TRect ownerRect = owner != nullptr ? owner->OuterRect() : platform_.Desktop();
+  box.CentreOn(ownerRect, platform_.Desktop());
+  TMessageBoxForm* outer = messageBox_;
+  messageBox_ = &box;
+  box.Show();
+  ActivateWindow(&box);
+  while (!box.Closed() && !terminated_) HandleMessage();
+  box.Hide();
+  messageBox_ = outer;
+  if (activeForm_ == &box) activeForm_ = nullptr;
+  state.previousActive = owner;
+  EndModal(&box, state);
+}
+
+}  // namespace tk

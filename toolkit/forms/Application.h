@@ -1,0 +1,146 @@
+#pragma once
+// The application object: the dialogs it owns, the main dialog, the event
+// loop with its nested modal loops, timers, focus between dialogs and the
+// error message box.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/base/Exceptions.h"
+#include "toolkit/forms/Form.h"
+#include "toolkit/platform/Platform.h"
+
+namespace tk {
+
+class TTimer;
+class TMessageBoxForm;
+
+class TApplication {
+ public:
+  // The title is the program file's name without folder, cut at its first
+  // full stop, every character after the first lower-cased.
+  TApplication(platform::Platform& platform, const char* programPath);
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  platform::Platform& Platform() { return platform_; }
+  const AnsiString& Title() const { return title_; }
+  TCustomForm* MainForm() const { return mainForm_; }
+  bool Terminated() const { return terminated_; }
+
+  // Creates a dialog of class T, stores it in ref and builds it hidden from
+  // its description. The first dialog created is the main dialog.
+  template <class T>
+  void CreateDialog(T*& ref) {
+    auto form = std::make_unique<T>();
+    ref = form.get();
+    T* raw = form.get();
+    forms_.push_back(std::move(form));
+    try {
+      raw->LoadFromDescription();
+      raw->CreateWindowHandle();
+    } catch (...) {
+      forms_.pop_back();
+      ref = nullptr;
+      throw;
+    }
+    if (mainForm_ == nullptr) mainForm_ = raw;
+  }
+
+  // Shows the main dialog and handles events until the program is told to
+  // terminate.
+  void RunEventLoop();
+  // Posts a quit request; the loop that reads it sets the terminate flag.
+  void RequestQuit();
+  // Handles one event, waiting for one (or the next due timer) if needed.
+  void HandleMessage();
+
+  // Shows the message of an exception in the error message box (EAbort is
+  // silent). Called where an event was dispatched.
+  void HandleException(const std::exception& e);
+  // Reports an error that ends the start-up.
+  void ShowStartupError(const AnsiString& message);
+  // Shows text in the error message box and waits until it is closed.
+  void ShowErrorBox(const AnsiString& text);
+  // The message box text for a message: a full stop is added when the last
+  // character sorts after ".".
+  static AnsiString MessageBoxText(const AnsiString& message);
+  // The message box currently shown, or null.
+  TMessageBoxForm* MessageBox() const { return messageBox_; }
+
+  // Focus between dialogs: the dialog that last received the keyboard focus.
+  TCustomForm* FocusedForm() const { return focusedForm_; }
+  // The dialog whose window is active.
+  TCustomForm* ActiveForm() const { return activeForm_; }
+  void ActivateWindow(TCustomForm* form);
+  // The focus enters form: fires OnDeactivate / OnActivate when it changes.
+  void SetFocusedForm(TCustomForm* form);
+
+  // Timers.
+  // Starts ticking: the next tick is a full interval from now. Returns false
+  // when no more timers can be had.
+  bool StartTimer(TTimer* timer);
+  void StopTimer(TTimer* timer);
+  // Limits the number of running timers (a platform that refuses timers).
+  void SetTimerLimit(size_t limit) { timerLimit_ = limit; }
+  size_t RunningTimerCount() const { return timers_.size(); }
+
+  const std::vector<std::unique_ptr<TCustomForm>>& Forms() const { return forms_; }
+  // Dialogs shown, modal or otherwise, including the message box.
+  std::vector<TCustomForm*> VisibleForms() const;
+
+  // Paints and presents every dialog with pending rectangles.
+  void PaintAll();
+
+  // Used by RunModal and the message box.
+  struct ModalState {
+    TCustomForm* previousActive = nullptr;
+    std::vector<TCustomForm*> disabled;
+  };
+  ModalState BeginModal(TCustomForm* form);
+  void EndModal(TCustomForm* form, const ModalState& state);
+  void PushFocusedForm(TCustomForm* form);
+  void PopFocusedForm();
+  void ReleaseCapture();
+
+  // Registers and unregisters windows so that events find their dialog.
+  void RegisterWindow(TCustomForm* form);
+  void UnregisterWindow(TCustomForm* form);
+
+ private:
+  struct TimerEntry {
+    TTimer* timer;
+    int64_t due;
+  };
+
+  void Dispatch(const platform::Event& e);
+  TCustomForm* FormOfWindow(platform::WindowId id) const;
+  // Fires the earliest due timer; true if one fired.
+  bool FireDueTimer();
+  int64_t NextDeadline() const;
+  void BlinkCaret();
+  void ShowMainForm();
+
+  platform::Platform& platform_;
+  AnsiString title_;
+  std::vector<std::unique_ptr<TCustomForm>> forms_;
+  std::vector<TCustomForm*> windows_;
+  TCustomForm* mainForm_ = nullptr;
+  TCustomForm* focusedForm_ = nullptr;
+  TCustomForm* activeForm_ = nullptr;
+  std::vector<TCustomForm*> savedFocus_;
+  bool terminated_ = false;
+  bool quitPosted_ = false;
+  std::vector<TimerEntry> timers_;
+  size_t timerLimit_ = 10000;
+  int64_t nextBlink_ = -1;
+  TMessageBoxForm* messageBox_ = nullptr;
+};
+
+// The one application object while it exists.
+extern TApplication* Application;
+
+}  // namespace tk

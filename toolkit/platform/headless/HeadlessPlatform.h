@@ -1,0 +1,113 @@
+#pragma once
+// A back end without windows for tests: a virtual clock that only moves when a
+// test lets it, an input queue that tests fill, a configurable desktop, and
+// each window's last presented pixels.
+//
+// The event loop runs unchanged on it. When the loop has nothing to do, the
+// back end lets the virtual clock run up to the limit a test allowed (stopping
+// at each deadline the loop asked for, so timers tick one by one), then runs
+// the next scripted step. When the script is exhausted it answers Quit, so a
+// run always ends.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/Platform.h"
+
+namespace tk::platform {
+
+class HeadlessPlatform : public Platform {
+ public:
+  struct Window {
+    std::string title;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    TPoint position;
+    bool visible = false;
+    WindowId modalFor = kNoWindow;
+    PixelBuffer pixels;
+    int presentCount = 0;
+  };
+
+  HeadlessPlatform();
+
+  // Configuration.
+  void SetDesktop(TRect desktop, std::vector<TRect> monitors = {});
+  void SetPixelsPerInch(int ppi) { ppi_ = ppi; }
+  void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
+  void SetFrame(FrameExtents frame) { frame_ = frame; }
+
+  // Scripted steps run one at a time when the loop is idle.
+  void Then(std::function<void()> step) { script_.push_back(std::move(step)); }
+  // Lets the virtual clock run ms further (timers tick on the way).
+  void Advance(int64_t ms) { limit_ = std::max(limit_, now_) + ms; }
+  // Moves the clock at once, as a suspended machine would.
+  void JumpClock(int64_t ms) {
+    now_ += ms;
+    limit_ = std::max(limit_, now_);
+  }
+  int64_t Now() const { return now_; }
+
+  // Input, addressed to a window (client coordinates for the mouse).
+  void Push(Event e) { queue_.push_back(std::move(e)); }
+  void Key(WindowId w, platform::Key key, uint8_t modifiers = 0);
+  void Type(WindowId w, const std::string& utf8);
+  void Paste(WindowId w, const std::string& utf8);
+  void Click(WindowId w, int x, int y);
+  void MouseMove(WindowId w, int x, int y);
+  void MouseDown(WindowId w, int x, int y);
+  void MouseUp(WindowId w, int x, int y);
+  void Close(WindowId w);
+  bool QueueEmpty() const { return queue_.empty(); }
+
+  // Inspection.
+  const Window* Find(WindowId w) const;
+  WindowId Active() const { return active_; }
+  int WaitCount() const { return waits_; }
+
+  // Platform.
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& titleUtf8) override;
+  void SetClientSize(WindowId window, int clientWidth, int clientHeight) override;
+  void ShowWindow(WindowId window) override;
+  void HideWindow(WindowId window) override;
+  void MoveWindow(WindowId window, int x, int y) override;
+  TPoint WindowPosition(WindowId window) override;
+  FrameExtents Frame(WindowId window) override;
+  void SetModalFor(WindowId window, WindowId owner) override;
+  void Activate(WindowId window) override;
+  void Present(WindowId window, const PixelBuffer& buffer,
+               const std::vector<TRect>& dirty) override;
+  TRect Desktop() override { return desktop_; }
+  std::vector<TRect> Monitors() override { return monitors_; }
+  int PixelsPerInch() override { return ppi_; }
+  int DisplayBitsPerPixel() override { return bitsPerPixel_; }
+  int64_t NowMs() override { return now_; }
+  bool WaitEvent(Event& out, int64_t deadlineMs) override;
+  void Wake() override { woken_ = true; }
+  void PostQuit() override { quitPosted_ = true; }
+
+ private:
+  std::map<WindowId, Window> windows_;
+  WindowId nextId_ = 1;
+  WindowId active_ = kNoWindow;
+  std::deque<Event> queue_;
+  std::deque<std::function<void()>> script_;
+  TRect desktop_{0, 0, 1920, 1080};
+  std::vector<TRect> monitors_;
+  FrameExtents frame_{3, 22, 3, 3};
+  int ppi_ = 96;
+  int bitsPerPixel_ = 32;
+  int64_t now_ = 1000000;
+  int64_t limit_ = 1000000;
+  int waits_ = 0;
+  bool woken_ = false;
+  bool quitPosted_ = false;
+};
+
+}  // namespace tk::platform
