@@ -1,0 +1,69 @@
+#pragma once
+// Runs the real program on the headless back end. A test queues scripted
+// steps (typing, clicks, clock advances, checks) that run whenever the event
+// loop is idle, then starts the loop; nested modal loops run the later steps.
+
+#include <memory>
+#include <string>
+
+#include "app/DialogSet.h"
+#include "quest/Unit1.h"
+#include "quest/Unit2.h"
+#include "quest/Unit3.h"
+#include "quest/Unit4.h"
+#include "quest/Unit5.h"
+#include "toolkit/forms/Application.h"
+#include "toolkit/forms/MessageBox.h"
+#include "toolkit/platform/headless/HeadlessPlatform.h"
+
+namespace mirvolant::testing {
+
+using tk::platform::HeadlessPlatform;
+using tk::platform::Key;
+
+class QuestHarness {
+ public:
+  HeadlessPlatform platform;
+
+  // Runs the whole program; steps queued before are played inside it.
+  int RunProgram() { return mirvolant::RunProgram(platform, "/usr/games/mirvolant"); }
+
+  void Then(std::function<void()> step) { platform.Then(std::move(step)); }
+
+  // Clicks the middle of a control.
+  void ClickOn(tk::TControl* control) {
+    tk::TPoint o = control->OriginInForm();
+    platform.Click(control->Form()->WindowId(), o.X + control->Width() / 2,
+                   o.Y + control->Height() / 2);
+  }
+  // Gives a field the focus with a click, types the text and presses Enter.
+  void Enter(tk::TMaskEdit* field, const std::string& utf8) {
+    ClickOn(field);
+    platform.Type(field->Form()->WindowId(), utf8);
+    platform.Key(field->Form()->WindowId(), Key::Enter);
+  }
+  // Types into a field and clicks its "ОК" button instead of pressing Enter.
+  void EnterByButton(tk::TMaskEdit* field, tk::TSpeedButton* button, const std::string& utf8) {
+    ClickOn(field);
+    platform.Type(field->Form()->WindowId(), utf8);
+    ClickOn(button);
+  }
+  // Lets the virtual clock run whole seconds.
+  void Seconds(int64_t s) { platform.Advance(s * 1000); }
+  void Close(tk::TCustomForm* form) { platform.Close(form->WindowId()); }
+
+  // Solves the nine board slots with their codes, in the given order.
+  void SolveBoard(const int (&order)[9]) {
+    static const char* const kCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
+                                          "367",    "%3%",  "7bx", "vemt"};
+    for (int slot : order) {
+      Then([this, slot] { Enter(Form1->SlotControls(slot).field, kCodes[slot - 1]); });
+    }
+  }
+};
+
+inline std::string Utf8(const tk::AnsiString& s) {
+  return tk::AnsiToUtf8(s);
+}
+
+}  // namespace mirvolant::testing
