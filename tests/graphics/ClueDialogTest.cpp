@@ -1,0 +1,207 @@
+// The clue picture inside the mystery mission: read with the dialog, decoded
+// at the first paint after the end of phase 1, drawn from the cache after
+// that, and the failures of broken picture data.
+
+#include <gtest/gtest.h>
+
+#include "tests/graphics/PictureFiles.h"
+#include "tests/support/QuestHarness.h"
+#include "toolkit/graphics/Jpeg.h"
+#include "toolkit/reader/Resources.h"
+
+namespace mirvolant::testing {
+namespace {
+
+tk::TJPEGImage* ClueImage() {
+  return dynamic_cast<tk::TJPEGImage*>(Form3->Image1->Picture().Graphic());
+}
+
+// The mystery mission's description with the picture blob replaced.
+std::string Form3WithBlob(const std::string& blob) {
+  std::string text(*tk::FindResource("TFORM3"));
+  const std::string key = "Picture.Data = #";
+  size_t at = text.find(key);
+  EXPECT_NE(at, std::string::npos);
+  size_t colon = text.find(':', at);
+  size_t count = std::stoul(text.substr(at + key.size(), colon - at - key.size()));
+  return text.substr(0, at + key.size() - 1) + "#" + std::to_string(blob.size()) + ":" + blob +
+         text.substr(colon + 1 + count);
+}
+
+class ClueDialog : public ::testing::Test {
+ protected:
+  void TearDown() override { tk::ClearResourceOverrides(); }
+  // Lets the event loop turn (and paint) before the next step runs.
+  void Paint() { q.platform.Wake(); }
+  // The pixel at (x, y) of Image1's area in the mystery mission's window.
+  tk::TColor At(int x, int y) {
+    tk::TPoint o = Form3->Image1->OriginInForm();
+    return q.platform.Find(Form3->WindowId())->pixels.At(o.X + x, o.Y + y);
+  }
+  QuestHarness q;
+};
+
+TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater) {
+  int decodesWhenVisible = -1;
+  tk::TColor topLeft = 0, bottomRight = 0;
+  q.Then([&] {
+    // Creating the dialog parsed the header only.
+    tk::TJPEGImage* image = ClueImage();
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Width(), 670);
+    EXPECT_EQ(image->Height(), 277);
+    EXPECT_FALSE(image->HasBitmap());
+    EXPECT_EQ(image->DecodeCount(), 0);
+    Form3->RunModal();
+  });
+  q.Then([&] {
+    EXPECT_FALSE(Form3->Image1->Visible());
+    EXPECT_EQ(ClueImage()->DecodeCount(), 0) << "phase 1 shows no picture";
+    q.Seconds(1200);
+  });
+  q.Then([&] {
+    ASSERT_TRUE(Form3->Image1->Visible());
+    decodesWhenVisible = ClueImage()->DecodeCount();
+    const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
+    topLeft = bitmap.Pixel(0, 0);
+    bottomRight = bitmap.Pixel(669, 276);
+    EXPECT_EQ(At(0, 0), topLeft);
+    EXPECT_EQ(At(669, 276), bottomRight);
+    EXPECT_EQ(At(335, 140), bitmap.Pixel(335, 140)) << "unscaled, not centred";
+    // Beyond the picture the panel shows: its face, and its frame line in
+    // the panel's last column.
+    EXPECT_EQ(At(670, 100), tk::colors::clBtnFace);
+    EXPECT_EQ(At(300, 283), tk::colors::clBtnFace);
+    EXPECT_NE(At(671, 100), tk::colors::clBtnFace);
+    q.Seconds(600);  // every tick repaints the countdown line
+  });
+  q.Then([&] {
+    EXPECT_EQ(ClueImage()->DecodeCount(), 1);
+    q.Seconds(600);
+  });
+  q.Then([&] {
+    EXPECT_FALSE(Form3->Image1->Visible()) << "phase 3 hides the picture";
+    q.Close(Form3);
+  });
+  q.Then([&] { Form3->RunModal(); });  // shown again: a fresh first phase
+  q.Then([&] { q.Seconds(1200); });
+  q.Then([&] {
+    EXPECT_TRUE(Form3->Image1->Visible());
+    EXPECT_EQ(At(0, 0), topLeft);
+    EXPECT_EQ(ClueImage()->DecodeCount(), 1) << "showing again draws from the cache";
+    q.Close(Form3);
+  });
+  q.Then([&] { q.Close(Form1); });
+  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(decodesWhenVisible, 1) << "the paint that showed the picture decoded it";
+}
+
+TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
+  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJPEGImage", "")));
+  std::vector<std::string> messages;
+  tk::TColor beneath = 0;
+  q.Then([&] {
+    ASSERT_NE(ClueImage(), nullptr);
+    EXPECT_EQ(ClueImage()->Width(), 0);
+    Form3->Show();
+    Paint();
+  });
+  q.Then([&] {
+    beneath = At(10, 200);
+    Form3->Image1->SetVisible(true);
+    Paint();
+  });
+  q.Then([&] {
+    // The paint raised; the message box is up.
+    ASSERT_NE(tk::Application->MessageBox(), nullptr);
+    messages.push_back(tk::Application->MessageBox()->Text());
+    tk::Application->MessageBox()->Close();
+    Paint();
+  });
+  q.Then([&] {
+    EXPECT_EQ(tk::Application->MessageBox(), nullptr);
+    Form3->Image1->Invalidate();
+    Paint();
+  });
+  q.Then([&] {
+    EXPECT_EQ(tk::Application->MessageBox(), nullptr) << "later paints report nothing";
+    EXPECT_EQ(ClueImage()->DecodeCount(), 1);
+    EXPECT_EQ(At(10, 200), beneath) << "and draw nothing";
+    Form3->Hide();
+    q.Close(Form1);
+  });
+  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(messages, std::vector<std::string>{"JPEG error #42."});
+}
+
+TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
+  std::string jpeg = ReadClueJpeg();
+  std::string notJpeg = jpeg;
+  notJpeg[0] = 'X';
+  struct Case {
+    std::string blob;
+    std::string message;
+  } cases[] = {
+      {MakeBlob("TJPEGImage", notJpeg), "Error reading Image1.Picture.Data: JPEG error #53"},
+      {MakeBlob("TJPEGImage", jpeg.substr(0, 100), 5000),
+       "Error reading Image1.Picture.Data: Stream read error"},
+      {MakeBlob("TJPEGImage", jpeg, 0x80000000u),
+       "Error reading Image1.Picture.Data: Picture data has a negative byte count"},
+  };
+  for (const Case& c : cases) {
+    tk::OverrideResource("TFORM3", Form3WithBlob(c.blob));
+    tk::platform::HeadlessPlatform platform;
+    tk::TApplication app(platform, "/usr/games/mirvolant");
+    try {
+      app.CreateDialog(Form3);
+      ADD_FAILURE() << "created with " << c.message;
+    } catch (const tk::EReadError& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    EXPECT_EQ(Form3, nullptr);
+  }
+}
+
+TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) {
+  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJpegImage", ReadClueJpeg())));
+  tk::TColor before = 0;
+  q.Then([&] {
+    EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr);
+    Form3->Show();
+    Paint();
+  });
+  q.Then([&] {
+    before = At(0, 0);
+    Form3->Image1->SetVisible(true);
+    Paint();
+  });
+  q.Then([&] {
+    EXPECT_EQ(tk::Application->MessageBox(), nullptr);
+    EXPECT_EQ(At(0, 0), before) << "nothing drawn";
+    Form3->Hide();
+    q.Close(Form1);
+  });
+  EXPECT_EQ(q.RunProgram(), 0);
+}
+
+TEST_F(ClueDialog, EightBitDisplayDecodesToAPaletteOfAtMost236Colours) {
+  q.platform.SetBitsPerPixel(8);
+  q.Then([&] {
+    Form3->Show();
+    Form3->Image1->SetVisible(true);
+    Paint();
+  });
+  q.Then([&] {
+    ASSERT_EQ(ClueImage()->DecodeCount(), 1);
+    const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
+    EXPECT_EQ(bitmap.BitsPerPixel(), 8);
+    EXPECT_LE(bitmap.Palette().size(), 236u);
+    EXPECT_EQ(At(100, 100), bitmap.Pixel(100, 100));
+    Form3->Hide();
+    q.Close(Form1);
+  });
+  EXPECT_EQ(q.RunProgram(), 0);
+}
+
+}  // namespace
+}  // namespace mirvolant::testing
