@@ -204,8 +204,10 @@ void TSpeedButton::Paint(Canvas& canvas) {
 void TImage::Paint(Canvas& canvas) {
   // The picture at its own size from the top-left corner; what it does not
   // cover shows what lies beneath, so nothing else is drawn.
+  // A graphic without a size is still asked to draw: a JPEG graphic whose
+  // data is empty decodes there and reports its error once.
   TPicture& picture = Picture();
-  if (picture.Width() <= 0 || picture.Height() <= 0) return;
+  if (picture.Graphic() == nullptr) return;
   picture.Draw(canvas, TRect::FromSize(0, 0, picture.Width(), picture.Height()));
 }
 
