@@ -1,0 +1,29 @@
+# Configures and builds the clang sub-build that holds the fuzz target, then
+# runs it for a fixed number of inputs. Run with cmake -P; see fuzz.cmake.
+foreach(var SOURCE_DIR BUILD_DIR CC CXX RUNS)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} is not set")
+  endif()
+endforeach()
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G Ninja -DCMAKE_C_COMPILER=${CC}
+    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_FUZZ=ON
+    -DMV_SANITIZE=ON -DMV_WERROR=OFF -DMV_BENCH=OFF)
+run(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_picture -j2)
+
+# A fresh corpus each run, so every run does the same work.
+set(corpus ${BUILD_DIR}/fuzz-corpus)
+file(REMOVE_RECURSE ${corpus})
+file(MAKE_DIRECTORY ${corpus})
+file(GLOB seeds ${SOURCE_DIR}/tests/fuzz/seeds/*)
+list(APPEND seeds ${SOURCE_DIR}/resources/clue-picture.jpg)
+list(JOIN seeds "," seed_list)
+run(${BUILD_DIR}/tests/fuzz_picture -runs=${RUNS} -seed=1 -max_len=262144 -timeout=20
+    -rss_limit_mb=2048 -seed_inputs=${seed_list} ${corpus})
