@@ -36,9 +36,11 @@ class QuestHarness {
     platform.Click(control->Form()->WindowId(), o.X + control->Width() / 2,
                    o.Y + control->Height() / 2);
   }
-  // Gives a field the focus with a click, types the text and presses Enter.
+  // Gives a field the focus with a click, selects what it holds (Ctrl+A) so
+  // that typing replaces it, types the text and presses Enter.
   void Enter(tk::TMaskEdit* field, const std::string& utf8) {
     ClickOn(field);
+    platform.Key(field->Form()->WindowId(), Key::A, tk::platform::kCtrl);
     platform.Type(field->Form()->WindowId(), utf8);
     platform.Key(field->Form()->WindowId(), Key::Enter);
   }
