@@ -1,0 +1,363 @@
+// The five dialogs as the headless back end presents them, read at named
+// places: bevels at their stored edges, stacking, buttons, fields, the memo.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "QuestHarness.h"
+#include "toolkit/paint/Canvas.h"
+#include "toolkit/paint/Font.h"
+#include "toolkit/paint/PixelBuffer.h"
+
+namespace mirvolant::testing {
+namespace {
+
+using namespace tk::colors;
+using tk::operator""_ansi;
+using tk::PixelBuffer;
+using tk::TColor;
+using tk::TRect;
+
+// What the window of a dialog shows after every pending repaint.
+const PixelBuffer& Shown(QuestHarness& q, tk::TCustomForm* form) {
+  tk::Application->PaintAll();
+  const HeadlessPlatform::Window* w = q.platform.Find(form->WindowId());
+  EXPECT_NE(w, nullptr);
+  static PixelBuffer empty;
+  return w != nullptr ? w->pixels : empty;
+}
+
+// The bounding box of pixels of one colour inside r.
+TRect InkOf(const PixelBuffer& b, TColor ink, const TRect& r) {
+  TRect box;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (b.At(x, y) == ink) box = box.Union({x, y, x + 1, y + 1});
+  return box;
+}
+
+// The middle of a control in its dialog's client coordinates.
+tk::TPoint Middle(tk::TControl* c) {
+  tk::TPoint o = c->OriginInForm();
+  return {o.X + c->Width() / 2, o.Y + c->Height() / 2};
+}
+
+TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
+  QuestHarness q;
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    ASSERT_EQ(b.Width(), 519);
+    ASSERT_EQ(b.Height(), 426);
+    // The left column starts 8 left of the client area: its left bevel is
+    // cut off, so column 0 is face, while its top bevel runs from column 0.
+    EXPECT_EQ(b.At(0, 50), clBtnFace);
+    EXPECT_EQ(b.At(0, 0), clBtnHighlight);
+    // Neighbours overlap by one pixel and the later panel lies on top: its
+    // highlight covers the earlier panel's shadow.
+    EXPECT_EQ(b.At(167, 50), clBtnFace);
+    EXPECT_EQ(b.At(168, 50), clBtnHighlight);
+    EXPECT_EQ(b.At(344, 50), clBtnHighlight);
+    EXPECT_EQ(b.At(50, 128), clBtnHighlight);
+    EXPECT_EQ(b.At(50, 127), clBtnFace);
+    // The right column ends 2 past the client width: no shadow is seen.
+    EXPECT_EQ(b.At(518, 50), clBtnFace);
+    EXPECT_EQ(b.At(518, 300), clBtnFace);
+    // The bottom row of the third row of slots, then the bottom bar.
+    EXPECT_EQ(b.At(50, 384), clBtnShadow);
+    EXPECT_EQ(b.At(50, 385), clBtnHighlight);
+    EXPECT_EQ(b.At(518, 425), clBtnShadow);
+    // "Закрыть" is a raised push button.
+    EXPECT_EQ(b.At(216, 395), clBtnHighlight);
+    EXPECT_EQ(b.At(250, 416), cl3DDkShadow);
+    EXPECT_EQ(b.At(288, 400), cl3DDkShadow);
+    EXPECT_EQ(b.At(287, 400), clBtnShadow);
+    EXPECT_FALSE(InkOf(b, clWindowText, {218, 397, 287, 415}).IsEmpty());
+    // The slots' "ОК" buttons show no frame until hovered.
+    EXPECT_EQ(b.At(78, 80), clBtnFace);
+    EXPECT_EQ(b.At(48, 90), clBtnFace);
+    EXPECT_FALSE(InkOf(b, clWindowText, {50, 82, 110, 100}).IsEmpty());
+    // Fields: a black one-pixel border, white inside.
+    EXPECT_EQ(b.At(15, 48), clWindowFrame);
+    EXPECT_EQ(b.At(151, 66), clWindowFrame);
+    EXPECT_EQ(b.At(100, 60), clWindow);
+    // Labels: their text on the face.
+    EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 140, 37}).IsEmpty());
+    tk::TPoint m = Middle(Form1->SpeedButton1);
+    q.platform.MouseMove(Form1->WindowId(), m.X, m.Y);
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    // Under the mouse: a thin raised edge.
+    EXPECT_EQ(b.At(78, 80), clBtnHighlight);
+    EXPECT_EQ(b.At(48, 90), clBtnHighlight);
+    EXPECT_EQ(b.At(78, 101), clBtnShadow);
+    EXPECT_EQ(b.At(112, 90), clBtnShadow);
+    tk::TPoint m = Middle(Form1->SpeedButton1);
+    q.platform.MouseDown(Form1->WindowId(), m.X, m.Y);
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    // Held down: a thin sunken edge.
+    EXPECT_EQ(b.At(78, 80), clBtnShadow);
+    EXPECT_EQ(b.At(78, 101), clBtnHighlight);
+    q.platform.MouseMove(Form1->WindowId(), 300, 300);
+    q.platform.MouseUp(Form1->WindowId(), 300, 300);
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    EXPECT_EQ(b.At(78, 80), clBtnFace);
+  });
+  q.RunProgram();
+}
+
+TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
+  QuestHarness q;
+  const tk::Font& font = tk::Font::Get(-11);
+  q.Then([&] {
+    ASSERT_EQ(Form1->ActiveControl(), Form1->MaskEdit1);
+    q.Seconds(1);
+    q.platform.Type(Form1->WindowId(), "абв12");
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    // Five stars where the field's text starts, exactly as the font draws
+    // them; the caret after them is not compared.
+    TRect area = Form1->MaskEdit1->TextArea().Offset(15, 48);
+    int starsWidth = 5 * font.CharWidth('*');
+    PixelBuffer ref(519, 426, clWindow);
+    tk::Canvas c(ref);
+    font.Draw(c, area.Left, area.Top + 1, "*****", clWindowText);
+    TRect stars{area.Left, area.Top, area.Left + starsWidth, area.Bottom};
+    ASSERT_FALSE(InkOf(ref, clWindowText, stars).IsEmpty());
+    for (int y = stars.Top; y < stars.Bottom; ++y)
+      for (int x = stars.Left; x < stars.Right; ++x)
+        ASSERT_EQ(b.At(x, y), ref.At(x, y)) << x << "," << y;
+    EXPECT_TRUE(
+        InkOf(b, clWindowText, {stars.Right + 2, area.Top, area.Right, area.Bottom}).IsEmpty());
+    EXPECT_EQ(Form1->MaskEdit1->Text(), "абв12"_ansi);
+    Form1->MaskEdit1->SetText("");
+    // Tab into the next slot's field selects its whole text.
+    Form1->MaskEdit2->SetText("xyz");
+    q.platform.Key(Form1->WindowId(), Key::Tab);
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form1);
+    TRect area = Form1->MaskEdit2->TextArea().Offset(Form1->MaskEdit2->OriginInForm().X,
+                                                     Form1->MaskEdit2->OriginInForm().Y);
+    TRect sel = InkOf(b, clHighlight, area);
+    EXPECT_EQ(sel.Left, area.Left);
+    EXPECT_EQ(sel.Width(), 3 * font.CharWidth('*'));
+    EXPECT_FALSE(InkOf(b, clHighlightText, sel).IsEmpty());
+    q.Enter(Form1->MaskEdit1, "gg38tt");
+  });
+  q.Then([&] {
+    ASSERT_EQ(Form1->Panel1->Caption(), "OK");
+    const PixelBuffer& b = Shown(q, Form1);
+    // The slot's controls are gone; "OK" is centred on the whole panel,
+    // 8 pixels of which are cut off, so it sits left of the visible middle.
+    TRect ink = InkOf(b, clWindowText, {0, 1, 168, 128});
+    PixelBuffer ref(519, 426, clBtnFace);
+    tk::Canvas c(ref);
+    int x = -8 + 1 + (175 - font.TextWidth("OK")) / 2;
+    int y = (1 + 128 - font.TextHeight()) / 2;
+    font.Draw(c, x, y, "OK", clWindowText);
+    EXPECT_EQ(ink, InkOf(ref, clWindowText, ref.Bounds()));
+    EXPECT_LT(ink.Left + ink.Right, 168);
+    EXPECT_EQ(b.At(15, 48), clBtnFace);  // the field is hidden
+  });
+  q.RunProgram();
+}
+
+TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
+  QuestHarness q;
+  q.Then([&] {
+    Form1->Label1->SetCaption("1\r22\r333");
+    EXPECT_EQ(Form1->Label1->Height(), 39);
+    EXPECT_EQ(Form1->Label1->Width(), tk::Font::Get(-11).TextWidth("333"));
+    const PixelBuffer& b = Shown(q, Form1);
+    // Lines one and two show; the third lies beneath the field, which as a
+    // window stacks above the label.
+    EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 40, 37}).IsEmpty());
+    EXPECT_FALSE(InkOf(b, clWindowText, {16, 37, 40, 48}).IsEmpty());
+    EXPECT_EQ(b.At(15, 48), clWindowFrame);
+    EXPECT_EQ(b.At(20, 55), clWindow);
+    Form1->Label1->SetCaption("");
+    EXPECT_EQ(Form1->Label1->Height(), 13);
+    EXPECT_EQ(Form1->Label1->Width(), 3);
+    const PixelBuffer& after = Shown(q, Form1);
+    // Shrinking repaints what the longer caption covered.
+    EXPECT_TRUE(InkOf(after, clWindowText, {16, 24, 40, 48}).IsEmpty());
+  });
+  q.RunProgram();
+}
+
+TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
+  QuestHarness q;
+  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  q.Then([&] {
+    ASSERT_TRUE(Form2->FormVisible());
+    const PixelBuffer& b = Shown(q, Form2);
+    ASSERT_EQ(b.Width(), 617);
+    ASSERT_EQ(b.Height(), 295);
+    // The memo: flat black border; its bottom row lies over the slot
+    // panels' top bevel row.
+    EXPECT_EQ(b.At(0, 0), clWindowFrame);
+    EXPECT_EQ(b.At(616, 100), clWindowFrame);
+    EXPECT_EQ(b.At(100, 144), clWindowFrame);
+    EXPECT_EQ(b.At(100, 145), clBtnFace);
+    EXPECT_EQ(b.At(0, 145), clBtnHighlight);
+    // Greyed text on white, no black text inside the memo.
+    EXPECT_FALSE(InkOf(b, clGrayText, {1, 1, 616, 144}).IsEmpty());
+    EXPECT_TRUE(InkOf(b, clWindowText, {1, 1, 616, 144}).IsEmpty());
+    // Panel2 overlaps Panel1 by one pixel.
+    EXPECT_EQ(b.At(208, 200), clBtnHighlight);
+    // Panel4 covers the slots' bottom two rows: its top bevel, then face
+    // where the panels' shadow would be.
+    EXPECT_EQ(b.At(100, 254), clBtnFace);
+    EXPECT_EQ(b.At(100, 255), clBtnHighlight);
+    EXPECT_EQ(b.At(100, 256), clBtnFace);
+    EXPECT_EQ(b.At(616, 294), clBtnShadow);
+    // The third "ОК" is a raised push button, the others flat.
+    EXPECT_EQ(b.At(480, 224), clBtnHighlight);
+    EXPECT_EQ(b.At(552, 245), cl3DDkShadow);
+    EXPECT_EQ(b.At(100, 224), clBtnFace);
+    EXPECT_EQ(b.At(300, 224), clBtnFace);
+    // The memo can't take the focus: a click on it leaves it with the field.
+    q.platform.Click(Form2->WindowId(), 300, 50);
+  });
+  q.Then([&] {
+    EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
+    q.Close(Form2);
+  });
+  q.RunProgram();
+}
+
+TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
+  QuestHarness q;
+  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
+  q.Then([&] {
+    ASSERT_TRUE(Form5->FormVisible());
+    EXPECT_EQ(Form5->Label1->Height(), 39);
+    q.Seconds(1);
+  });
+  q.Then([&] {
+    tk::TPoint m = Middle(Form5->SpeedButton2);
+    q.platform.MouseMove(Form5->WindowId(), m.X, m.Y);
+  });
+  q.Then([&] {
+    const PixelBuffer& b = Shown(q, Form5);
+    // The hovered button spans columns 128..160 and rows 200..221; the field
+    // (columns 8..128, rows 200..218) lies above its leftmost column.
+    EXPECT_EQ(b.At(140, 200), clBtnHighlight);
+    EXPECT_EQ(b.At(160, 210), clBtnShadow);
+    EXPECT_EQ(b.At(128, 205), clWindowFrame);
+    EXPECT_EQ(b.At(128, 220), clBtnHighlight);
+    EXPECT_EQ(b.At(128, 221), clBtnShadow);
+    // The task text's three lines.
+    EXPECT_FALSE(InkOf(b, clWindowText, {24, 50, 400, 63}).IsEmpty());
+    // The countdown in the status bar.
+    EXPECT_FALSE(InkOf(b, clWindowText, {16, 233, 400, 246}).IsEmpty());
+  });
+  q.RunProgram();
+}
+
+TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
+  QuestHarness q;
+  q.platform.SetPixelsPerInch(120);
+  q.Then([&] {
+    // -11 * 120 / 96 = -13.75, so -14, whose "0" is 16 high: factor 16 / 13.
+    ASSERT_EQ(tk::Font::Get(-14).DigitHeight(), 16);
+    EXPECT_EQ(Form1->ClientWidth(), 639);          // 519 * 16 / 13 = 638.8
+    EXPECT_EQ(Form1->ClientHeight(), 524);         // 426 * 16 / 13 = 524.3
+    EXPECT_EQ(Form1->Panel1->Left(), -10);         // -8 -> -9.8
+    EXPECT_EQ(Form1->Panel1->Width(), 218);        // right edge 169 -> 208
+    EXPECT_EQ(Form1->Panel2->Left(), 207);         // 168 -> 206.8
+    EXPECT_EQ(Form1->Panel2->Width(), 218);        // right edge 345 -> 424.6 -> 425
+    EXPECT_EQ(Form1->Panel10->Top(), 474);         // 385 -> 473.8
+    EXPECT_EQ(Form1->Panel10->Height(), 50);       // bottom 426 -> 524
+    EXPECT_EQ(Form1->SpeedButton10->Left(), 266);  // 216 -> 265.8
+    const PixelBuffer& b = Shown(q, Form1);
+    ASSERT_EQ(b.Width(), 639);
+    EXPECT_EQ(b.At(206, 60), clBtnFace);
+    EXPECT_EQ(b.At(207, 60), clBtnHighlight);
+    EXPECT_EQ(b.At(50, 474), clBtnHighlight);
+    EXPECT_EQ(b.At(50, 473), clBtnShadow);
+    // Text in the 16-pixel strike: labels are 16 high.
+    EXPECT_EQ(Form1->Label1->Height(), 16);
+  });
+  q.RunProgram();
+}
+
+// Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
+// folder) and checks the file reads back the same.
+void Screenshot(QuestHarness& q, tk::TCustomForm* form, const std::string& name) {
+  const char* dir = std::getenv("MV_SCREENSHOT_DIR");
+  std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
+  std::string path = folder + "/" + name + ".png";
+  const PixelBuffer& b = Shown(q, form);
+  ASSERT_TRUE(tk::WritePng(b, path)) << path;
+  PixelBuffer back;
+  ASSERT_TRUE(tk::ReadPng(path, back));
+  ASSERT_EQ(back.Width(), b.Width());
+  ASSERT_EQ(back.Height(), b.Height());
+  EXPECT_EQ(back.At(b.Width() / 2, b.Height() / 2), b.At(b.Width() / 2, b.Height() / 2));
+}
+
+TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
+  QuestHarness q;
+  // The board: two solved slots, stars in a field, a hovered button.
+  q.Then([&] { q.Enter(Form1->MaskEdit1, "gg38tt"); });
+  q.Then([&] { q.Enter(Form1->MaskEdit5, "жуфа"); });
+  q.Then([&] {
+    q.ClickOn(Form1->MaskEdit2);
+    q.platform.Type(Form1->WindowId(), "secret");
+    tk::TPoint m = Middle(Form1->SpeedButton3);
+    q.platform.MouseMove(Form1->WindowId(), m.X, m.Y);
+  });
+  q.Then([&] {
+    Form1->MaskEdit2->SetCaretOn(true);
+    Screenshot(q, Form1, "board");
+  });
+  q.SolveBoard({2, 3, 4, 6, 7, 8, 9});
+  // The path choice: the story, stars in the third field.
+  q.Then([&] {
+    q.ClickOn(Form2->MaskEdit3);
+    q.platform.Type(Form2->WindowId(), "jjj");
+  });
+  q.Then([&] {
+    Form2->MaskEdit3->SetCaretOn(true);
+    Screenshot(q, Form2, "path-choice");
+    q.platform.Type(Form2->WindowId(), "52");
+    q.platform.Key(Form2->WindowId(), Key::Enter);
+  });
+  // The escape mission: the task and the countdown.
+  q.Then([&] { q.Seconds(17); });
+  q.Then([&] {
+    tk::TPoint m = Middle(Form5->SpeedButton1);
+    q.platform.MouseMove(Form5->WindowId(), m.X, m.Y);
+  });
+  q.Then([&] {
+    Screenshot(q, Form5, "escape-mission");
+    q.Seconds(3600 - 17);
+  });
+  q.Then([&] { q.Enter(Form5->MaskEdit1, "5335K"); });
+  // The victory mission, then the mystery mission with its picture.
+  q.Then([&] { q.Seconds(42); });
+  q.Then([&] {
+    Screenshot(q, Form4, "victory-mission");
+    q.Enter(Form4->MaskEdit1, "406?&");
+  });
+  q.Then([&] { q.Seconds(1200); });
+  q.Then([&] {
+    EXPECT_TRUE(Form3->Image1->Visible());
+    Screenshot(q, Form3, "mystery-mission");
+  });
+  q.RunProgram();
+}
+
+}  // namespace
+}  // namespace mirvolant::testing
