@@ -359,5 +359,37 @@ TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
   q.RunProgram();
 }
 
+TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
+  QuestHarness q;
+  bool checked = false;
+  q.Then([&] { tk::Application->ShowErrorBox("Cannot make a visible window modal."); });
+  q.Then([&] {
+    tk::TMessageBoxForm* box = tk::Application->MessageBox();
+    ASSERT_NE(box, nullptr);
+    const PixelBuffer& b = Shown(q, box);
+    // The stop icon: red with a white cross at its centre.
+    EXPECT_EQ(b.At(11 + 16, 11 + 4), 0xFF0000u);
+    EXPECT_EQ(b.At(11 + 16, 11 + 16), clBtnHighlight);
+    // The focused OK button: the default button's dark frame, its raised
+    // edge inside, the dotted focus rectangle and a centred caption.
+    tk::TButton* ok = box->OkButton();
+    tk::TRect r = ok->BoundsRect();
+    EXPECT_EQ(b.At(r.Left + 10, r.Top), clWindowFrame);
+    EXPECT_EQ(b.At(r.Left + 10, r.Top + 1), clBtnHighlight);
+    EXPECT_EQ(b.At(r.Left + 10, r.Bottom - 2), cl3DDkShadow);
+    EXPECT_EQ(b.At(r.Left + 4, r.Top + 4), clWindowFrame);
+    EXPECT_FALSE(
+        InkOf(b, clWindowText, {r.Left + 5, r.Top + 5, r.Right - 5, r.Bottom - 5}).IsEmpty());
+    // The message beside the icon.
+    EXPECT_FALSE(InkOf(b, clWindowText, {60, 11, b.Width() - 11, 43}).IsEmpty());
+    Screenshot(q, box, "error-box");
+    checked = true;
+    q.platform.Key(box->WindowId(), Key::Enter);
+  });
+  q.Then([&] { EXPECT_EQ(tk::Application->MessageBox(), nullptr); });
+  q.RunProgram();
+  EXPECT_TRUE(checked);
+}
+
 }  // namespace
 }  // namespace mirvolant::testing
