@@ -60,6 +60,10 @@ TEST(FontTest, RescaledHeightsPickTheStrikeForTheCharacterHeight) {
   EXPECT_EQ(Font::Get(-20).DigitHeight(), 20);
   // Below the smallest strike the smallest one is used.
   EXPECT_EQ(Font::Get(-8).DigitHeight(), 13);
+  // A positive height counts the whole cell; 0 is the default dialog font.
+  EXPECT_EQ(Font::Get(13).TextHeight(), 13);
+  EXPECT_EQ(Font::Get(19).TextHeight(), 16);
+  EXPECT_EQ(Font::Get(0).TextHeight(), 13);
   EXPECT_GT(Font::Get(-14).TextWidth("Введите код"_ansi),
             Font::Get(-11).TextWidth("Введите код"_ansi));
 }

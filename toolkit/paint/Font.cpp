@@ -8,6 +8,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -125,28 +126,38 @@ class FreeTypeFont final : public Font {
   int lineHeight_;
 };
 
-// Picks the size of the face for a font height. A bitmap face uses the
-// largest strike whose character height (its ascent) does not exceed the
-// requested one, or its smallest strike, as the classic font mapper did with
-// raster fonts; an outline face is scaled so that its em is the requested
-// character height. Returns false when the face cannot be sized.
-bool SizeFace(FT_Face face, int charHeight) {
+// Picks the size of the face for a font height as the classic GUI counts
+// it: a negative height is the character height (cell without its internal
+// leading), a positive one the whole cell height. A bitmap face uses the
+// largest strike whose measure does not exceed the request, or its smallest
+// strike, as the classic font mapper did with raster fonts; the character
+// height of a strike is its ascent. An outline face is scaled so that its em
+// (or, for a cell height, ascent plus descent) matches. Returns false when the
+// face cannot be sized.
+bool SizeFace(FT_Face face, int height) {
+  bool cell = height > 0;
+  int wanted = height < 0 ? -height : height;
   if (face->num_fixed_sizes > 0 && !FT_IS_SCALABLE(face)) {
     int best = -1;
-    int bestAscent = 0;
+    int bestMeasure = 0;
     int smallest = 0;
     for (int i = 0; i < face->num_fixed_sizes; ++i) {
       if (FT_Select_Size(face, i) != 0) continue;
-      int ascent = static_cast<int>(face->size->metrics.ascender >> 6);
+      const FT_Size_Metrics& m = face->size->metrics;
+      int measure = static_cast<int>((cell ? m.height : m.ascender) >> 6);
       if (face->available_sizes[i].y_ppem < face->available_sizes[smallest].y_ppem) smallest = i;
-      if (ascent <= charHeight && (best < 0 || ascent > bestAscent)) {
+      if (measure <= wanted && (best < 0 || measure > bestMeasure)) {
         best = i;
-        bestAscent = ascent;
+        bestMeasure = measure;
       }
     }
     return FT_Select_Size(face, best >= 0 ? best : smallest) == 0;
   }
-  return FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(charHeight)) == 0;
+  if (cell) {
+    int span = face->ascender - face->descender;
+    if (span > 0) wanted = std::max(1, wanted * face->units_per_EM / span);
+  }
+  return FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(wanted)) == 0;
 }
 
 // Copies the rendered glyph slot into a coverage mask. Monochrome bitmaps
@@ -188,9 +199,8 @@ std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
   if (!lib || !FileExists(path)) return nullptr;
   FT_Face face = nullptr;
   if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return nullptr;
-  int charHeight = height < 0 ? -height : height;
-  if (charHeight == 0) charHeight = 11;
-  if (!SizeFace(face, charHeight)) {
+  // Height 0 asks for the default: the dialog font's 8 points.
+  if (!SizeFace(face, height == 0 ? -11 : height)) {
     FT_Done_Face(face);
     return nullptr;
   }
