@@ -462,23 +462,39 @@ Box BoundsOf(const std::vector<Pt>& poly, double pad) {
 
 // A rounded limb or body part: tone darkens towards the side away from the
 // light (upper left) and a contour line runs along its edge.
-void Limb(ToneMap& m, Pt a, Pt b, double r, double tone) {
-  Box bx = BoundsOf({a, b}, r + 1);
+void Limb(ToneMap& m, Pt a, Pt b, double r, double tone, double rEnd = -1) {
+  if (rEnd < 0) rEnd = r;
+  Box bx = BoundsOf({a, b}, std::max(r, rEnd) + 1);
   double ang = std::atan2(b.y - a.y, b.x - a.x);
   // Light from the upper left: the side whose normal points down-right is dark.
   double nx = -(b.y - a.y), ny = b.x - a.x;
   double sgn = (nx + ny) > 0 ? 1 : -1;
+  auto radius = [&](double x, double y, double* side) {
+    double t;
+    double d = SegDist(x, y, a, b, &t, side);
+    return std::pair<double, double>{d, r + (rEnd - r) * t};
+  };
+  // The lines run along the limb, as an engraver models a rounded form.
   m.Paint(
-      bx.l, bx.t, bx.r, bx.b, [&](double x, double y) { return SegDist(x, y, a, b) <= r; },
+      bx.l, bx.t, bx.r, bx.b,
+      [&](double x, double y) {
+        auto [d, rr] = radius(x, y, nullptr);
+        return d <= rr;
+      },
       [&](double x, double y) {
         double side;
-        SegDist(x, y, a, b, nullptr, &side);
-        return tone + 0.28 * sgn * side / r;
+        auto [d, rr] = radius(x, y, &side);
+        return tone + 0.32 * sgn * side / rr;
       },
-      [&](double, double) { return ang + kPi / 2 + 0.25; });
+      [&](double, double) { return ang; },
+      [&](double x, double y) {
+        double side;
+        radius(x, y, &side);
+        return side + 0.4;
+      });
   m.Solid(bx.l, bx.t, bx.r, bx.b, [&](double x, double y) {
-    double d = SegDist(x, y, a, b);
-    return d <= r && d > r - 0.55;
+    auto [d, rr] = radius(x, y, nullptr);
+    return d <= rr && d > rr - 0.7;
   });
 }
 
@@ -492,7 +508,7 @@ void Shape(ToneMap& m, const std::vector<Pt>& poly, double tone, double angle, d
       [&](double, double) { return angle; });
   if (outline)
     m.Solid(bx.l, bx.t, bx.r, bx.b, [&](double x, double y) {
-      return InPolygon(x, y, poly) && PolyEdgeDist(x, y, poly) < 0.55;
+      return InPolygon(x, y, poly) && PolyEdgeDist(x, y, poly) < 0.65;
     });
 }
 
@@ -513,28 +529,28 @@ struct Pose {
 };
 
 // A miner in shirt, trousers and a hard hat.
-void Miner(ToneMap& m, const Pose& p, bool facingRight) {
+void Miner(ToneMap& m, const Pose& p, bool facingRight, double size = 1.0) {
   // Back limbs first so the body covers them.
-  Limb(m, p.hip, p.kneeB, 3.6, 0.72);
-  Limb(m, p.kneeB, p.footB, 3.1, 0.72);
+  Limb(m, p.hip, p.kneeB, 4.4 * size, 0.74, 3.8 * size);
+  Limb(m, p.kneeB, p.footB, 3.8 * size, 0.74, 3.2 * size);
   Disc(m, {p.footB.x + (facingRight ? 2.0 : -2.0), p.footB.y + 1}, 4.2, 2.2, 0.9, 0);
-  Limb(m, {p.neck.x, p.neck.y + 3}, p.elbowB, 2.7, 0.5);
-  Limb(m, p.elbowB, p.handB, 2.3, 0.45);
+  Limb(m, {p.neck.x, p.neck.y + 3}, p.elbowB, 3.3 * size, 0.55, 2.9 * size);
+  Limb(m, p.elbowB, p.handB, 2.9 * size, 0.5, 2.3 * size);
   // Torso as a tapered shape between shoulders and hips.
   double dx = p.hip.x - p.neck.x, dy = p.hip.y - p.neck.y;
   double len = std::hypot(dx, dy);
   Pt n{-dy / len, dx / len};
   Pt s{p.neck.x, p.neck.y + 2};
-  std::vector<Pt> torso = {{s.x + n.x * 6.5, s.y + n.y * 6.5},
-                           {p.hip.x + n.x * 5.5, p.hip.y + n.y * 5.5},
-                           {p.hip.x - n.x * 5.5, p.hip.y - n.y * 5.5},
-                           {s.x - n.x * 6.5, s.y - n.y * 6.5}};
-  Shape(m, torso, 0.45, std::atan2(dy, dx) + kPi / 2 + 0.3, 0.12);
+  std::vector<Pt> torso = {{s.x + n.x * 8.0 * size, s.y + n.y * 8.0 * size},
+                           {p.hip.x + n.x * 6.8 * size, p.hip.y + n.y * 6.8 * size},
+                           {p.hip.x - n.x * 6.8 * size, p.hip.y - n.y * 6.8 * size},
+                           {s.x - n.x * 8.0 * size, s.y - n.y * 8.0 * size}};
+  Shape(m, torso, 0.5, std::atan2(dy, dx) + 0.15, 0.15);
   // Belt.
-  Limb(m, {p.hip.x + n.x * 5.3, p.hip.y + n.y * 5.3 - 1.5},
-       {p.hip.x - n.x * 5.3, p.hip.y - n.y * 5.3 - 1.5}, 1.3, 0.95);
-  Limb(m, p.hip, p.kneeF, 3.8, 0.66);
-  Limb(m, p.kneeF, p.footF, 3.2, 0.66);
+  Limb(m, {p.hip.x + n.x * 6.6 * size, p.hip.y + n.y * 6.6 * size - 1.5},
+       {p.hip.x - n.x * 6.6 * size, p.hip.y - n.y * 6.6 * size - 1.5}, 1.3, 0.95);
+  Limb(m, p.hip, p.kneeF, 4.6 * size, 0.66, 4.0 * size);
+  Limb(m, p.kneeF, p.footF, 4.0 * size, 0.66, 3.3 * size);
   Disc(m, {p.footF.x + (facingRight ? 2.0 : -2.0), p.footF.y + 1}, 4.4, 2.3, 0.9, 0);
   // Neck and head with a hard hat.
   Limb(m, p.neck, {p.head.x, p.head.y + 3}, 2.0, 0.3);
@@ -560,17 +576,24 @@ void Miner(ToneMap& m, const Pose& p, bool facingRight) {
     return InEllipse(x, y, ex - (facingRight ? 0.5 : -0.5), p.head.y + 2.4, 1.8, 0.6);
   });
   // Front arm over the body.
-  Limb(m, {p.neck.x, p.neck.y + 3}, p.elbowF, 2.8, 0.42);
-  Limb(m, p.elbowF, p.handF, 2.4, 0.36);
+  Limb(m, {p.neck.x, p.neck.y + 3}, p.elbowF, 3.4 * size, 0.42, 3.0 * size);
+  Limb(m, p.elbowF, p.handF, 3.0 * size, 0.36, 2.4 * size);
   Disc(m, p.handF, 1.9, 1.9, 0.35, 0.5);
 }
 
-void Pick(ToneMap& m, Pt grip, Pt end, Pt headA, Pt headB) {
-  Limb(m, grip, end, 1.1, 0.55);
-  // The pick's head: two tapering arms bending slightly.
-  Pt mid = end;
-  Limb(m, headA, mid, 1.5, 0.85);
-  Limb(m, mid, headB, 1.5, 0.85);
+// A pick: the handle from the grip to its end, and the iron head across it
+// with both points curving back towards the hands.
+void Pick(ToneMap& m, Pt grip, Pt end) {
+  Limb(m, grip, end, 1.2, 0.45);
+  double len = std::hypot(end.x - grip.x, end.y - grip.y);
+  Pt d{(end.x - grip.x) / len, (end.y - grip.y) / len};
+  Pt p{-d.y, d.x};
+  auto at = [&](double across, double along) {
+    return Pt{end.x + p.x * across + d.x * along, end.y + p.y * across + d.y * along};
+  };
+  std::vector<Pt> head = {at(13, -4),  at(7, 0.6),   at(0, 2.4),  at(-7, 0.6),
+                          at(-13, -4), at(-7, -1.2), at(0, -1.6), at(7, -1.2)};
+  Shape(m, head, 0.85, std::atan2(p.y, p.x), 0.1);
 }
 
 void Shovel(ToneMap& m, Pt top, Pt neck, const std::vector<Pt>& blade) {
@@ -583,11 +606,16 @@ void DrawVignette(Image& img) {
   const double L = 208, T = 70, W = 254, H = 150;
   ToneMap m(L, T, W, H);
   auto inside = [&](double, double) { return true; };
+  const Pt tc{160, 82};  // the tunnel mouth
 
-  // Rock walls with strata: the hatching follows wavy contours.
+  // Rock walls with strata: the hatching follows wavy contours, and the rock
+  // is lit around the lantern so the figures stand out against it.
   m.Paint(
       0, 0, W, H, inside,
-      [&](double x, double y) { return 0.4 + 0.45 * (Fbm(x * 0.05, y * 0.07) - 0.5); },
+      [&](double x, double y) {
+        double glow = std::min(1.0, std::hypot((x - tc.x) / 120, (y - 60) / 85));
+        return 0.12 + 0.32 * glow + 0.4 * (Fbm(x * 0.05, y * 0.07) - 0.5);
+      },
       [&](double, double) { return 0.15; },
       [&](double x, double y) {
         return y + 0.12 * x + 9 * Fbm(x * 0.02 + 7, y * 0.02) + 2 * std::sin(x * 0.07);
@@ -601,44 +629,42 @@ void DrawVignette(Image& img) {
   m.Paint(
       0, 112, W, H, [&](double, double y) { return y >= 114; },
       [&](double x, double y) {
-        return 0.42 - (y - 114) * 0.007 + 0.15 * (Fbm(x * 0.1, y * 0.2) - 0.5);
+        return 0.4 - (y - 114) * 0.007 + 0.15 * (Fbm(x * 0.1, y * 0.2) - 0.5);
       },
       [&](double, double) { return 0.0; });
   // The tunnel receding into darkness, cross-hatched.
-  Pt tc{150, 82};
   m.Paint(
       tc.x - 34, tc.y - 44, tc.x + 34, tc.y + 34,
-      [&](double x, double y) { return y < tc.y + 32 && InEllipse(x, y, tc.x, tc.y, 30, 40); },
+      [&](double x, double y) { return y < tc.y + 32 && InEllipse(x, y, tc.x, tc.y, 28, 40); },
       [&](double x, double y) {
-        double r = std::hypot((x - tc.x) / 30, (y - tc.y + 6) / 40);
+        double r = std::hypot((x - tc.x) / 28, (y - tc.y + 6) / 40);
         return 0.98 - 0.25 * r;
       },
       [&](double, double) { return 0.05; });
   // Timber frame of the tunnel mouth: two posts and a cap beam.
-  Shape(m, {{116, 40}, {124, 40}, {123, 116}, {115, 116}}, 0.5, kPi / 2 + 0.08, 0.1);
-  Shape(m, {{176, 40}, {184, 40}, {185, 116}, {177, 116}}, 0.55, kPi / 2 - 0.08, 0.1);
-  Shape(m, {{110, 32}, {190, 32}, {190, 41}, {110, 41}}, 0.6, 0.02, 0.15);
-  // Near timber props framing the scene.
-  Shape(m, {{20, 4}, {30, 4}, {31, 140}, {19, 140}}, 0.58, kPi / 2 + 0.05, 0.1);
-  Shape(m, {{228, 4}, {238, 4}, {239, 140}, {227, 140}}, 0.58, kPi / 2 - 0.05, 0.1);
+  Shape(m, {{128, 40}, {136, 40}, {135, 116}, {127, 116}}, 0.5, kPi / 2 + 0.08, 0.1);
+  Shape(m, {{184, 40}, {192, 40}, {193, 116}, {185, 116}}, 0.55, kPi / 2 - 0.08, 0.1);
+  Shape(m, {{121, 32}, {199, 32}, {199, 41}, {121, 41}}, 0.6, 0.02, 0.15);
+  // Near timber props framing the scene, and the lagging above.
+  Shape(m, {{4, 4}, {14, 4}, {15, 142}, {3, 142}}, 0.58, kPi / 2 + 0.05, 0.1);
+  Shape(m, {{239, 4}, {249, 4}, {250, 142}, {238, 142}}, 0.58, kPi / 2 - 0.05, 0.1);
   Shape(m, {{0, 0}, {W, 0}, {W, 10}, {0, 10}}, 0.66, 0.0, 0.1);
-  // Grain lines on the props.
-  for (double gx : {23.0, 26.5, 231.0, 234.5})
-    m.Solid(gx - 0.4, 12, gx + 0.4, 136, [&](double x, double y) {
+  for (double gx : {7.0, 10.5, 242.0, 245.5})
+    m.Solid(gx - 0.4, 12, gx + 0.4, 138, [&](double x, double y) {
       return std::fabs(x - gx - 0.6 * std::sin(y * 0.15)) < 0.3 && std::fmod(y, 23) < 15;
     });
-  // A lantern hanging from the cap beam.
+  // A lantern hanging from the cap beam, with its glow.
   m.Paint(
-      136, 41, 164, 70, [&](double x, double y) { return InEllipse(x, y, 150, 56, 14, 13); },
-      [&](double x, double y) { return 0.05 + 0.6 * std::hypot((x - 150) / 14, (y - 56) / 13); },
+      146, 41, 174, 70, [&](double x, double y) { return InEllipse(x, y, 160, 56, 14, 13); },
+      [&](double x, double y) { return 0.05 + 0.6 * std::hypot((x - 160) / 14, (y - 56) / 13); },
       [&](double, double) { return 0.0; });
-  m.Solid(149.6, 41, 150.4, 50, [](double, double) { return true; });
-  Shape(m, {{146, 50}, {154, 50}, {155, 60}, {145, 60}}, 0.25, kPi / 2, 0.1);
-  m.Solid(144, 49, 156, 51, [](double, double) { return true; });
-  m.Solid(144, 59.5, 156, 61.5, [](double, double) { return true; });
+  m.Solid(159.6, 41, 160.4, 50, [](double, double) { return true; });
+  Shape(m, {{156, 50}, {164, 50}, {165, 60}, {155, 60}}, 0.25, kPi / 2, 0.1);
+  m.Solid(154, 49, 166, 51, [](double, double) { return true; });
+  m.Solid(154, 59.5, 166, 61.5, [](double, double) { return true; });
 
   // Rails running into the tunnel, with sleepers.
-  Pt vp{150, 100};
+  Pt vp{160, 100};
   for (double y = 116; y < H; y += 4 + (y - 116) * 0.25) {
     double k = (y - vp.y) / (H - vp.y);
     double half = 60 * k + 4;
@@ -654,52 +680,56 @@ void DrawVignette(Image& img) {
   }
 
   // The mine cart on the left, loaded with ore, standing on its own track.
-  m.Solid(30, 134.5, 108, 136.5, [](double, double) { return true; });
-  std::vector<Pt> body = {{34, 96}, {104, 96}, {98, 128}, {40, 128}};
+  m.Solid(16, 134.5, 90, 136.5, [](double, double) { return true; });
+  std::vector<Pt> body = {{20, 96}, {86, 96}, {80, 128}, {26, 128}};
   Shape(m, body, 0.5, kPi / 2 + 0.04, 0.25);
-  Shape(m, {{32, 93}, {106, 93}, {106, 99}, {32, 99}}, 0.85, 0.0, 0.0);
-  Shape(m, {{38, 112}, {101, 112}, {100, 116}, {39, 116}}, 0.8, 0.0, 0.0);
-  for (double rx = 40; rx <= 98; rx += 9.5)
+  Shape(m, {{18, 93}, {88, 93}, {88, 99}, {18, 99}}, 0.85, 0.0, 0.0);
+  Shape(m, {{24, 112}, {83, 112}, {82, 116}, {25, 116}}, 0.8, 0.0, 0.0);
+  for (double rx = 26; rx <= 82; rx += 9.2)
     m.Solid(rx - 1, 101, rx + 1, 127, [&](double x, double y) {
       return InEllipse(x, y, rx, 106, 0.9, 0.9) || InEllipse(x, y, rx - 1, 122, 0.9, 0.9);
     });
   // Ore heaped above the rim.
-  for (int i = 0; i < 16; ++i) {
-    double ox = 38 + i * 4.3 + 2 * (Hash(i, 3) - 0.5);
-    double top = 93 - 10 * std::sin(kPi * (i + 0.5) / 16) - 3 * Hash(i, 7);
+  for (int i = 0; i < 15; ++i) {
+    double ox = 24 + i * 4.2 + 2 * (Hash(i, 3) - 0.5);
+    double top = 93 - 10 * std::sin(kPi * (i + 0.5) / 15) - 3 * Hash(i, 7);
     double r = 3.0 + 2.2 * Hash(i, 11);
     Disc(m, {ox, top + r}, r, r * 0.8, 0.55 + 0.3 * Hash(i, 5), 0.6 + Hash(i, 9));
   }
-  for (double wx : {50.0, 88.0}) {
+  for (double wx : {35.0, 71.0}) {
     Disc(m, {wx, 129}, 8, 8, 0.8, 0.9);
     Disc(m, {wx, 129}, 3.5, 3.5, 0.35, 0.2);
     m.Solid(wx - 1, 128, wx + 1, 130,
             [&](double x, double y) { return InEllipse(x, y, wx, 129, 0.9, 0.9); });
   }
-  // A heap of loose ore on the floor beside the cart.
-  for (int i = 0; i < 10; ++i) {
-    double ox = 112 + i * 3.2;
-    double top = 140 - 5 * std::sin(kPi * (i + 0.5) / 10) - 2 * Hash(i, 13);
+  // A heap of loose ore on the floor at the miner's feet.
+  for (int i = 0; i < 9; ++i) {
+    double ox = 86 + i * 3.2;
+    double top = 141 - 5 * std::sin(kPi * (i + 0.5) / 9) - 2 * Hash(i, 13);
     double r = 2.2 + 1.6 * Hash(i, 17);
     Disc(m, {ox, top}, r, r * 0.75, 0.6 + 0.3 * Hash(i, 19), 1.0 + Hash(i, 21));
   }
 
-  // The miner with the shovel, bent over the heap, throwing ore into the cart.
-  Pose shovel{{125, 77},  {128, 84}, {140, 108}, {130, 123}, {126, 141}, {149, 124},
-              {150, 141}, {119, 97}, {108, 100}, {130, 100}, {121, 108}};
+  // A third miner further in, in the tunnel mouth, smaller.
+  Pose far{{160, 87},  {160, 91}, {161, 104}, {165, 111}, {166, 118}, {157, 111},
+           {156, 118}, {165, 97}, {169, 101}, {156, 97},  {154, 102}};
+  Miner(m, far, true, 0.6);
+
+  // The miner with the shovel, throwing a shovelful of ore into the cart.
+  Pose shovel{{108, 70},  {110, 77}, {117, 104},    {108, 121}, {102, 141}, {126, 122},
+              {131, 141}, {103, 89}, {101.5, 94.5}, {120, 92},  {115, 101}};
+  Shovel(m, {123, 104.5}, {88, 88}, {{89.7, 84.4}, {79.5, 80.1}, {76.5, 86.5}, {86.3, 91.6}});
+  for (int i = 0; i < 5; ++i)
+    Disc(m, {78.5 + i * 2.3, 82.5 - (i % 2) * 1.3 + i * 0.6}, 1.7, 1.3, 0.8, 0.9);
   Miner(m, shovel, false);
-  Shovel(m, {136, 104}, {104, 99}, {{104, 95}, {96, 90}, {90, 97}, {98, 103}});
 
   // The miner with the pick, swinging at the rock face on the right.
-  Pose pick{{201, 64},  {199, 71}, {198, 103}, {209, 120}, {214, 141}, {189, 121},
-            {185, 141}, {208, 58}, {212, 48},  {206, 62},  {210, 50}};
+  Pose pick{{211, 66},  {210, 73}, {212, 104}, {223, 120}, {229, 141}, {203, 122},
+            {197, 141}, {221, 60}, {218, 48},  {216, 65},  {215, 53}};
+  Pick(m, {219, 46}, {197, 22});
   Miner(m, pick, true);
-  Pick(m, {211, 49}, {192, 28}, {181, 36}, {198, 14});
-
-  // A third miner further in, pushing into the tunnel, smaller and darker.
-  Pose far{{154, 86},  {154, 90}, {155, 103}, {159, 110}, {160, 117}, {151, 110},
-           {150, 117}, {159, 96}, {163, 100}, {150, 96},  {148, 101}};
-  Miner(m, far, true);
+  // The front hand closes over the handle again.
+  Disc(m, {218, 48}, 2.1, 2.1, 0.35, 0.5);
 
   // The frame: a rectangle with an arched top and softly broken edges.
   auto frame = [&](double x, double y) {
@@ -755,8 +785,8 @@ void DrawUnderprint(Image& img) {
 void DrawMedallion(Image& img, Fonts& fonts, Pt c, bool blueFirst) {
   const Rgb& a = blueFirst ? kBlue : kOrange;
   const Rgb& b = blueFirst ? kOrange : kBlue;
-  Rosette(img, c, 52, 6, 18, 6, 1.0, 1.0, blueFirst ? kLightBlue : kLightOrange, 0.45);
-  Spiro(img, c, 44, 9, 17, 1.0, 1.0, a, 0.5);
+  Rosette(img, c, 48, 6, 18, 6, 1.0, 1.0, blueFirst ? kLightBlue : kLightOrange, 0.45);
+  Spiro(img, c, 40, 9, 15, 1.0, 1.0, a, 0.5);
   Rosette(img, c, 36, 4, 24, 4, 0.85, 1.0, b, 0.45);
   // The oval medallion holding the value.
   FillRegion(
@@ -831,8 +861,8 @@ void DrawNote(Image& img, Fonts& fonts) {
   WaveBand(img, {512, 60}, {512, 244}, 10, 14, 4, kOrange, 0.45);
 
   // The two oval medallions with the value.
-  DrawMedallion(img, fonts, {92, 142}, true);
-  DrawMedallion(img, fonts, {578, 142}, false);
+  DrawMedallion(img, fonts, {92, 138}, true);
+  DrawMedallion(img, fonts, {578, 138}, false);
 
   // The value in the four corners.
   DrawCorner(img, fonts, {44, 69}, kOrange);
@@ -848,10 +878,10 @@ void DrawNote(Image& img, Fonts& fonts) {
        Align::Center, 1.2);
   Text(img, fonts, "DejaVuSerif-Bold.ttf", "VEINTE PESOS ORO", kWidth / 2.0, 238, 14, kOrange,
        Align::Center, 1.5);
-  Text(img, fonts, "DejaVuSerif.ttf", "Pagará al portador a la vista", 92, 198, 8.5, kInk);
-  Text(img, fonts, "DejaVuSerif.ttf", "la suma de veinte pesos", 92, 208, 8.5, kInk);
-  Text(img, fonts, "DejaVuSerif.ttf", "BOGOTÁ, 20 DE JULIO DE 1928", 578, 198, 7.5, kInk);
-  Text(img, fonts, "DejaVuSerif.ttf", "Ley 25 de 1923", 578, 208, 7.5, kInk);
+  Text(img, fonts, "DejaVuSerif.ttf", "Pagará al portador a la vista", 92, 203, 8.5, kInk);
+  Text(img, fonts, "DejaVuSerif.ttf", "la suma de veinte pesos", 92, 212, 8.5, kInk);
+  Text(img, fonts, "DejaVuSerif.ttf", "BOGOTÁ, 20 DE JULIO DE 1928", 578, 203, 7, kInk);
+  Text(img, fonts, "DejaVuSerif.ttf", "Ley 25 de 1923", 578, 212, 7.5, kInk);
   DrawSignature(img, {62, 226}, 1);
   Text(img, fonts, "DejaVuSerif.ttf", "EL GERENTE", 92, 240, 7, kInk);
   DrawSignature(img, {548, 226}, 4);

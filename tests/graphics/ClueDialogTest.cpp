@@ -77,6 +77,9 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
   });
   q.Then([&] {
     EXPECT_EQ(ClueImage()->DecodeCount(), 1);
+    // The dialog as the players see it in phase 2, kept as a build artifact.
+    tk::WritePng(q.platform.Find(Form3->WindowId())->pixels,
+                 std::string(MV_BINARY_DIR) + "/mystery-mission-phase2.png");
     q.Seconds(600);
   });
   q.Then([&] {

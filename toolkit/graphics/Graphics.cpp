@@ -31,8 +31,11 @@ void TMemoryStream::ReadBuffer(void* buffer, size_t count) {
 
 void TMemoryStream::Write(const void* buffer, size_t count) {
   if (count == 0) return;
-  if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
-  std::memcpy(bytes_.data() + position_, buffer, count);
+  const auto* p = static_cast<const uint8_t*>(buffer);
+  size_t overlap = std::min(count, bytes_.size() - position_);
+  std::memcpy(bytes_.data() + position_, p, overlap);
+  // Appending copies once instead of zero-filling first.
+  bytes_.insert(bytes_.end(), p + overlap, p + count);
   position_ += count;
 }
 
