@@ -86,17 +86,21 @@ std::string FindFamily(const char* family) {
 }
 #endif
 
-// The face files to try, best first.
-std::vector<std::string> CandidateFiles() {
-  std::vector<std::string> files;
-  if (const char* env = std::getenv("MV_FONT_FILE"); env && *env) files.emplace_back(env);
-  files.emplace_back(kDialogFacePath);
+// The face file to use, best first: a file named in MV_FONT_FILE, the
+// dialog face at its known path, the faces fontconfig knows by name (asked
+// only when needed, since starting fontconfig costs milliseconds), then the
+// fallback face's known path. Empty when none exists.
+std::string ChooseFaceFile() {
+  if (const char* env = std::getenv("MV_FONT_FILE"); env && FileExists(env)) return env;
+  if (FileExists(kDialogFacePath)) return kDialogFacePath;
 #ifdef MV_HAVE_FONTCONFIG
-  files.push_back(FindFamily("MS Sans Serif"));
-  files.push_back(FindFamily("DejaVu Sans"));
+  for (const char* family : {"MS Sans Serif", "DejaVu Sans"}) {
+    std::string file = FindFamily(family);
+    if (FileExists(file)) return file;
+  }
 #endif
-  files.emplace_back(kFallbackFacePath);
-  return files;
+  if (FileExists(kFallbackFacePath)) return kFallbackFacePath;
+  return std::string();
 }
 
 // A font whose glyphs all come from one FreeType face at one size, rendered
@@ -274,12 +278,7 @@ std::unique_ptr<Font> Font::FromFile(const std::string& path, int height) {
 const Font& Font::Get(int height) {
   static std::mutex mutex;
   static std::map<int, std::unique_ptr<Font>> cache;
-  static std::string facePath = [] {
-    for (const std::string& file : CandidateFiles()) {
-      if (FileExists(file)) return file;
-    }
-    return std::string();
-  }();
+  static std::string facePath = ChooseFaceFile();
   std::lock_guard<std::mutex> lock(mutex);
   auto it = cache.find(height);
   if (it != cache.end()) return *it->second;
