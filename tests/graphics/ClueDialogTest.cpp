@@ -137,6 +137,26 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
   EXPECT_EQ(messages, std::vector<std::string>{"JPEG error #42."});
 }
 
+TEST_F(ClueDialog, TruncatedJpegShowsWhatArrivedWithoutAMessage) {
+  std::string jpeg = ReadClueJpeg();
+  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJPEGImage", jpeg.substr(0, 60000))));
+  q.Then([&] {
+    Form3->Show();
+    Form3->Image1->SetVisible(true);
+    Paint();
+  });
+  q.Then([&] {
+    EXPECT_EQ(tk::Application->MessageBox(), nullptr);
+    ASSERT_EQ(ClueImage()->DecodeCount(), 1);
+    const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
+    EXPECT_EQ(bitmap.Width(), 670);
+    EXPECT_EQ(At(669, 276), bitmap.Pixel(669, 276));
+    Form3->Hide();
+    q.Close(Form1);
+  });
+  EXPECT_EQ(q.RunProgram(), 0);
+}
+
 TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
   std::string jpeg = ReadClueJpeg();
   std::string notJpeg = jpeg;
