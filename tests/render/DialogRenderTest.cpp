@@ -39,6 +39,8 @@ TRect InkOf(const PixelBuffer& b, TColor ink, const TRect& r) {
   return box;
 }
 
+void Screenshot(QuestHarness& q, tk::TCustomForm* form, const std::string& name);
+
 // The middle of a control in its dialog's client coordinates.
 tk::TPoint Middle(tk::TControl* c) {
   tk::TPoint o = c->OriginInForm();
@@ -288,6 +290,7 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
     EXPECT_EQ(b.At(50, 473), clBtnShadow);
     // Text in the 16-pixel strike: labels are 16 high.
     EXPECT_EQ(Form1->Label1->Height(), 16);
+    Screenshot(q, Form1, "board-120ppi");
   });
   q.RunProgram();
 }
