@@ -290,6 +290,40 @@ TEST(Errors, AbortIsSilentAndTheFullStopRuleUsesByteOrder) {
   t.Run();
 }
 
+TEST(Errors, TheBoxClosesWithSpaceOrAClickOnOkAndIgnoresEscape) {
+  TestApp t;
+  t.d1->onClick = [] { throw tk::EInvalidOperation("Once"); };
+  auto box = [&t] { return t.app->MessageBox(); };
+  t.Then([&] { t.Click(t.d1->Button1); });
+  t.Then([&] {
+    ASSERT_NE(box(), nullptr);
+    // Centred on the dialog that was active.
+    tk::TRect owner = t.d1->OuterRect();
+    tk::TRect outer = box()->OuterRect();
+    EXPECT_EQ(outer.Left, owner.Left + (owner.Width() - outer.Width()) / 2);
+    EXPECT_EQ(t.app->ActiveForm(), box());
+    t.platform.Key(box()->WindowId(), Key::Escape);
+  });
+  t.Then([&] {
+    ASSERT_NE(box(), nullptr);
+    t.platform.Key(box()->WindowId(), Key::Space);
+  });
+  t.Then([&] {
+    EXPECT_EQ(box(), nullptr);
+    t.Click(t.d1->Button1);
+  });
+  t.Then([&] {
+    ASSERT_NE(box(), nullptr);
+    t.Click(box()->OkButton());
+  });
+  t.Then([&] {
+    EXPECT_EQ(box(), nullptr);
+    EXPECT_TRUE(t.d1->WindowEnabled());
+    EXPECT_EQ(t.d1->activations, 1);  // closing the box fires no activation
+  });
+  t.Run();
+}
+
 TEST(Keys, TabWalksFieldsIntoPanelsAndSkipsHiddenOnes) {
   TestApp t;
   t.Then([&] {
