@@ -125,7 +125,10 @@ void TApplication::BlinkCaret() {
 }
 
 void TApplication::PaintAll() {
-  for (TCustomForm* form : windows_) {
+  // A paint that fails shows the error box, which registers a window of its
+  // own: walk a copy of the list.
+  std::vector<TCustomForm*> windows = windows_;
+  for (TCustomForm* form : windows) {
     if (!form->FormVisible() || !form->NeedsPaint()) continue;
     std::vector<TRect> rects = form->PaintPending();
     platform_.Present(form->WindowId(), form->Buffer(), rects);
@@ -265,7 +268,8 @@ void TApplication::PopFocusedForm() {
 }
 
 void TApplication::ReleaseCapture() {
-  for (TCustomForm* form : windows_) {
+  std::vector<TCustomForm*> windows = windows_;
+  for (TCustomForm* form : windows) {
     platform::Event up;
     up.kind = platform::EventKind::MouseUp;
     up.button = 1;
