@@ -25,6 +25,17 @@ void DispatchNotify(const TNotifyEvent& handler, TObject* sender) {
 
 }  // namespace
 
+// The text as drawn: "&" marks the next character as the accelerator and
+// "&&" stands for one "&".
+AnsiString WithoutAccelMarks(std::string_view line) {
+  AnsiString out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '&' && i + 1 < line.size()) ++i;
+    out.push_back(line[i]);
+  }
+  return out;
+}
+
 // ---------------------------------------------------------------- TPanel
 
 TPanel::TPanel(TComponent* owner) : TWinControl(owner) {
@@ -63,7 +74,9 @@ void TLabel::AdjustSize() {
     width = font.TextWidth(" ");
     height = font.TextHeight();
   } else {
-    for (std::string_view line : Lines()) width = std::max(width, font.TextWidth(line));
+    for (std::string_view line : Lines()) {
+      width = std::max(width, font.TextWidth(WithoutAccelMarks(line)));
+    }
     height = font.TextHeight() * static_cast<int>(Lines().size());
   }
   SetBounds(Left(), Top(), width, height);

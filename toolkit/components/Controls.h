@@ -23,6 +23,9 @@ class TPanel : public TWinControl {
   void Paint(Canvas& canvas) override;
 };
 
+// A line of caption text as drawn, without its accelerator marks.
+AnsiString WithoutAccelMarks(std::string_view line);
+
 // Opaque text, auto-sized to its lines (carriage returns split lines).
 class TLabel : public TGraphicControl {
  public:

@@ -555,8 +555,11 @@ void TCustomForm::ReadProperty(const std::string& name, const PropValue& value, 
 }
 
 void TCustomForm::ApplyDensity(int pixelsPerInch) {
-  if (pixelsPerInch <= 0 || pixelsPerInch == storedPixelsPerInch_) return;
-  fontHeight_ = MulDiv(fontHeight_, pixelsPerInch, storedPixelsPerInch_);
+  // The font follows the screen's density; the layout follows the font's
+  // real text height, which also differs when a substitute face is in use.
+  if (pixelsPerInch > 0 && pixelsPerInch != storedPixelsPerInch_) {
+    fontHeight_ = MulDiv(fontHeight_, pixelsPerInch, storedPixelsPerInch_);
+  }
   int newTextHeight = Font::Get(fontHeight_).DigitHeight();
   if (newTextHeight == storedTextHeight_) return;
   for (TControl* child : Children()) child->ScaleEdges(newTextHeight, storedTextHeight_);
