@@ -85,6 +85,11 @@ const HeadlessPlatform::Window* HeadlessPlatform::Find(WindowId w) const {
   return it == windows_.end() ? nullptr : &it->second;
 }
 
+bool HeadlessPlatform::SavePng(WindowId w, const std::string& path) const {
+  const Window* window = Find(w);
+  return window != nullptr && WritePng(window->pixels, path);
+}
+
 WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
                                         int clientHeight) {
   WindowId id = nextId_++;

@@ -67,6 +67,8 @@ class HeadlessPlatform : public Platform {
   // Inspection.
   const Window* Find(WindowId w) const;
   WindowId Active() const { return active_; }
+  // Writes the window's last presented pixels as a PNG file.
+  bool SavePng(WindowId w, const std::string& path) const;
   int WaitCount() const { return waits_; }
 
   // Platform.
