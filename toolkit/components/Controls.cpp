@@ -160,10 +160,29 @@ void TCustomEdit::ScrollToCaret() {
   AnsiString shown = DisplayText();
   int areaWidth = std::max(TextArea().Width(), 1);
   scroll_ = std::clamp(scroll_, 0, caret_);
-  // Scroll right until the caret fits into the text area.
-  while (scroll_ < caret_ &&
-         font.TextWidth(std::string_view(shown).substr(scroll_, caret_ - scroll_)) >= areaWidth) {
-    ++scroll_;
+  // Scroll right just far enough for the text before the caret to fit into
+  // the text area. Measuring back from the caret keeps this linear in the
+  // visible characters however long the text is (a long paste).
+  int first = caret_;
+  int width = 0;
+  while (first > scroll_) {
+    int w = font.CharWidth(static_cast<uint8_t>(shown[static_cast<size_t>(first - 1)]));
+    if (width + w >= areaWidth) break;
+    width += w;
+    --first;
+  }
+  scroll_ = first;
+  // When deleting left the shown text short of the area's right edge, scroll
+  // back left so that the text before it comes into view again.
+  int tail = 0;
+  for (size_t i = static_cast<size_t>(scroll_); i < shown.size() && tail < areaWidth; ++i) {
+    tail += font.CharWidth(static_cast<uint8_t>(shown[i]));
+  }
+  while (scroll_ > 0) {
+    int w = font.CharWidth(static_cast<uint8_t>(shown[static_cast<size_t>(scroll_ - 1)]));
+    if (tail + w >= areaWidth) break;
+    tail += w;
+    --scroll_;
   }
 }
 
@@ -369,42 +388,32 @@ void TSpeedButton::Click() {
 }
 
 void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  pressed_ = true;
-  hot_ = true;
+  press_.Down();
   Invalidate();
 }
 
 void TSpeedButton::MouseMove(int x, int y, bool captured) {
-  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
-  if (captured && inside != hot_) {
-    hot_ = inside;
-    Invalidate();
-  }
+  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
 }
 
 void TSpeedButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool wasPressed = pressed_;
-  pressed_ = false;
-  hot_ = inside;
+  bool click = press_.Up(inside);
   Invalidate();
-  if (wasPressed && inside) Click();
+  if (click) Click();
 }
 
 void TSpeedButton::MouseEnter() {
-  hot_ = true;
+  press_.hot = true;
   Invalidate();
 }
 
 void TSpeedButton::MouseLeave() {
-  hot_ = false;
+  press_.hot = false;
   Invalidate();
 }
 
 void TSpeedButton::VisibleChanged() {
-  if (!Visible()) {
-    hot_ = false;
-    pressed_ = false;
-  }
+  if (!Visible()) press_ = ButtonPress{};
 }
 
 void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
@@ -469,24 +478,18 @@ bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
 void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
   TCustomForm* form = Form();
   if (form != nullptr) form->FocusControl(this, true);
-  pressed_ = true;
-  hot_ = true;
+  press_.Down();
   Invalidate();
 }
 
 void TButton::MouseMove(int x, int y, bool captured) {
-  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
-  if (captured && inside != hot_) {
-    hot_ = inside;
-    Invalidate();
-  }
+  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
 }
 
 void TButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool wasPressed = pressed_;
-  pressed_ = false;
+  bool click = press_.Up(inside);
   Invalidate();
-  if (wasPressed && inside) Click();
+  if (click) Click();
 }
 
 // -------------------------------------------------------------- TStopIcon
