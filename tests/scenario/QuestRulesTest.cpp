@@ -2,8 +2,8 @@
 // reopened or left running hidden, and how start-up fails.
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
+#include "Cp1251.h"
 #include "QuestHarness.h"
 #include "toolkit/components/Timer.h"
 #include "toolkit/reader/Resources.h"
@@ -183,19 +183,8 @@ TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
   EXPECT_EQ(q.RunProgram(), 0);
 }
 
-// Converts with the C library's iconv, independently of the program's table.
 std::string Cp1251(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP1251", "UTF-8");
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* inp = in.data();
-  size_t inLeft = in.size();
-  char* outp = out.data();
-  size_t outLeft = out.size();
-  iconv(cd, &inp, &inLeft, &outp, &outLeft);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
+  return IconvToCp1251(utf8);
 }
 
 TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {

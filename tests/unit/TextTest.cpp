@@ -1,10 +1,10 @@
 // Code page conversion, ASCII lower-casing, decimal text and code comparison.
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <climits>
 
+#include "Cp1251.h"
 #include "quest/CodeCheck.h"
 #include "toolkit/text/Ansi.h"
 
@@ -12,22 +12,7 @@ namespace {
 
 using tk::operator""_ansi;
 
-// Converts with the C library's iconv, independently of the program's table.
-std::string IconvToCp1251(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP1251", "UTF-8");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* inp = in.data();
-  size_t inLeft = in.size();
-  char* outp = out.data();
-  size_t outLeft = out.size();
-  size_t r = iconv(cd, &inp, &inLeft, &outp, &outLeft);
-  iconv_close(cd);
-  EXPECT_NE(r, static_cast<size_t>(-1)) << utf8;
-  out.resize(out.size() - outLeft);
-  return out;
-}
+using mirvolant::testing::IconvToCp1251;
 
 TEST(CodePage, EveryAssignedByteRoundTripsAndMatchesIconv) {
   for (int b = 0x20; b < 0x100; ++b) {

@@ -127,6 +127,28 @@ class TMemo : public TWinControl {
   std::vector<AnsiString> lines_;
 };
 
+// The mouse state of a button: pressed while the left button went down on it
+// and is held, hot while the pointer is over it.
+struct ButtonPress {
+  bool hot = false;
+  bool pressed = false;
+
+  void Down() { pressed = hot = true; }
+  // A move while captured; true when the look changes.
+  bool Move(bool inside) {
+    if (inside == hot) return false;
+    hot = inside;
+    return true;
+  }
+  // The release; true when it makes a click (pressed and released over it).
+  bool Up(bool inside) {
+    bool click = pressed && inside;
+    pressed = false;
+    hot = inside;
+    return click;
+  }
+};
+
 // A button drawn on its parent's surface that never takes the focus; a press
 // and release of the left mouse button over it is a click.
 class TSpeedButton : public TGraphicControl {
@@ -137,9 +159,9 @@ class TSpeedButton : public TGraphicControl {
   void SetCaption(const AnsiString& text) { SetCaptionText(text); }
   bool Flat() const { return flat_; }
   // The mouse is over the button.
-  bool Hot() const { return hot_; }
+  bool Hot() const { return press_.hot; }
   // The mouse button is held down on it and the pointer is over it.
-  bool Pressed() const { return pressed_ && hot_; }
+  bool Pressed() const { return press_.pressed && press_.hot; }
   void Click();
 
   void MouseDown(int x, int y, uint8_t modifiers) override;
@@ -157,8 +179,7 @@ class TSpeedButton : public TGraphicControl {
 
  private:
   bool flat_ = false;
-  bool hot_ = false;
-  bool pressed_ = false;
+  ButtonPress press_;
 };
 
 // Shows a picture at its own size from the control's top-left corner.
@@ -183,7 +204,7 @@ class TButton : public TWinControl {
   const char* ClassName() const override { return "TButton"; }
   const AnsiString& Caption() const { return CaptionText(); }
   void SetCaption(const AnsiString& text) { SetCaptionText(text); }
-  bool Pressed() const { return pressed_ && hot_; }
+  bool Pressed() const { return press_.pressed && press_.hot; }
   void Click();
 
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
@@ -197,8 +218,7 @@ class TButton : public TWinControl {
   TNotifyEvent OnClick;
 
  private:
-  bool pressed_ = false;
-  bool hot_ = false;
+  ButtonPress press_;
 };
 
 // The 32 x 32 stop icon of the error message box.

@@ -38,33 +38,28 @@ void HeadlessPlatform::Paste(WindowId w, const std::string& utf8) {
   Push(e);
 }
 
-void HeadlessPlatform::MouseMove(WindowId w, int x, int y) {
+namespace {
+Event Mouse(EventKind kind, WindowId w, int x, int y, int button) {
   Event e;
-  e.kind = EventKind::MouseMove;
+  e.kind = kind;
   e.window = w;
   e.x = x;
   e.y = y;
-  Push(e);
+  e.button = button;
+  return e;
+}
+}  // namespace
+
+void HeadlessPlatform::MouseMove(WindowId w, int x, int y) {
+  Push(Mouse(EventKind::MouseMove, w, x, y, 0));
 }
 
 void HeadlessPlatform::MouseDown(WindowId w, int x, int y) {
-  Event e;
-  e.kind = EventKind::MouseDown;
-  e.window = w;
-  e.x = x;
-  e.y = y;
-  e.button = 1;
-  Push(e);
+  Push(Mouse(EventKind::MouseDown, w, x, y, 1));
 }
 
 void HeadlessPlatform::MouseUp(WindowId w, int x, int y) {
-  Event e;
-  e.kind = EventKind::MouseUp;
-  e.window = w;
-  e.x = x;
-  e.y = y;
-  e.button = 1;
-  Push(e);
+  Push(Mouse(EventKind::MouseUp, w, x, y, 1));
 }
 
 void HeadlessPlatform::Click(WindowId w, int x, int y) {
