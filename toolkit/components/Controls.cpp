@@ -388,32 +388,42 @@ void TSpeedButton::Click() {
 }
 
 void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  press_.Down();
+  pressed_ = true;
+  hot_ = true;
   Invalidate();
 }
 
 void TSpeedButton::MouseMove(int x, int y, bool captured) {
-  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
+  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
+  if (captured && inside != hot_) {
+    hot_ = inside;
+    Invalidate();
+  }
 }
 
 void TSpeedButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool click = press_.Up(inside);
+  bool wasPressed = pressed_;
+  pressed_ = false;
+  hot_ = inside;
   Invalidate();
-  if (click) Click();
+  if (wasPressed && inside) Click();
 }
 
 void TSpeedButton::MouseEnter() {
-  press_.hot = true;
+  hot_ = true;
   Invalidate();
 }
 
 void TSpeedButton::MouseLeave() {
-  press_.hot = false;
+  hot_ = false;
   Invalidate();
 }
 
 void TSpeedButton::VisibleChanged() {
-  if (!Visible()) press_ = ButtonPress{};
+  if (!Visible()) {
+    hot_ = false;
+    pressed_ = false;
+  }
 }
 
 void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
@@ -478,18 +488,24 @@ bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
 void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
   TCustomForm* form = Form();
   if (form != nullptr) form->FocusControl(this, true);
-  press_.Down();
+  pressed_ = true;
+  hot_ = true;
   Invalidate();
 }
 
 void TButton::MouseMove(int x, int y, bool captured) {
-  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
+  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
+  if (captured && inside != hot_) {
+    hot_ = inside;
+    Invalidate();
+  }
 }
 
 void TButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool click = press_.Up(inside);
+  bool wasPressed = pressed_;
+  pressed_ = false;
   Invalidate();
-  if (click) Click();
+  if (wasPressed && inside) Click();
 }
 
 // -------------------------------------------------------------- TStopIcon
