@@ -388,42 +388,32 @@ void TSpeedButton::Click() {
 }
 
 void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  pressed_ = true;
-  hot_ = true;
+  press_.Down();
   Invalidate();
 }
 
 void TSpeedButton::MouseMove(int x, int y, bool captured) {
-  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
-  if (captured && inside != hot_) {
-    hot_ = inside;
-    Invalidate();
-  }
+  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
 }
 
 void TSpeedButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool wasPressed = pressed_;
-  pressed_ = false;
-  hot_ = inside;
+  bool click = press_.Up(inside);
   Invalidate();
-  if (wasPressed && inside) Click();
+  if (click) Click();
 }
 
 void TSpeedButton::MouseEnter() {
-  hot_ = true;
+  press_.hot = true;
   Invalidate();
 }
 
 void TSpeedButton::MouseLeave() {
-  hot_ = false;
+  press_.hot = false;
   Invalidate();
 }
 
 void TSpeedButton::VisibleChanged() {
-  if (!Visible()) {
-    hot_ = false;
-    pressed_ = false;
-  }
+  if (!Visible()) press_ = ButtonPress{};
 }
 
 void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
@@ -488,24 +478,18 @@ bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
 void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
   TCustomForm* form = Form();
   if (form != nullptr) form->FocusControl(this, true);
-  pressed_ = true;
-  hot_ = true;
+  press_.Down();
   Invalidate();
 }
 
 void TButton::MouseMove(int x, int y, bool captured) {
-  bool inside = TRect{0, 0, Width(), Height()}.Contains({x, y});
-  if (captured && inside != hot_) {
-    hot_ = inside;
-    Invalidate();
-  }
+  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
 }
 
 void TButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool wasPressed = pressed_;
-  pressed_ = false;
+  bool click = press_.Up(inside);
   Invalidate();
-  if (wasPressed && inside) Click();
+  if (click) Click();
 }
 
 // -------------------------------------------------------------- TStopIcon
