@@ -1,0 +1,261 @@
+#!/usr/bin/env bash
+# Plays the whole quest in real windows, as a player would: the built program
+# runs under a virtual X server with openbox, xdotool types and presses keys,
+# screenshots are checked at known places, and the close box ends each dialog.
+# The countdown runs twenty times faster under libfaketime (the program itself
+# is unchanged), so the mystery mission's three phases take three minutes.
+#
+# Usage: play_quest.sh PATH/TO/mirvolant [ARTIFACT_DIR]
+set -euo pipefail
+
+APP=$(realpath "$1")
+OUT=${2:-$(mktemp -d)}
+RATE=${E2E_RATE:-20}
+mkdir -p "$OUT"
+source "$(dirname "$0")/x11lib.sh"
+require_tools faketime
+
+FACE=D4D0C8
+WHITE=FFFFFF
+
+APP_PID=
+cleanup() {
+  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
+  stop_desktop
+}
+trap cleanup EXIT
+
+start_desktop
+note "desktop on $DISPLAY, artifacts in $OUT"
+
+# Expects window $1 with client size $2 x $3 whose outer frame's corner lies
+# at ($4, $5).
+expect_placed() {
+  window_geometry "$1"
+  [[ "$WW" == "$2" && "$WH" == "$3" ]] || fail "window $1 is ${WW}x${WH}, expected $2x$3"
+  local x=$((WX - FL)) y=$((WY - FT))
+  [[ "$x" == "$4" && "$y" == "$5" ]] || fail "window $1 is at $x,$y, expected $4,$5"
+}
+
+# Outer geometry of window $1 as "X Y W H".
+outer() {
+  window_geometry "$1"
+  echo "$((WX - FL)) $((WY - FT)) $((WW + FL + FR)) $((WH + FT + FB))"
+}
+
+# Expects window $1 (client $2 x $3) centred on the desktop.
+expect_desktop_centred() {
+  window_geometry "$1"
+  local w=$(($2 + FL + FR)) h=$(($3 + FT + FB))
+  expect_placed "$1" "$2" "$3" $(((E2E_WIDTH - w) / 2)) $(((E2E_HEIGHT - h) / 2))
+}
+
+# Expects window $1 (client $2 x $3) centred on the board.
+expect_board_centred() {
+  local bx by bw bh
+  read -r bx by bw bh < <(outer "$BOARD")
+  window_geometry "$1"
+  local w=$(($2 + FL + FR)) h=$(($3 + FT + FB))
+  expect_placed "$1" "$2" "$3" $((bx + (bw - w) / 2)) $((by + (bh - h) / 2))
+}
+
+# Takes two screenshots of window $1 $2 seconds apart and prints how many
+# pixels of the rectangle ($3, $4, $5 x $6) changed between them.
+changes_over() {
+  shot "$1" "$OUT/a.png"
+  sleep "$2"
+  shot "$1" "$OUT/b.png"
+  count_changed "$OUT/a.png" "$OUT/b.png" "$3" "$4" "$5" "$6"
+}
+
+# Waits up to $2 seconds until the command $1 succeeds, checking every second.
+wait_until() {
+  local i
+  for i in $(seq "$2"); do
+    eval "$1" && return 0
+    sleep 1
+  done
+  return 1
+}
+
+# ---------------------------------------------------------------- the board
+note "starting $APP under libfaketime x$RATE"
+faketime -m -f "+0 x$RATE" "$APP" >"$OUT/stdout.txt" 2>"$OUT/stderr.txt" &
+APP_PID=$!
+
+BOARD=$(wait_window MIRVOLANT 20) || fail "the board window did not appear"
+sleep 0.5
+[[ $(visible_windows MIRVOLANT | wc -l) == 1 ]] || fail "more than one window at start"
+[[ -z $(visible_windows "Выбор пути") ]] || fail "the path choice is visible at start"
+expect_desktop_centred "$BOARD" 519 426
+note "board $BOARD: 519x426, centred on the desktop"
+shot "$BOARD" "$OUT/board-start.png"
+
+# Slot N's panel lies at these client coordinates (the left column starts
+# 8 pixels outside the client area); its field at (+23, +48), 137 x 19.
+panel_left=(-8 168 344 -8 168 344 -8 168 344)
+panel_top=(0 0 0 128 128 128 256 256 256)
+for n in $(seq 0 8); do
+  fx=$((panel_left[n] + 91))
+  fy=$((panel_top[n] + 57))
+  [[ $(pixel "$OUT/board-start.png" $fx $fy) == "$WHITE" ]] ||
+    fail "slot $((n + 1))'s field is not shown at start"
+done
+
+# The first field has the focus. Solving a slot hides its field, and Tab then
+# walks to the next open one. The first code goes in capitals.
+codes=(GG38TT '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
+focus_window "$BOARD"
+for n in $(seq 0 8); do
+  [[ $n -gt 0 ]] && press Tab
+  type_text "${codes[n]}"
+  if [[ $n -lt 8 ]]; then
+    press Return
+    sleep 0.3
+    shot "$BOARD" "$OUT/board-solving.png"
+    fx=$((panel_left[n] + 91))
+    fy=$((panel_top[n] + 57))
+    [[ $(pixel "$OUT/board-solving.png" $fx $fy) == "$FACE" ]] ||
+      fail "slot $((n + 1)) is not solved after typing its code"
+  fi
+done
+press Return
+
+# ---------------------------------------------------------- the path choice
+PATHS=$(wait_window "Выбор пути" 10) || fail "the path choice did not open"
+sleep 0.5
+expect_board_centred "$PATHS" 617 295
+note "path choice $PATHS: 617x295, centred on the board"
+shot "$PATHS" "$OUT/real-path-choice.png"
+# The memo's white area and the third slot's white field.
+[[ $(pixel "$OUT/real-path-choice.png" 600 130) == "$WHITE" ]] || fail "no story memo"
+[[ $(pixel "$OUT/real-path-choice.png" 520 201) == "$WHITE" ]] || fail "no third path field"
+
+# The third path (escape) behind the third field.
+focus_window "$PATHS"
+press Tab Tab
+type_text jjj52
+press Return
+
+# ------------------------------------------------------ the escape mission
+ESCAPE=$(wait_window MIRVOLANT 10 "$BOARD") || fail "the escape mission did not open"
+sleep 0.5
+expect_board_centred "$ESCAPE" 672 256
+note "escape mission $ESCAPE: 672x256, centred on the board"
+# The status line counts down: the status panel changes within 1.5 s.
+changed=$(changes_over "$ESCAPE" 1.5 2 227 550 27)
+[[ $changed -gt 0 ]] || fail "the escape mission's countdown does not change"
+shot "$ESCAPE" "$OUT/real-escape.png"
+[[ $(pixel "$OUT/real-escape.png" 68 209) == "$WHITE" ]] || fail "no drain-code field"
+
+# Its drain code, with the Latin letter in capitals, opens the victory
+# mission while the escape mission stays on screen beneath.
+focus_window "$ESCAPE"
+type_text 5335K
+press Return
+VICTORY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE") || fail "the victory mission did not open"
+sleep 0.5
+expect_desktop_centred "$VICTORY" 672 256
+xwininfo -id "$ESCAPE" | grep -q IsViewable || fail "the escape mission vanished too early"
+note "victory mission $VICTORY: centred on the desktop, escape mission still shown"
+shot "$VICTORY" "$OUT/real-victory.png"
+changed=$(changes_over "$VICTORY" 1.5 2 227 550 27)
+[[ $changed -gt 0 ]] || fail "the victory mission's countdown does not change"
+
+focus_window "$VICTORY"
+type_text '406?&'
+press Return
+
+# ----------------------------------------------------- the mystery mission
+MYSTERY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE $VICTORY") ||
+  fail "the mystery mission did not open"
+sleep 0.5
+expect_board_centred "$MYSTERY" 672 368
+note "mystery mission $MYSTERY: 672x368, centred on the board"
+shot "$MYSTERY" "$OUT/mystery-task.png"
+[[ $(pixel "$OUT/mystery-task.png" 68 321) == "$WHITE" ]] || fail "no drain-code field"
+changed=$(changes_over "$MYSTERY" 1.5 2 339 550 27)
+[[ $changed -gt 0 ]] || fail "the mystery mission's countdown does not change"
+
+# Phase 1 ends after 1200 s of the program's time: the picture covers the
+# task area.
+picture_shown() {
+  shot "$MYSTERY" "$OUT/m.png"
+  [[ $(count_other "$OUT/m.png" 300 100 40 40 "$FACE") -gt 800 ]]
+}
+limit=$((1300 / RATE + 30))
+wait_until picture_shown "$limit" || fail "the clue picture did not appear"
+cp "$OUT/m.png" "$OUT/real-mystery-picture.png"
+note "phase 1 over: the clue picture is shown"
+
+wait_until '! picture_shown' "$limit" || fail "the clue picture was not hidden"
+note "phase 2 over: the clue text is shown"
+cp "$OUT/m.png" "$OUT/mystery-clue.png"
+
+# Phase 3 ends with the drain code; the countdown then stands still.
+countdown_stopped() {
+  [[ $(changes_over "$MYSTERY" 1.2 2 339 550 27) == 0 ]]
+}
+wait_until countdown_stopped "$limit" || fail "the countdown did not end"
+shot "$MYSTERY" "$OUT/mystery-drain.png"
+[[ $(pixel "$OUT/mystery-drain.png" 68 321) == "$WHITE" ]] || fail "no drain-code field"
+note "phase 3 over: the drain code is shown and the countdown stopped"
+
+focus_window "$MYSTERY"
+type_text '83~'
+press Return
+sleep 0.5
+shot "$MYSTERY" "$OUT/real-mystery.png"
+# The slot is hidden and the task area now shows the engine code.
+[[ $(pixel "$OUT/real-mystery.png" 68 321) == "$FACE" ]] || fail "the drain-code slot is still shown"
+changed=$(count_changed "$OUT/mystery-drain.png" "$OUT/real-mystery.png" 20 20 500 60)
+[[ $changed -gt 0 ]] || fail "the engine code is not shown"
+note "engine code shown"
+
+# ------------------------------------------------------ closing everything
+# The mystery mission's close box unwinds mystery, victory and escape.
+close_window "$MYSTERY"
+for id in $MYSTERY $VICTORY $ESCAPE; do
+  wait_gone "$id" 10 || fail "mission window $id did not close"
+done
+xwininfo -id "$PATHS" | grep -q IsViewable || fail "the path choice closed with the missions"
+note "missions closed; back at the path choice"
+
+close_window "$PATHS"
+wait_gone "$PATHS" 10 || fail "the path choice did not close"
+sleep 0.5
+# Uncovered again, the board shows nine solved slots.
+shot "$BOARD" "$OUT/real-board.png"
+for n in $(seq 0 8); do
+  fx=$((panel_left[n] + 91))
+  fy=$((panel_top[n] + 57))
+  [[ $(pixel "$OUT/real-board.png" $fx $fy) == "$FACE" ]] || fail "slot $((n + 1)) not solved"
+  # The panel's "OK": dark text around the panel's centre.
+  dark=$(count_other "$OUT/real-board.png" $((panel_left[n] + 76)) $((panel_top[n] + 57)) 24 14 \
+    "$FACE")
+  [[ $dark -gt 10 ]] || fail "slot $((n + 1))'s panel shows no OK ($dark pixels)"
+done
+
+close_window "$BOARD"
+status=0
+for i in $(seq 100); do
+  kill -0 "$APP_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end after the board was closed"
+wait "$APP_PID" || status=$?
+APP_PID=
+[[ $status == 0 ]] || fail "the program ended with exit code $status"
+note "board closed; exit code 0"
+
+# ------------------------------------------------------- a signal ends it
+"$APP" >/dev/null 2>&1 &
+APP_PID=$!
+BOARD=$(wait_window MIRVOLANT 20) || fail "the board did not appear on the second start"
+kill -TERM "$APP_PID"
+status=0
+wait "$APP_PID" || status=$?
+APP_PID=
+[[ $status == 0 ]] || fail "SIGTERM ended the program with exit code $status"
+note "SIGTERM: exit code 0"
+echo "PASS"

@@ -1,0 +1,147 @@
+# Helpers for driving the program in real windows: a virtual X server with a
+# window manager, finding windows, their geometry, screenshots and pixels.
+# Sourced by the end-to-end test and by tools/measure_real.sh.
+
+E2E_WIDTH=1280
+E2E_HEIGHT=1024
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+note() { echo "[$(date +%H:%M:%S)] $*"; }
+
+require_tools() {
+  local tool
+  for tool in Xvfb openbox xdotool wmctrl xwininfo xprop import convert compare "$@"; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (run tools/deps.sh)"
+  done
+}
+
+# Starts Xvfb on a free display and openbox on it; sets DISPLAY.
+start_desktop() {
+  local fifo_dir display_file
+  fifo_dir=$(mktemp -d)
+  display_file="$fifo_dir/display"
+  Xvfb -displayfd 3 -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -br -nolisten tcp \
+    3>"$display_file" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local i
+  for i in $(seq 100); do
+    [[ -s "$display_file" ]] && break
+    sleep 0.05
+  done
+  [[ -s "$display_file" ]] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -1 "$display_file")"
+  rm -rf "$fifo_dir"
+  openbox --sm-disable >/dev/null 2>&1 &
+  WM_PID=$!
+  for i in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  fail "openbox did not start"
+}
+
+stop_desktop() {
+  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
+  [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null || true
+}
+
+# Prints the ids (decimal) of the shown windows whose title is exactly $1.
+# The window manager's client list holds the mapped windows with their UTF-8
+# titles (xdotool's name search misses non-Latin titles).
+visible_windows() {
+  local title=$1 id name
+  wmctrl -l 2>/dev/null | sed -E 's/^(0x[0-9a-fA-F]+) +-?[0-9]+ +[^ ]+ (.*)$/\1\t\2/' |
+    while IFS=$'\t' read -r id name; do
+      [[ "$name" == "$title" ]] && printf '%d\n' "$id"
+    done | sort -u
+}
+
+# Waits up to $2 seconds (default 10) for a visible window titled $1 that is
+# not in the list $3, and prints its id.
+wait_window() {
+  local title=$1 timeout=${2:-10} known=${3:-} id i
+  for i in $(seq $((timeout * 20))); do
+    for id in $(visible_windows "$title"); do
+      [[ " $known " == *" $id "* ]] && continue
+      echo "$id"
+      return 0
+    done
+    sleep 0.05
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for window $1 to be unmapped.
+wait_gone() {
+  local id=$1 timeout=${2:-10} i
+  for i in $(seq $((timeout * 20))); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# Client geometry of window $1: sets WX WY WW WH (absolute client position
+# and size) and FL FR FT FB (the window manager's frame extents).
+window_geometry() {
+  local info extents
+  info=$(xwininfo -id "$1")
+  WX=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+  WY=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+  WW=$(awk '/Width:/ {print $2}' <<<"$info")
+  WH=$(awk '/Height:/ {print $2}' <<<"$info")
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
+  IFS=, read -r FL FR FT FB <<<"${extents:-0,0,0,0}"
+}
+
+# Gives window $1 the keyboard focus as a click on its title bar would.
+focus_window() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+  sleep 0.2
+}
+
+# Types text $1 into the focused window.
+type_text() {
+  xdotool type --delay 40 -- "$1"
+}
+
+press() {
+  xdotool key --delay 60 "$@"
+}
+
+# Screenshot of window $1's client area into file $2.
+shot() {
+  import -window "$1" "$2" 2>/dev/null || fail "cannot take a screenshot of $1"
+}
+
+# The colour of pixel ($2, $3) of image $1 as RRGGBB.
+pixel() {
+  convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6
+}
+
+# Number of pixels in the rectangle ($2, $3, width $4, height $5) of image $1
+# whose colour differs from $6 (RRGGBB).
+count_other() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage txt:- | tail -n +2 | grep -vic "#$6" || true
+}
+
+# Number of pixels that differ between the same rectangle of images $1, $2.
+count_changed() {
+  local a b
+  a=$(mktemp --suffix=.png)
+  b=$(mktemp --suffix=.png)
+  convert "$1" -crop "$5x$6+$3+$4" +repage "$a"
+  convert "$2" -crop "$5x$6+$3+$4" +repage "$b"
+  compare -metric AE "$a" "$b" null: 2>&1 | cut -d' ' -f1
+  rm -f "$a" "$b"
+}
+
+# Asks window $1 to close as its close box does.
+close_window() {
+  wmctrl -i -c "$1"
+}
