@@ -134,6 +134,9 @@ TEST_F(JpegSupport, MalformedBlobsFailWithClearReadErrors) {
   EXPECT_EQ(load(MakeBlob("TJPEGImage", jpeg, 0xFFFFFFFF)),
             "Picture data has a negative byte count");
   EXPECT_EQ(load(MakeBlob("TJPEGImage", jpeg.substr(0, 1000), 5000)), "Stream read error");
+  // A count near the largest is refused before anything is allocated for it.
+  EXPECT_EQ(load(MakeBlob("TJPEGImage", "\xFF\xD8", 0x7FFFFFFF)), "Stream read error");
+  EXPECT_EQ(load(MakeBlob("TBitmap", "BM", 0x7FFFFFFF)), "Stream read error");
 }
 
 TEST_F(JpegSupport, HeaderErrorsAreJpegErrorsAndThePictureKeepsItsGraphic) {

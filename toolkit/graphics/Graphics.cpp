@@ -152,6 +152,8 @@ int32_t ReadBlobCount(TMemoryStream& stream) {
 
 void TBitmap::ReadData(TMemoryStream& stream) {
   int32_t count = ReadBlobCount(stream);
+  // Checked before allocating: the count comes from the data.
+  if (static_cast<size_t>(count) > stream.Remaining()) throw EReadError("Stream read error");
   std::vector<uint8_t> file(static_cast<size_t>(count));
   stream.ReadBuffer(file.data(), file.size());
   // File header (14 bytes) and an information header of at least 40 bytes.
