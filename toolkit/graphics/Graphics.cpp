@@ -33,7 +33,8 @@ void TMemoryStream::Write(const void* buffer, size_t count) {
   if (count == 0) return;
   const auto* p = static_cast<const uint8_t*>(buffer);
   size_t overlap = std::min(count, bytes_.size() - position_);
-  std::memcpy(bytes_.data() + position_, p, overlap);
+  // An empty stream has no storage yet: memcpy must not see its null data.
+  if (overlap > 0) std::memcpy(bytes_.data() + position_, p, overlap);
   // Appending copies once instead of zero-filling first.
   bytes_.insert(bytes_.end(), p + overlap, p + count);
   position_ += count;
