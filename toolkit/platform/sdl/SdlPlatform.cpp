@@ -204,6 +204,7 @@ SdlPlatform::SdlPlatform() {
     std::exit(1);
   }
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
+  x11_.IgnoreVanishedWindowErrors();
   userEvent_ = SDL_RegisterEvents(1);
   SDL_StartTextInput();
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "toolkit/platform/Platform.h"
-#include "toolkit/platform/sdl/X11Frame.h"
+#include "toolkit/platform/sdl/X11Extras.h"
 
 union SDL_Event;
 struct SDL_Window;
@@ -78,7 +78,7 @@ class SdlPlatform : public Platform {
   static FrameExtents SdlFrame(const WindowState& state);
   void RunPipeReader();
 
-  X11Frame x11_;
+  X11Extras x11_;
   std::map<WindowId, WindowState> windows_;
   std::deque<Event> pending_;
   uint32_t userEvent_ = 0;

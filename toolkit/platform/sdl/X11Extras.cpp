@@ -1,4 +1,4 @@
-#include "toolkit/platform/sdl/X11Frame.h"
+#include "toolkit/platform/sdl/X11Extras.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -7,13 +7,14 @@ namespace tk::platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 
-struct X11Frame::Api {
+struct X11Extras::Api {
   void* library = nullptr;
   decltype(&::XInternAtom) InternAtom = nullptr;
   decltype(&::XSendEvent) SendEvent = nullptr;
   decltype(&::XFlush) Flush = nullptr;
   decltype(&::XGetWindowProperty) GetWindowProperty = nullptr;
   decltype(&::XFree) Free = nullptr;
+  decltype(&::XSetErrorHandler) SetErrorHandler = nullptr;
   Display* display = nullptr;
   bool probed = false;
   Atom requestExtents = 0;
@@ -28,6 +29,14 @@ bool Load(void* library, const char* name, F& out) {
   return out != nullptr;
 }
 
+XErrorHandler gPreviousErrorHandler = nullptr;
+
+int OnXError(Display* display, XErrorEvent* error) {
+  // X_SendEvent is request 25 of the core protocol.
+  if (error->error_code == BadWindow && error->request_code == 25) return 0;
+  return gPreviousErrorHandler != nullptr ? gPreviousErrorHandler(display, error) : 0;
+}
+
 bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -39,7 +48,7 @@ bool X11Handles(SDL_Window* window, Display*& display, Window& xwindow) {
 
 }  // namespace
 
-X11Frame::X11Frame() {
+X11Extras::X11Extras() {
   void* library = SDL_LoadObject("libX11.so.6");
   if (library == nullptr) return;
   api_ = new Api;
@@ -47,7 +56,8 @@ X11Frame::X11Frame() {
   bool ok = Load(library, "XInternAtom", api_->InternAtom) &&
             Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
             Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
-            Load(library, "XFree", api_->Free);
+            Load(library, "XFree", api_->Free) &&
+            Load(library, "XSetErrorHandler", api_->SetErrorHandler);
   if (!ok) {
     SDL_UnloadObject(library);
     delete api_;
@@ -55,7 +65,7 @@ X11Frame::X11Frame() {
   }
 }
 
-X11Frame::~X11Frame() {
+X11Extras::~X11Extras() {
   if (api_ == nullptr) return;
   SDL_UnloadObject(api_->library);
   delete api_;
@@ -65,7 +75,7 @@ namespace {
 
 // Reads a 32-bit property of window into out (up to max values) and returns
 // the number of values it holds; 0 when it is not set.
-int ReadLongs(X11Frame::Api& api, Window window, Atom property, Atom type, long* out, int max) {
+int ReadLongs(X11Extras::Api& api, Window window, Atom property, Atom type, long* out, int max) {
   Atom actualType = 0;
   int actualFormat = 0;
   unsigned long count = 0;
@@ -89,7 +99,14 @@ int ReadLongs(X11Frame::Api& api, Window window, Atom property, Atom type, long*
 
 }  // namespace
 
-void X11Frame::Request(SDL_Window* window) {
+void X11Extras::IgnoreVanishedWindowErrors() {
+  if (api_ == nullptr || gPreviousErrorHandler != nullptr) return;
+  XErrorHandler previous = api_->SetErrorHandler(OnXError);
+  // Installing twice must not make the handler its own predecessor.
+  gPreviousErrorHandler = previous == OnXError ? nullptr : previous;
+}
+
+void X11Extras::Request(SDL_Window* window) {
   if (api_ == nullptr) return;
   Display* display = nullptr;
   Window xwindow = 0;
@@ -125,7 +142,7 @@ void X11Frame::Request(SDL_Window* window) {
   api.Flush(display);
 }
 
-std::optional<FrameExtents> X11Frame::Read(SDL_Window* window, int timeoutMs) {
+std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   if (!available_) return std::nullopt;
   Display* display = nullptr;
   Window xwindow = 0;
@@ -150,11 +167,12 @@ std::optional<FrameExtents> X11Frame::Read(SDL_Window* window, int timeoutMs) {
 
 #else
 
-struct X11Frame::Api {};
-X11Frame::X11Frame() = default;
-X11Frame::~X11Frame() = default;
-void X11Frame::Request(SDL_Window*) {}
-std::optional<FrameExtents> X11Frame::Read(SDL_Window*, int) {
+struct X11Extras::Api {};
+X11Extras::X11Extras() = default;
+X11Extras::~X11Extras() = default;
+void X11Extras::IgnoreVanishedWindowErrors() {}
+void X11Extras::Request(SDL_Window*) {}
+std::optional<FrameExtents> X11Extras::Read(SDL_Window*, int) {
   return std::nullopt;
 }
 

@@ -1,12 +1,20 @@
 #pragma once
+// What SDL leaves out under X11, reached through the Xlib that SDL has
+// already loaded (the program links no X library of its own); on other
+// systems everything here does nothing and answers "unknown".
+//
 // The window manager's frame around a window, known before the window is
 // first shown. SDL learns a window's frame extents only after mapping it
 // (tens of milliseconds later), but a dialog must be centred by its outer
 // size when it is first shown. Under X11 the window manager can be asked for
 // the extents of a window it has not mapped yet (_NET_REQUEST_FRAME_EXTENTS).
-// Xlib is reached through the copy SDL has already loaded, so the program
-// links no X library of its own; on other systems everything here answers
-// "unknown".
+//
+// A vanished window: SDL wakes its own wait by sending an event to one of the
+// program's windows from a second X connection. When that window is destroyed
+// at the end of the run before the X server has handled the event, the
+// server answers with an error that Xlib's default handler turns into exit
+// code 1 when SDL closes the connection. That one error is harmless and is
+// ignored; every other error still goes to the previous handler.
 
 #include <optional>
 
@@ -16,12 +24,15 @@ struct SDL_Window;
 
 namespace tk::platform {
 
-class X11Frame {
+class X11Extras {
  public:
-  X11Frame();
-  ~X11Frame();
-  X11Frame(const X11Frame&) = delete;
-  X11Frame& operator=(const X11Frame&) = delete;
+  X11Extras();
+  ~X11Extras();
+  X11Extras(const X11Extras&) = delete;
+  X11Extras& operator=(const X11Extras&) = delete;
+
+  // Installs the error handler described above (once the display is open).
+  void IgnoreVanishedWindowErrors();
 
   // True when an X11 window manager that reports frame extents runs.
   bool Available() const { return available_; }
