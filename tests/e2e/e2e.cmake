@@ -12,3 +12,7 @@ add_test(NAME e2e_play_quest
                  ${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts)
 # The countdown of three missions runs ten times faster under libfaketime.
 set_tests_properties(e2e_play_quest PROPERTIES LABELS e2e TIMEOUT 1500 RUN_SERIAL TRUE)
+
+add_test(NAME install_layout COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh
+                                     ${CMAKE_BINARY_DIR})
+set_tests_properties(install_layout PROPERTIES LABELS e2e)
