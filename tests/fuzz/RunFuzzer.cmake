@@ -6,6 +6,12 @@ foreach(var SOURCE_DIR BUILD_DIR CC CXX RUNS)
   endif()
 endforeach()
 
+# FUZZ_TARGET picks the fuzz target (fuzz_picture by default); its seeds are the
+# files in tests/fuzz/seeds, or in tests/fuzz/seeds/reader for fuzz_reader.
+if(NOT DEFINED FUZZ_TARGET)
+  set(FUZZ_TARGET fuzz_picture)
+endif()
+
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
@@ -16,14 +22,18 @@ endfunction()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G Ninja -DCMAKE_C_COMPILER=${CC}
     -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_FUZZ=ON
     -DMV_SANITIZE=ON -DMV_WERROR=OFF -DMV_BENCH=OFF)
-run(${CMAKE_COMMAND} --build ${BUILD_DIR} --target fuzz_picture -j2)
+run(${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${FUZZ_TARGET} -j2)
 
 # A fresh corpus each run, so every run does the same work.
-set(corpus ${BUILD_DIR}/fuzz-corpus)
+set(corpus ${BUILD_DIR}/${FUZZ_TARGET}-corpus)
 file(REMOVE_RECURSE ${corpus})
 file(MAKE_DIRECTORY ${corpus})
-file(GLOB seeds ${SOURCE_DIR}/tests/fuzz/seeds/*)
-list(APPEND seeds ${SOURCE_DIR}/resources/clue-picture.jpg)
+if(FUZZ_TARGET STREQUAL "fuzz_reader")
+  file(GLOB seeds LIST_DIRECTORIES false ${SOURCE_DIR}/tests/fuzz/seeds/reader/*)
+else()
+  file(GLOB seeds LIST_DIRECTORIES false ${SOURCE_DIR}/tests/fuzz/seeds/*)
+  list(APPEND seeds ${SOURCE_DIR}/resources/clue-picture.jpg)
+endif()
 list(JOIN seeds "," seed_list)
-run(${BUILD_DIR}/tests/fuzz_picture -runs=${RUNS} -seed=1 -max_len=262144 -timeout=20
+run(${BUILD_DIR}/tests/${FUZZ_TARGET} -runs=${RUNS} -seed=1 -max_len=262144 -timeout=20
     -rss_limit_mb=2048 -seed_inputs=${seed_list} ${corpus})

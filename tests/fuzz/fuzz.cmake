@@ -19,6 +19,15 @@ if(MV_FUZZ)
   target_compile_options(fuzz_picture PRIVATE ${fuzz_flags})
   target_link_options(fuzz_picture PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(fuzz_picture PRIVATE mv_graphics)
+
+  # The description reader, building test dialogs on the headless back end.
+  foreach(lib mv_toolkit mv_headless)
+    target_compile_options(${lib} PRIVATE ${fuzz_flags})
+  endforeach()
+  add_executable(fuzz_reader ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/fuzz_reader.cpp)
+  target_compile_options(fuzz_reader PRIVATE ${fuzz_flags})
+  target_link_options(fuzz_reader PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(fuzz_reader PRIVATE mv_headless)
 else()
   find_program(MV_CLANGXX clang++)
   find_program(MV_CLANG clang)
@@ -29,7 +38,14 @@ else()
         ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
         -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DCC=${MV_CLANG} -DCXX=${MV_CLANGXX}
         -DRUNS=${MV_FUZZ_RUNS} -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
-    set_tests_properties(fuzz_picture PROPERTIES TIMEOUT 1500 LABELS fuzz)
+    set_tests_properties(fuzz_picture PROPERTIES TIMEOUT 1500 LABELS fuzz RESOURCE_LOCK fuzz-clang)
+    add_test(
+      NAME fuzz_reader
+      COMMAND
+        ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+        -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DCC=${MV_CLANG} -DCXX=${MV_CLANGXX}
+        -DRUNS=${MV_FUZZ_RUNS} -DFUZZ_TARGET=fuzz_reader -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
+    set_tests_properties(fuzz_reader PROPERTIES TIMEOUT 1500 LABELS fuzz RESOURCE_LOCK fuzz-clang)
   else()
     message(STATUS "clang not found: the fuzz test is not added")
   endif()
