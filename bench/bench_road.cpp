@@ -1,0 +1,108 @@
+// The event loop's costs on the headless back end: one timer tick of a
+// mission dialog through the loop (the handler, the repaint of what changed
+// and its presentation), and the whole road of the quest: nine levels, the
+// escape, victory and mystery missions with their 10,800 ticks, the engine
+// code, and the way back.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "quest/Unit1.h"
+#include "quest/Unit2.h"
+#include "quest/Unit3.h"
+#include "quest/Unit4.h"
+#include "quest/Unit5.h"
+#include "toolkit/components/Timer.h"
+#include "toolkit/forms/Application.h"
+#include "toolkit/platform/headless/HeadlessPlatform.h"
+
+namespace {
+
+using namespace mirvolant;
+using tk::platform::Key;
+
+struct Program {
+  tk::platform::HeadlessPlatform platform;
+  std::unique_ptr<tk::TApplication> app;
+
+  Program() {
+    app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
+    app->CreateDialog(Form1);
+    app->CreateDialog(Form2);
+    app->CreateDialog(Form3);
+    app->CreateDialog(Form4);
+    app->CreateDialog(Form5);
+  }
+  void Click(tk::TControl* c) {
+    tk::TPoint o = c->OriginInForm();
+    platform.Click(c->Form()->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
+  }
+  // Focuses the field, types the code and presses Enter, as players do.
+  void Enter(tk::TMaskEdit* field, const char* utf8) {
+    Click(field);
+    platform.Key(field->Form()->WindowId(), Key::A, tk::platform::kCtrl);
+    platform.Type(field->Form()->WindowId(), utf8);
+    platform.Key(field->Form()->WindowId(), Key::Enter);
+  }
+};
+
+void OneTickThroughTheLoop(benchmark::State& state) {
+  Program p;
+  int ticks = 0;
+  // The escape mission shown as the players see it: its countdown ticking.
+  Form5->Show();
+  p.app->ActivateWindow(Form5);
+  p.app->PaintAll();
+  Form5->FormActivate(nullptr);
+  p.app->PaintAll();
+  for (auto _ : state) {
+    // Let one second pass; the loop wakes for the tick (and for the
+    // caret's one or two blinks in that second), runs the handler,
+    // repaints and presents.
+    int64_t until = p.platform.Now() + 1000;
+    p.platform.Advance(1000);
+    while (p.platform.Now() < until) p.app->HandleMessage();
+    p.app->HandleMessage();  // the tick due now, then its repaint
+    p.app->HandleMessage();
+    ++ticks;
+    if (unit5::SecondsLeft < 10) {
+      state.PauseTiming();
+      Form5->FormActivate(nullptr);
+      p.app->PaintAll();
+      state.ResumeTiming();
+    }
+  }
+  state.counters["ticks"] = ticks;
+}
+BENCHMARK(OneTickThroughTheLoop)->Unit(benchmark::kMicrosecond);
+
+void WholeRoad(benchmark::State& state) {
+  static const char* const kCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
+                                        "367",    "%3%",  "7bx", "vemt"};
+  for (auto _ : state) {
+    Program p;
+    for (int slot = 1; slot <= 9; ++slot) {
+      p.platform.Then([&p, slot] { p.Enter(Form1->SlotControls(slot).field, kCodes[slot - 1]); });
+    }
+    p.platform.Then([&] { p.Enter(Form2->MaskEdit3, "jjj52"); });
+    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
+    p.platform.Then([&] { p.Enter(Form5->MaskEdit1, "5335k"); });
+    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
+    p.platform.Then([&] { p.Enter(Form4->MaskEdit1, "406?&"); });
+    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
+    p.platform.Then([&] { p.Enter(Form3->MaskEdit1, "83~"); });
+    p.platform.Then([&] {
+      if (Form3->MaskEdit1->Visible()) state.SkipWithError("the engine code was not revealed");
+      p.platform.Close(Form3->WindowId());
+    });
+    p.platform.Then([&] { p.platform.Close(Form2->WindowId()); });
+    p.platform.Then([&] { p.platform.Close(Form1->WindowId()); });
+    p.app->RunEventLoop();
+  }
+}
+BENCHMARK(WholeRoad)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
