@@ -817,16 +817,26 @@ void DrawCorner(Image& img, Fonts& fonts, Pt c, const Rgb& col) {
   Text(img, fonts, "DejaVuSerif-Bold.ttf", "20", c.x, c.y + 6.5, 17, col);
 }
 
+// A handwritten signature: a run of cursive loops (a trochoid whose loop
+// height wanders) and an underline flourish.
 void DrawSignature(Image& img, Pt at, int seed) {
   std::vector<Pt> pts;
-  for (int i = 0; i <= 200; ++i) {
-    double t = i / 200.0;
-    double x = at.x + t * 56;
-    double y = at.y - 4 * std::sin(t * 22 + seed) * (1 - t * 0.6) - 3 * std::sin(t * 5 + seed * 2);
+  const int loops = 6 + seed % 3;
+  for (int i = 0; i <= 600; ++i) {
+    double t = i / 600.0;
+    double w = 2 * kPi * loops * t + seed;
+    double height = 3.2 + 2.2 * std::sin(2 * kPi * 1.4 * t + seed * 1.7);
+    double x = at.x + t * 50 + 2.6 * std::cos(w);
+    double y = at.y - height * std::sin(w) - 2.5 * t;
     pts.push_back({x, y});
   }
-  Polyline(img, pts, 0.7, kInk);
-  Segment(img, {at.x + 4, at.y + 4}, {at.x + 60, at.y + 2}, 0.6, kInk);
+  Polyline(img, pts, 0.6, kInk);
+  std::vector<Pt> flourish;
+  for (int i = 0; i <= 100; ++i) {
+    double t = i / 100.0;
+    flourish.push_back({at.x - 4 + t * 60, at.y + 5 - 6 * t * t + 3 * std::sin(t * kPi)});
+  }
+  Polyline(img, flourish, 0.55, kInk);
 }
 
 void DrawNote(Image& img, Fonts& fonts) {
@@ -884,7 +894,7 @@ void DrawNote(Image& img, Fonts& fonts) {
   Text(img, fonts, "DejaVuSerif.ttf", "Ley 25 de 1923", 578, 212, 7.5, kInk);
   DrawSignature(img, {62, 226}, 1);
   Text(img, fonts, "DejaVuSerif.ttf", "EL GERENTE", 92, 240, 7, kInk);
-  DrawSignature(img, {548, 226}, 4);
+  DrawSignature(img, {547, 226}, 4);
   Text(img, fonts, "DejaVuSerif.ttf", "EL CAJERO", 578, 240, 7, kInk);
   Text(img, fonts, "DejaVuSerif.ttf", "MINERÍA NACIONAL", kWidth / 2.0, 252, 7.5, kBlue,
        Align::Center, 2.5);
