@@ -61,6 +61,8 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
   });
   q.Then([&] {
     ASSERT_TRUE(Form3->Image1->Visible());
+    // The decode's change notice did not ask for a second paint.
+    EXPECT_FALSE(Form3->NeedsPaint());
     decodesWhenVisible = ClueImage()->DecodeCount();
     const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
     topLeft = bitmap.Pixel(0, 0);

@@ -208,6 +208,13 @@ void TImage::Paint(Canvas& canvas) {
   // data is empty decodes there and reports its error once.
   TPicture& picture = Picture();
   if (picture.Graphic() == nullptr) return;
+  // A first draw decodes and announces the change; the control is drawing the
+  // result right now and need not be painted again.
+  struct PaintingScope {
+    bool& flag;
+    explicit PaintingScope(bool& f) : flag(f) { flag = true; }
+    ~PaintingScope() { flag = false; }
+  } scope(painting_);
   picture.Draw(canvas, TRect::FromSize(0, 0, picture.Width(), picture.Height()));
 }
 

@@ -432,7 +432,9 @@ void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value,
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(new TPicture) {
   SetBounds(0, 0, 105, 105);
-  picture_->OnChange = [this] { Invalidate(); };
+  picture_->OnChange = [this] {
+    if (!painting_) Invalidate();
+  };
 }
 
 TImage::~TImage() = default;

@@ -194,6 +194,7 @@ class TImage : public TGraphicControl {
 
  private:
   std::unique_ptr<TPicture> picture_;
+  bool painting_ = false;
 };
 
 // The push button of the message box: takes the focus, clicked by the mouse,
