@@ -60,6 +60,12 @@ int32_t IntegerValue(const PropValue& v) {
   return static_cast<int32_t>(v.integer);
 }
 
+int32_t CoordinateValue(const PropValue& v) {
+  int32_t n = IntegerValue(v);
+  if (n < -kMaxCoordinate || n > kMaxCoordinate) InvalidValue();
+  return n;
+}
+
 bool BooleanValue(const PropValue& v) {
   if (v.kind != PropValue::Kind::Boolean) InvalidValue();
   return v.boolean;

@@ -73,6 +73,10 @@ class TComponent : public TObject {
 
 // Helpers that check a value's kind and throw "Invalid property value".
 int32_t IntegerValue(const PropValue& v);
+// A position or size in pixels: an integer within +-kMaxCoordinate, so that
+// sums of edges and sizes, even rescaled, never leave the int range.
+inline constexpr int32_t kMaxCoordinate = 32767;
+int32_t CoordinateValue(const PropValue& v);
 bool BooleanValue(const PropValue& v);
 const AnsiString& IdentValue(const PropValue& v);
 const AnsiString& StringValue(const PropValue& v);

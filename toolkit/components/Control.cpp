@@ -133,13 +133,13 @@ void TControl::SetCaptionText(const AnsiString& text) {
 
 void TControl::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
   if (name == "Left") {
-    left_ = IntegerValue(value);
+    left_ = CoordinateValue(value);
   } else if (name == "Top") {
-    top_ = IntegerValue(value);
+    top_ = CoordinateValue(value);
   } else if (name == "Width") {
-    width_ = std::max(IntegerValue(value), 0);
+    width_ = std::max(CoordinateValue(value), 0);
   } else if (name == "Height") {
-    height_ = std::max(IntegerValue(value), 0);
+    height_ = std::max(CoordinateValue(value), 0);
   } else if (name == "Visible") {
     visible_ = BooleanValue(value);
   } else if (name == "Enabled") {

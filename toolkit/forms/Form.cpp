@@ -497,13 +497,13 @@ void TCustomForm::ReadProperty(const std::string& name, const PropValue& value, 
     throw EReadError("Invalid property value");
   };
   if (name == "Left") {
-    screenLeft_ = IntegerValue(value);
+    screenLeft_ = CoordinateValue(value);
   } else if (name == "Top") {
-    screenTop_ = IntegerValue(value);
+    screenTop_ = CoordinateValue(value);
   } else if (name == "ClientWidth") {
-    SetBounds(0, 0, IntegerValue(value), ClientHeight());
+    SetBounds(0, 0, std::max(CoordinateValue(value), 0), ClientHeight());
   } else if (name == "ClientHeight") {
-    SetBounds(0, 0, ClientWidth(), IntegerValue(value));
+    SetBounds(0, 0, ClientWidth(), std::max(CoordinateValue(value), 0));
   } else if (name == "BorderStyle") {
     // A fixed dialog frame; it also switches automatic scroll bars off.
     identIs({"bsDialog"});
