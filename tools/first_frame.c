@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
       printf("timeout %d\n", (int)child);
       return 1;
     }
-    struct timespec pause = {0, 200000};
+    struct timespec pause = {0, 1000000};
     nanosleep(&pause, NULL);
   }
 }
