@@ -3,9 +3,13 @@
 
 file(GLOB sdl_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_executable(sdl_tests ${sdl_test_sources})
-target_link_libraries(sdl_tests PRIVATE mv_sdl GTest::gtest GTest::gtest_main)
+# The X11 tests talk to the X server directly as well.
+target_link_libraries(sdl_tests PRIVATE mv_sdl X11 GTest::gtest GTest::gtest_main)
 gtest_discover_tests(sdl_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e ENVIRONMENT
                      SDL_VIDEODRIVER=dummy)
+add_test(NAME sdl_tests_on_x11 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/with_xvfb.sh
+                                       $<TARGET_FILE:sdl_tests> --gtest_filter=SdlOnX11Test.*)
+set_tests_properties(sdl_tests_on_x11 PROPERTIES LABELS e2e)
 
 add_test(NAME e2e_play_quest
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/play_quest.sh $<TARGET_FILE:mirvolant>

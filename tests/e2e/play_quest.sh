@@ -111,11 +111,7 @@ for n in $(seq 0 8); do
   type_text "${codes[n]}"
   if [[ $n -lt 8 ]]; then
     press Return
-    sleep 0.3
-    shot "$BOARD" "$OUT/board-solving.png"
-    fx=$((panel_left[n] + 91))
-    fy=$((panel_top[n] + 57))
-    [[ $(pixel "$OUT/board-solving.png" $fx $fy) == "$FACE" ]] ||
+    wait_pixel "$BOARD" $((panel_left[n] + 91)) $((panel_top[n] + 57)) "$FACE" 5 ||
       fail "slot $((n + 1)) is not solved after typing its code"
   fi
 done
@@ -126,6 +122,12 @@ PATHS=$(wait_window "Выбор пути" 10) || fail "the path choice did not o
 sleep 0.5
 expect_board_centred "$PATHS" 617 295
 note "path choice $PATHS: 617x295, centred on the board"
+# The board beneath is disabled: its close box does nothing now.
+close_window "$BOARD"
+sleep 0.5
+xwininfo -id "$BOARD" | grep -q IsViewable || fail "the disabled board closed"
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended while the path choice was open"
+xwininfo -id "$PATHS" | grep -q IsViewable || fail "the path choice closed with the board's close box"
 shot "$PATHS" "$OUT/real-path-choice.png"
 # The memo's white area and the third slot's white field.
 [[ $(pixel "$OUT/real-path-choice.png" 600 130) == "$WHITE" ]] || fail "no story memo"
@@ -199,15 +201,17 @@ countdown_stopped() {
 wait_until countdown_stopped "$limit" || fail "the countdown did not end"
 shot "$MYSTERY" "$OUT/mystery-drain.png"
 [[ $(pixel "$OUT/mystery-drain.png" 68 321) == "$WHITE" ]] || fail "no drain-code field"
+# The clue gave way to the text with the drain code.
+changed=$(count_changed "$OUT/mystery-clue.png" "$OUT/mystery-drain.png" 20 20 500 40)
+[[ $changed -gt 0 ]] || fail "the drain code text is not shown"
 note "phase 3 over: the drain code is shown and the countdown stopped"
 
 focus_window "$MYSTERY"
 type_text '83~'
 press Return
-sleep 0.5
-shot "$MYSTERY" "$OUT/real-mystery.png"
 # The slot is hidden and the task area now shows the engine code.
-[[ $(pixel "$OUT/real-mystery.png" 68 321) == "$FACE" ]] || fail "the drain-code slot is still shown"
+wait_pixel "$MYSTERY" 68 321 "$FACE" 5 || fail "the drain-code slot is still shown"
+shot "$MYSTERY" "$OUT/real-mystery.png"
 changed=$(count_changed "$OUT/mystery-drain.png" "$OUT/real-mystery.png" 20 20 500 60)
 [[ $changed -gt 0 ]] || fail "the engine code is not shown"
 note "engine code shown"

@@ -19,8 +19,8 @@ require_tools() {
   done
 }
 
-# Starts Xvfb on a free display and openbox on it; sets DISPLAY.
-start_desktop() {
+# Starts Xvfb on a free display; sets DISPLAY.
+start_x_server() {
   local fifo_dir display_file
   fifo_dir=$(mktemp -d)
   display_file="$fifo_dir/display"
@@ -35,6 +35,11 @@ start_desktop() {
   [[ -s "$display_file" ]] || fail "Xvfb did not start"
   export DISPLAY=":$(head -1 "$display_file")"
   rm -rf "$fifo_dir"
+}
+
+# Starts Xvfb on a free display and openbox on it; sets DISPLAY.
+start_desktop() {
+  start_x_server
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   for i in $(seq 100); do
@@ -122,6 +127,19 @@ shot() {
 # The colour of pixel ($2, $3) of image $1 as RRGGBB.
 pixel() {
   convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6
+}
+
+# Waits up to $5 seconds until pixel ($2, $3) of window $1 has colour $4;
+# leaves the last screenshot in $E2E_LAST_SHOT.
+wait_pixel() {
+  local i
+  E2E_LAST_SHOT=${E2E_LAST_SHOT:-$(mktemp --suffix=.png)}
+  for i in $(seq $(($5 * 10))); do
+    shot "$1" "$E2E_LAST_SHOT"
+    [[ $(pixel "$E2E_LAST_SHOT" "$2" "$3") == "$4" ]] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 # Number of pixels in the rectangle ($2, $3, width $4, height $5) of image $1

@@ -199,12 +199,14 @@ SdlPlatform::SdlPlatform() {
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Before SDL opens the display: SDL chains its own handler to this one and
+  // puts this one back before it closes its connections at the end.
+  x11_.IgnoreVanishedWindowErrors();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "mirvolant: cannot open the display: %s\n", SDL_GetError());
     std::exit(1);
   }
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
-  x11_.IgnoreVanishedWindowErrors();
   userEvent_ = SDL_RegisterEvents(1);
   SDL_StartTextInput();
 

@@ -31,7 +31,8 @@ class X11Extras {
   X11Extras(const X11Extras&) = delete;
   X11Extras& operator=(const X11Extras&) = delete;
 
-  // Installs the error handler described above (once the display is open).
+  // Installs the error handler described above. Called before SDL opens the
+  // display, because SDL restores the handler it found when it closes it.
   void IgnoreVanishedWindowErrors();
 
   // True when an X11 window manager that reports frame extents runs.

@@ -1,0 +1,93 @@
+// The SDL back end on a real X server (run under xvfb-run; skipped without a
+// display).
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/sdl/SdlPlatform.h"
+// Xlib's macros (None among them) clash with names above; it comes last.
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
+
+namespace tk::platform {
+namespace {
+
+bool HaveX11Display() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  return std::getenv("DISPLAY") != nullptr && (driver == nullptr || std::string(driver) == "x11");
+}
+
+// SDL wakes its own wait by sending an event to one of the program's windows
+// over a second connection of its own. When that window is destroyed at the
+// end of the run before the server has handled the event, the server's error
+// is read only when SDL closes that connection, after SDL has put back the
+// error handler it found at start-up; it used to end the process with exit
+// code 1. Here a connection like SDL's sends to a window that never existed
+// and is closed after SDL has quit.
+void SendToVanishedWindowAndQuit() {
+  Display* second = nullptr;
+  {
+    SdlPlatform platform;
+    second = XOpenDisplay(nullptr);
+    if (second == nullptr) std::exit(3);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.format = 32;
+    XSendEvent(second, 0x1FFFFFF0, False, NoEventMask, &event);
+    XFlush(second);
+  }
+  XCloseDisplay(second);
+  std::exit(0);
+}
+
+TEST(SdlOnX11Test, AnEventSentToAVanishedWindowDoesNotEndTheProgram) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(SendToVanishedWindowAndQuit(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto badRequest = [] {
+    SdlPlatform platform;
+    WindowId w = platform.CreateWindow("MIRVOLANT", 20, 20);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info)) std::exit(3);
+    // Mapping a window that does not exist is a plain programming error.
+    XMapWindow(info.info.x11.display, 0x1FFFFFF0);
+    XSync(info.info.x11.display, False);
+    std::exit(0);
+  };
+  EXPECT_EXIT(badRequest(), ::testing::ExitedWithCode(1), "BadWindow");
+}
+
+TEST(SdlOnX11Test, PresentedPixelsReachTheScreen) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  SdlPlatform platform;
+  WindowId w = platform.CreateWindow("MIRVOLANT", 64, 48);
+  platform.MoveWindow(w, 100, 80);
+  platform.ShowWindow(w);
+  PixelBuffer buffer(64, 48, 0x123456);
+  platform.Present(w, buffer, {buffer.Bounds()});
+
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info));
+  Display* display = info.info.x11.display;
+  XImage* image = XGetImage(display, info.info.x11.window, 10, 10, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0x123456u);
+  XDestroyImage(image);
+  // Without a window manager there is no frame, and the corner is the
+  // client's corner.
+  EXPECT_EQ(platform.WindowPosition(w), (TPoint{100, 80}));
+}
+
+}  // namespace
+}  // namespace tk::platform
