@@ -75,8 +75,9 @@ void TCustomForm::SetClientSize(int width, int height) {
 void TCustomForm::CreateWindowHandle() {
   if (window_ != platform::kNoWindow) return;
   auto& platform = Application->Platform();
+  // The pixel buffer is made at the first paint: most dialogs stay hidden for
+  // a long time, and filling memory nobody looks at only slows the start.
   window_ = platform.CreateWindow(AnsiToUtf8(Caption()), ClientWidth(), ClientHeight());
-  buffer_.Resize(ClientWidth(), ClientHeight(), Color());
   platform.MoveWindow(window_, screenLeft_, screenTop_);
   Application->RegisterWindow(this);
 }

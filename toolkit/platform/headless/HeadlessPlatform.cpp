@@ -92,7 +92,7 @@ WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int client
   w.title = titleUtf8;
   w.clientWidth = clientWidth;
   w.clientHeight = clientHeight;
-  w.pixels.Resize(clientWidth, clientHeight);
+  // The pixels come with the first presentation.
   return id;
 }
 
@@ -109,7 +109,6 @@ void HeadlessPlatform::SetClientSize(WindowId window, int clientWidth, int clien
   if (auto it = windows_.find(window); it != windows_.end()) {
     it->second.clientWidth = clientWidth;
     it->second.clientHeight = clientHeight;
-    it->second.pixels.Resize(clientWidth, clientHeight);
   }
 }
 
