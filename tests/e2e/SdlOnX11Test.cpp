@@ -67,6 +67,21 @@ TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
   EXPECT_EXIT(badRequest(), ::testing::ExitedWithCode(1), "BadWindow");
 }
 
+// Where the X server has the window's top-left corner.
+TPoint ScreenCorner(WindowId w) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info)) return {-1, -1};
+  Display* display = info.info.x11.display;
+  int x = 0;
+  int y = 0;
+  Window child = 0;
+  XSync(display, False);
+  XTranslateCoordinates(display, info.info.x11.window, DefaultRootWindow(display), 0, 0, &x, &y,
+                        &child);
+  return {x, y};
+}
+
 TEST(SdlOnX11Test, PresentedPixelsReachTheScreen) {
   if (!HaveX11Display()) GTEST_SKIP() << "no X display";
   SdlPlatform platform;
@@ -87,6 +102,26 @@ TEST(SdlOnX11Test, PresentedPixelsReachTheScreen) {
   // Without a window manager there is no frame, and the corner is the
   // client's corner.
   EXPECT_EQ(platform.WindowPosition(w), (TPoint{100, 80}));
+  EXPECT_EQ(ScreenCorner(w), (TPoint{100, 80}));
+}
+
+TEST(SdlOnX11Test, AHiddenWindowAppearsWhereItWasLastMoved) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  SdlPlatform platform;
+  WindowId w = platform.CreateWindow("MIRVOLANT", 30, 30);
+  platform.MoveWindow(w, 465, 308);
+  platform.MoveWindow(w, 200, 150);
+  platform.ShowWindow(w);
+  EXPECT_EQ(ScreenCorner(w), (TPoint{200, 150}));
+  EXPECT_EQ(platform.WindowPosition(w), (TPoint{200, 150}));
+
+  // Moved while shown, hidden, moved again and shown again.
+  platform.MoveWindow(w, 50, 60);
+  EXPECT_EQ(ScreenCorner(w), (TPoint{50, 60}));
+  platform.HideWindow(w);
+  platform.MoveWindow(w, 300, 20);
+  platform.ShowWindow(w);
+  EXPECT_EQ(ScreenCorner(w), (TPoint{300, 20}));
 }
 
 }  // namespace

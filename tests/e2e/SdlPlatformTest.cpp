@@ -245,5 +245,18 @@ TEST_F(SdlPlatformTest, DesktopSpansTheMonitors) {
   EXPECT_GE(platform_.DisplayBitsPerPixel(), 8);
 }
 
+TEST(SdlPlatformStartTest, WithoutADisplayTheProgramEndsWithACleanError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto start = [] {
+    // SDL would otherwise settle for a driver that shows nothing.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    SdlPlatform platform;
+    std::exit(0);
+  };
+  EXPECT_EXIT(start(), ::testing::ExitedWithCode(1), "cannot open the display");
+}
+
 }  // namespace
 }  // namespace tk::platform

@@ -127,6 +127,11 @@ std::string ClipboardText() {
   return text;
 }
 
+// SDL's video drivers that draw into memory only.
+bool IsInvisibleDriver(const char* name) {
+  return std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0;
+}
+
 bool IsEmptyFrame(const FrameExtents& f) {
   return f.left == 0 && f.top == 0 && f.right == 0 && f.bottom == 0;
 }
@@ -204,6 +209,16 @@ SdlPlatform::SdlPlatform() {
   x11_.IgnoreVanishedWindowErrors();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "mirvolant: cannot open the display: %s\n", SDL_GetError());
+    std::exit(1);
+  }
+  // Without a display SDL falls back to drivers that show nothing; a player
+  // would wait for windows that never come. They serve only when asked for.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (driver != nullptr && IsInvisibleDriver(driver) &&
+      (asked == nullptr || std::strstr(asked, driver) == nullptr)) {
+    std::fprintf(stderr, "mirvolant: cannot open the display (no X11 or Wayland session)\n");
+    SDL_Quit();
     std::exit(1);
   }
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
@@ -299,6 +314,13 @@ void SdlPlatform::SetClientSize(WindowId window, int clientWidth, int clientHeig
 void SdlPlatform::ShowWindow(WindowId window) {
   auto* state = Find(window);
   if (state == nullptr || state->shown) return;
+  if (state->movePending) {
+    state->movePending = false;
+    if (!x11_.MoveUnmapped(state->sdl, state->outer.X, state->outer.Y)) {
+      FrameExtents frame = SdlFrame(*state);
+      SDL_SetWindowPosition(state->sdl, state->outer.X + frame.left, state->outer.Y + frame.top);
+    }
+  }
   SDL_ShowWindow(state->sdl);
   state->shown = true;
 }
@@ -322,6 +344,14 @@ FrameExtents SdlPlatform::SdlFrame(const WindowState& state) {
 void SdlPlatform::MoveWindow(WindowId window, int x, int y) {
   auto* state = Find(window);
   if (state == nullptr) return;
+  state->outer = {x, y};
+  if (!state->shown) {
+    // Dialogs are moved while hidden (at creation and before their first
+    // showing); each move of SDL's waits for the window manager, so only the
+    // last one is made, when the window is shown.
+    state->movePending = true;
+    return;
+  }
   // SDL positions the client area and subtracts the frame it knows of before
   // it asks the window manager, which places the outer frame there. Adding
   // the same frame here makes the outer corner land at (x, y) whether or not
@@ -332,12 +362,7 @@ void SdlPlatform::MoveWindow(WindowId window, int x, int y) {
 
 TPoint SdlPlatform::WindowPosition(WindowId window) {
   auto* state = Find(window);
-  if (state == nullptr) return {};
-  int x = 0;
-  int y = 0;
-  SDL_GetWindowPosition(state->sdl, &x, &y);
-  FrameExtents frame = SdlFrame(*state);
-  return {x - frame.left, y - frame.top};
+  return state == nullptr ? TPoint{} : state->outer;
 }
 
 FrameExtents SdlPlatform::Frame(WindowId window) {
@@ -513,6 +538,7 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
           e.kind = EventKind::Moved;
           e.x = event.window.data1 - frame.left;
           e.y = event.window.data2 - frame.top;
+          state->outer = {e.x, e.y};
           break;
         }
         default:

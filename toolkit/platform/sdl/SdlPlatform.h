@@ -68,6 +68,10 @@ class SdlPlatform : public Platform {
   struct WindowState {
     SDL_Window* sdl = nullptr;
     bool shown = false;
+    // The outer corner last asked for or reported; a hidden window is moved
+    // only when it is shown.
+    TPoint outer;
+    bool movePending = false;
     // The window manager was asked for the frame; its answer, once read.
     bool frameRequested = false;
     std::optional<FrameExtents> wmFrame;

@@ -15,6 +15,7 @@ struct X11Extras::Api {
   decltype(&::XGetWindowProperty) GetWindowProperty = nullptr;
   decltype(&::XFree) Free = nullptr;
   decltype(&::XSetErrorHandler) SetErrorHandler = nullptr;
+  decltype(&::XMoveWindow) MoveWindow = nullptr;
   Display* display = nullptr;
   bool probed = false;
   Atom requestExtents = 0;
@@ -57,7 +58,8 @@ X11Extras::X11Extras() {
             Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
             Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
             Load(library, "XFree", api_->Free) &&
-            Load(library, "XSetErrorHandler", api_->SetErrorHandler);
+            Load(library, "XSetErrorHandler", api_->SetErrorHandler) &&
+            Load(library, "XMoveWindow", api_->MoveWindow);
   if (!ok) {
     SDL_UnloadObject(library);
     delete api_;
@@ -104,6 +106,15 @@ void X11Extras::IgnoreVanishedWindowErrors() {
   XErrorHandler previous = api_->SetErrorHandler(OnXError);
   // Installing twice must not make the handler its own predecessor.
   gPreviousErrorHandler = previous == OnXError ? nullptr : previous;
+}
+
+bool X11Extras::MoveUnmapped(SDL_Window* window, int x, int y) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (api_ == nullptr || !X11Handles(window, display, xwindow)) return false;
+  api_->MoveWindow(display, xwindow, x, y);
+  api_->Flush(display);
+  return true;
 }
 
 void X11Extras::Request(SDL_Window* window) {
@@ -171,6 +182,9 @@ struct X11Extras::Api {};
 X11Extras::X11Extras() = default;
 X11Extras::~X11Extras() = default;
 void X11Extras::IgnoreVanishedWindowErrors() {}
+bool X11Extras::MoveUnmapped(SDL_Window*, int, int) {
+  return false;
+}
 void X11Extras::Request(SDL_Window*) {}
 std::optional<FrameExtents> X11Extras::Read(SDL_Window*, int) {
   return std::nullopt;

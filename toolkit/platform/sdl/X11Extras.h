@@ -35,6 +35,13 @@ class X11Extras {
   // display, because SDL restores the handler it found when it closes it.
   void IgnoreVanishedWindowErrors();
 
+  // Moves the outer corner of a window that is not mapped to (x, y) without
+  // waiting for the window manager (SDL waits about 10 ms for each move, as
+  // the request goes through the window manager). The window manager places
+  // the frame's corner at the window's position when it maps it. False when
+  // not on X11.
+  bool MoveUnmapped(SDL_Window* window, int x, int y);
+
   // True when an X11 window manager that reports frame extents runs.
   bool Available() const { return available_; }
   // Asks the window manager to report the frame of window.
