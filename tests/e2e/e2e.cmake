@@ -9,7 +9,8 @@ gtest_discover_tests(sdl_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e ENVIRO
                      SDL_VIDEODRIVER=dummy)
 add_test(NAME sdl_tests_on_x11 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/with_xvfb.sh
                                        $<TARGET_FILE:sdl_tests> --gtest_filter=SdlOnX11Test.*)
-set_tests_properties(sdl_tests_on_x11 PROPERTIES LABELS e2e)
+set_tests_properties(sdl_tests_on_x11 PROPERTIES LABELS e2e ENVIRONMENT
+                     LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp)
 
 add_test(NAME e2e_play_quest
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/play_quest.sh $<TARGET_FILE:mirvolant>
