@@ -196,11 +196,13 @@ SdlPlatform::SdlPlatform() {
   // The signals are ours (see the header); SDL's own handlers would push
   // SDL_QUIT from inside the signal handler.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // Hiding the board's last companion must not end the program by itself.
+  // A close box is a close request for the toolkit to judge; SDL must not
+  // add a quit of its own when the window is the last one.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // Dialog windows: the window manager leaves out minimise and maximise.
   SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE_DIALOG");
-  // The toolkit captures the mouse itself while a button is held.
+  // The mouse is captured in Translate while a button is held; the click
+  // that activates a window is delivered like any other.
   SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
