@@ -40,8 +40,8 @@ class TApplication {
     T* raw = form.get();
     forms_.push_back(std::move(form));
     try {
+      // The window itself is made when the dialog is first shown.
       raw->LoadFromDescription();
-      raw->CreateWindowHandle();
     } catch (...) {
       forms_.pop_back();
       ref = nullptr;

@@ -84,6 +84,7 @@ void TCustomForm::CreateWindowHandle() {
 
 void TCustomForm::Show() {
   if (formVisible_) return;
+  CreateWindowHandle();
   if (position_ != TPosition::poDesigned) PlaceAtFirstShowing();
   formVisible_ = true;
   Application->Platform().ShowWindow(window_);
@@ -169,6 +170,7 @@ int TCustomForm::RunModal() {
     throw EInvalidOperation("Cannot make a visible window modal");
   }
   app.ReleaseCapture();
+  CreateWindowHandle();
   modal_ = true;
   TApplication::ModalState state = app.BeginModal(this);
   app.PushFocusedForm(this);

@@ -79,7 +79,8 @@ class TCustomForm : public TWinControl {
   void Paint(Canvas& canvas) override;
 
   platform::WindowId WindowId() const { return window_; }
-  // Creates the dialog's window (hidden) once the description is read.
+  // Creates the dialog's window (hidden) unless it exists; done at the first
+  // showing, so that dialogs nobody opens cost no window.
   void CreateWindowHandle();
   // Places the dialog at its first showing by its Position rule.
   void PlaceAtFirstShowing();
