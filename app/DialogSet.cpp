@@ -11,14 +11,18 @@
 
 namespace mirvolant {
 
+void CreateDialogSet(tk::TApplication& application) {
+  application.CreateDialog(Form1);
+  application.CreateDialog(Form2);
+  application.CreateDialog(Form3);
+  application.CreateDialog(Form4);
+  application.CreateDialog(Form5);
+}
+
 int RunProgram(tk::platform::Platform& platform, const char* programPath) {
   tk::TApplication application(platform, programPath);
   try {
-    application.CreateDialog(Form1);
-    application.CreateDialog(Form2);
-    application.CreateDialog(Form3);
-    application.CreateDialog(Form4);
-    application.CreateDialog(Form5);
+    CreateDialogSet(application);
   } catch (const tk::Exception& e) {
     // No dialog can be used: report and end before the loop starts.
     application.ShowStartupError(e.Message());

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/DialogSet.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"
@@ -28,11 +29,7 @@ struct Dialogs {
 
   Dialogs() {
     app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
-    app->CreateDialog(Form1);
-    app->CreateDialog(Form2);
-    app->CreateDialog(Form3);
-    app->CreateDialog(Form4);
-    app->CreateDialog(Form5);
+    CreateDialogSet(*app);
     for (tk::TCustomForm* f : Forms()) {
       f->Show();
       f->PaintPending();

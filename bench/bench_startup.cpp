@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "app/DialogSet.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"
@@ -25,11 +26,7 @@ struct Program {
 
   void CreateDialogs() {
     app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
-    app->CreateDialog(Form1);
-    app->CreateDialog(Form2);
-    app->CreateDialog(Form3);
-    app->CreateDialog(Form4);
-    app->CreateDialog(Form5);
+    CreateDialogSet(*app);
   }
   // The board shown, focused and painted into its window.
   void FirstFrame() {
