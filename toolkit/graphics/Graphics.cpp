@@ -203,18 +203,14 @@ const TGraphicClass& TMetafile::StaticClass() {
   return cls;
 }
 
-void TMetafile::ReadData(TMemoryStream&) {
-  throw EInvalidGraphic("Metafiles are not supported");
-}
-
 const TGraphicClass& TIcon::StaticClass() {
   static const TGraphicClass cls{
       "TIcon", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TIcon>(); }};
   return cls;
 }
 
-void TIcon::ReadData(TMemoryStream&) {
-  throw EInvalidGraphic("Icons are not supported");
+void TUnsupportedGraphic::ReadData(TMemoryStream&) {
+  throw EInvalidGraphic(std::string(KindName()) + " are not supported");
 }
 
 // ---------------------------------------------------------------- picture

@@ -129,29 +129,37 @@ class TBitmap : public TGraphic {
 
 // Metafiles and icons are registered so that blobs naming them select their
 // class, but this program draws neither: reading their data fails with
-// EInvalidGraphic.
-class TMetafile : public TGraphic {
+// EInvalidGraphic naming the kind.
+class TUnsupportedGraphic : public TGraphic {
  public:
-  static const TGraphicClass& StaticClass();
-  const TGraphicClass& ClassType() const override { return StaticClass(); }
   int Width() const override { return 0; }
   int Height() const override { return 0; }
   void SetWidth(int) override {}
   void SetHeight(int) override {}
   void Draw(Canvas&, const TRect&) override {}
   void ReadData(TMemoryStream& stream) override;
+
+ protected:
+  // "Metafiles", "Icons": what the failure message names.
+  virtual const char* KindName() const = 0;
 };
 
-class TIcon : public TGraphic {
+class TMetafile : public TUnsupportedGraphic {
  public:
   static const TGraphicClass& StaticClass();
   const TGraphicClass& ClassType() const override { return StaticClass(); }
-  int Width() const override { return 0; }
-  int Height() const override { return 0; }
-  void SetWidth(int) override {}
-  void SetHeight(int) override {}
-  void Draw(Canvas&, const TRect&) override {}
-  void ReadData(TMemoryStream& stream) override;
+
+ protected:
+  const char* KindName() const override { return "Metafiles"; }
+};
+
+class TIcon : public TUnsupportedGraphic {
+ public:
+  static const TGraphicClass& StaticClass();
+  const TGraphicClass& ClassType() const override { return StaticClass(); }
+
+ protected:
+  const char* KindName() const override { return "Icons"; }
 };
 
 // Holds at most one graphic and tells its owner when the graphic changes.

@@ -13,6 +13,16 @@ void HeadlessPlatform::SetDesktop(TRect desktop, std::vector<TRect> monitors) {
   monitors_ = monitors.empty() ? std::vector<TRect>{desktop} : std::move(monitors);
 }
 
+namespace {
+Event TextEvent(EventKind kind, WindowId w, const std::string& utf8) {
+  Event e;
+  e.kind = kind;
+  e.window = w;
+  e.text = utf8;
+  return e;
+}
+}  // namespace
+
 void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
   Event e;
   e.kind = EventKind::KeyDown;
@@ -23,19 +33,11 @@ void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
 }
 
 void HeadlessPlatform::Type(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = w;
-  e.text = utf8;
-  Push(e);
+  Push(TextEvent(EventKind::Text, w, utf8));
 }
 
 void HeadlessPlatform::Paste(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Paste;
-  e.window = w;
-  e.text = utf8;
-  Push(e);
+  Push(TextEvent(EventKind::Paste, w, utf8));
 }
 
 namespace {
