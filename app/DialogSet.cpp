@@ -1,35 +1,53 @@
 #include "app/DialogSet.h"
 
-#include <cstdio>
-
+#include "app/Descriptions.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"
 #include "quest/Unit4.h"
 #include "quest/Unit5.h"
-#include "toolkit/forms/Application.h"
+#include "toolkit/graphics/Jpeg.h"
 
 namespace mirvolant {
 
-void CreateDialogSet(tk::TApplication& application) {
-  application.CreateDialog(Form1);
-  application.CreateDialog(Form2);
-  application.CreateDialog(Form3);
-  application.CreateDialog(Form4);
-  application.CreateDialog(Form5);
+Program::Program(tk::platform::Platform& platform, const char* programPath,
+                 const tk::DescriptionSource& descriptions)
+    : reader_(descriptions ? descriptions : EmbeddedDescription) {
+  // The clue picture is a JPEG: its graphic class is known from the start.
+  tk::StartJpegSupport(platform.DisplayBitsPerPixel());
+  application_ = std::make_unique<tk::TApplication>(platform, programPath, &reader_);
 }
 
-int RunProgram(tk::platform::Platform& platform, const char* programPath) {
-  tk::TApplication application(platform, programPath);
+Program::~Program() {
+  application_.reset();
+  tk::StopJpegSupport();
+}
+
+void Program::CreateDialogs() {
+  application_->CreateDialog(Form1);
+  application_->CreateDialog(Form2);
+  application_->CreateDialog(Form3);
+  application_->CreateDialog(Form4);
+  application_->CreateDialog(Form5);
+}
+
+int Program::Run() {
   try {
-    CreateDialogSet(application);
+    CreateDialogs();
+    application_->RunEventLoop();
   } catch (const tk::Exception& e) {
-    // No dialog can be used: report and end before the loop starts.
-    application.ShowStartupError(e.Message());
+    // No dialog can be used (one could not be built, or the board's window
+    // could not be made): report and end.
+    application_->ShowStartupError(e.Message());
     return 1;
   }
-  application.RunEventLoop();
   return 0;
+}
+
+int RunProgram(tk::platform::Platform& platform, const char* programPath,
+               const tk::DescriptionSource& descriptions) {
+  Program program(platform, programPath, descriptions);
+  return program.Run();
 }
 
 }  // namespace mirvolant

@@ -1,22 +1,44 @@
 #pragma once
-// Start-up: the application object, the five dialogs in their fixed order,
-// the event loop and the exit code.
+// Start-up: the JPEG graphic, the application object, the five dialogs in
+// their fixed order, the event loop and the exit code.
 
+#include <memory>
+
+#include "toolkit/forms/Application.h"
 #include "toolkit/platform/Platform.h"
-
-namespace tk {
-class TApplication;
-}
+#include "toolkit/reader/Reader.h"
 
 namespace mirvolant {
 
-// Creates the five dialogs from their descriptions, strictly in the order
-// Form1 ... Form5; Form1 becomes the main dialog. Throws what the toolkit
-// throws when a dialog cannot be built.
-void CreateDialogSet(tk::TApplication& application);
+// The program on a back end: the graphic classes registered, the reader of
+// the dialog descriptions and the application object. The descriptions are
+// the built-in ones unless a test or benchmark supplies others.
+class Program {
+ public:
+  Program(tk::platform::Platform& platform, const char* programPath,
+          const tk::DescriptionSource& descriptions = {});
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
-// Runs the whole program on the given back end and returns the exit code: 0
-// after the main dialog was closed, 1 when a dialog could not be created.
-int RunProgram(tk::platform::Platform& platform, const char* programPath);
+  tk::TApplication& Application() { return *application_; }
+
+  // Creates the five dialogs from their descriptions, strictly in the order
+  // Form1 ... Form5; Form1 becomes the main dialog. Throws what the toolkit
+  // throws when a dialog cannot be built.
+  void CreateDialogs();
+  // Creates the dialogs and runs the event loop; returns the exit code: 0
+  // after the main dialog was closed, 1 when a dialog could not be created
+  // or the board could not be shown (the error is reported).
+  int Run();
+
+ private:
+  tk::DescriptionReader reader_;
+  std::unique_ptr<tk::TApplication> application_;
+};
+
+// The whole program on a back end; returns the exit code.
+int RunProgram(tk::platform::Platform& platform, const char* programPath,
+               const tk::DescriptionSource& descriptions = {});
 
 }  // namespace mirvolant

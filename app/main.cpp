@@ -1,9 +1,17 @@
-// The program's entry: real windows through SDL, then the dialog set.
+// The program's entry: the native back end, then the dialog set.
+
+#include <cstdio>
+#include <string>
 
 #include "app/DialogSet.h"
-#include "toolkit/platform/sdl/SdlPlatform.h"
+#include "toolkit/platform/Platform.h"
 
 int main(int /*argc*/, char** argv) {
-  tk::platform::SdlPlatform platform;
-  return mirvolant::RunProgram(platform, argv[0]);
+  std::string error;
+  std::unique_ptr<tk::platform::Platform> platform = tk::platform::OpenNativePlatform(error);
+  if (platform == nullptr) {
+    std::fprintf(stderr, "mirvolant: %s\n", error.c_str());
+    return 1;
+  }
+  return mirvolant::RunProgram(*platform, argv[0]);
 }

@@ -25,11 +25,11 @@ using tk::operator""_ansi;
 // each shown so that its repaints happen.
 struct Dialogs {
   tk::platform::HeadlessPlatform platform;
-  std::unique_ptr<tk::TApplication> app;
+  std::unique_ptr<mirvolant::Program> program;
 
   Dialogs() {
-    app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
-    CreateDialogSet(*app);
+    program = std::make_unique<mirvolant::Program>(platform, "/usr/games/mirvolant");
+    program->CreateDialogs();
     for (tk::TCustomForm* f : Forms()) {
       f->Show();
       f->PaintPending();
@@ -65,14 +65,14 @@ BENCHMARK_CAPTURE(FullRepaint, Escape, 4);
 void OneTick(benchmark::State& state) {
   Dialogs& d = Shared();
   Form5->FormActivate(nullptr);
-  d.app->PaintAll();
+  d.program->Application().PaintAll();
   size_t rects = 0;
   int64_t area = 0;
   for (auto _ : state) {
     if (Form5->SecondsLeft() < 10) {
       state.PauseTiming();
       Form5->FormActivate(nullptr);
-      d.app->PaintAll();
+      d.program->Application().PaintAll();
       state.ResumeTiming();
     }
     Form5->Timer1Timer(nullptr);
@@ -92,16 +92,16 @@ BENCHMARK(OneTick);
 void OneTickPresented(benchmark::State& state) {
   Dialogs& d = Shared();
   Form5->FormActivate(nullptr);
-  d.app->PaintAll();
+  d.program->Application().PaintAll();
   for (auto _ : state) {
     if (Form5->SecondsLeft() < 10) {
       state.PauseTiming();
       Form5->FormActivate(nullptr);
-      d.app->PaintAll();
+      d.program->Application().PaintAll();
       state.ResumeTiming();
     }
     Form5->Timer1Timer(nullptr);
-    d.app->PaintAll();
+    d.program->Application().PaintAll();
   }
 }
 BENCHMARK(OneTickPresented);

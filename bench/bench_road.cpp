@@ -23,50 +23,50 @@ namespace {
 using namespace mirvolant;
 using tk::platform::Key;
 
-struct Program {
+struct Headless {
   tk::platform::HeadlessPlatform platform;
-  std::unique_ptr<tk::TApplication> app;
+  std::unique_ptr<mirvolant::Program> program;
 
-  Program() {
-    app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
-    CreateDialogSet(*app);
+  Headless() {
+    program = std::make_unique<mirvolant::Program>(platform, "/usr/games/mirvolant");
+    program->CreateDialogs();
   }
   void Click(tk::TControl* c) {
     tk::TPoint o = c->OriginInForm();
-    platform.Click(c->Form()->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
+    platform.Click(tk::FormOf(c)->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
   }
   // Focuses the field, types the code and presses Enter, as players do.
   void Enter(tk::TMaskEdit* field, const char* utf8) {
     Click(field);
-    platform.Key(field->Form()->WindowId(), Key::A, tk::platform::kCtrl);
-    platform.Type(field->Form()->WindowId(), utf8);
-    platform.Key(field->Form()->WindowId(), Key::Enter);
+    platform.Key(tk::FormOf(field)->WindowId(), Key::A, tk::platform::kCtrl);
+    platform.Type(tk::FormOf(field)->WindowId(), utf8);
+    platform.Key(tk::FormOf(field)->WindowId(), Key::Enter);
   }
 };
 
 void OneTickThroughTheLoop(benchmark::State& state) {
-  Program p;
+  Headless p;
   int ticks = 0;
   // The escape mission shown as the players see it: its countdown ticking.
   Form5->Show();
-  p.app->ActivateWindow(Form5);
-  p.app->PaintAll();
+  p.program->Application().ActivateWindow(Form5);
+  p.program->Application().PaintAll();
   Form5->FormActivate(nullptr);
-  p.app->PaintAll();
+  p.program->Application().PaintAll();
   for (auto _ : state) {
     // Let one second pass; the loop wakes for the tick (and for the
     // caret's one or two blinks in that second), runs the handler,
     // repaints and presents.
     int64_t until = p.platform.Now() + 1000;
     p.platform.Advance(1000);
-    while (p.platform.Now() < until) p.app->HandleMessage();
-    p.app->HandleMessage();  // the tick due now, then its repaint
-    p.app->HandleMessage();
+    while (p.platform.Now() < until) p.program->Application().HandleMessage();
+    p.program->Application().HandleMessage();  // the tick due now, then its repaint
+    p.program->Application().HandleMessage();
     ++ticks;
     if (unit5::SecondsLeft < 10) {
       state.PauseTiming();
       Form5->FormActivate(nullptr);
-      p.app->PaintAll();
+      p.program->Application().PaintAll();
       state.ResumeTiming();
     }
   }
@@ -78,7 +78,7 @@ void WholeRoad(benchmark::State& state) {
   static const char* const kCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
                                         "367",    "%3%",  "7bx", "vemt"};
   for (auto _ : state) {
-    Program p;
+    Headless p;
     for (int slot = 1; slot <= 9; ++slot) {
       p.platform.Then([&p, slot] { p.Enter(Form1->SlotControls(slot).field, kCodes[slot - 1]); });
     }
@@ -95,7 +95,7 @@ void WholeRoad(benchmark::State& state) {
     });
     p.platform.Then([&] { p.platform.Close(Form2->WindowId()); });
     p.platform.Then([&] { p.platform.Close(Form1->WindowId()); });
-    p.app->RunEventLoop();
+    p.program->Application().RunEventLoop();
   }
 }
 BENCHMARK(WholeRoad)->Unit(benchmark::kMillisecond);

@@ -20,25 +20,25 @@ namespace {
 
 using namespace mirvolant;
 
-struct Program {
+struct Headless {
   tk::platform::HeadlessPlatform platform;
-  std::unique_ptr<tk::TApplication> app;
+  std::unique_ptr<mirvolant::Program> program;
 
   void CreateDialogs() {
-    app = std::make_unique<tk::TApplication>(platform, "/usr/games/mirvolant");
-    CreateDialogSet(*app);
+    program = std::make_unique<mirvolant::Program>(platform, "/usr/games/mirvolant");
+    program->CreateDialogs();
   }
   // The board shown, focused and painted into its window.
   void FirstFrame() {
     Form1->Show();
-    app->ActivateWindow(Form1);
-    app->PaintAll();
+    program->Application().ActivateWindow(Form1);
+    program->Application().PaintAll();
   }
 };
 
 void StartUpToFirstFrameCold(benchmark::State& state) {
   for (auto _ : state) {
-    Program p;
+    Headless p;
     p.CreateDialogs();
     p.FirstFrame();
     benchmark::DoNotOptimize(p.platform.Find(Form1->WindowId())->presentCount);
@@ -49,11 +49,11 @@ BENCHMARK(StartUpToFirstFrameCold)->Iterations(1)->Unit(benchmark::kMillisecond)
 
 void CreateFiveDialogs(benchmark::State& state) {
   for (auto _ : state) {
-    Program p;
+    Headless p;
     p.CreateDialogs();
     benchmark::DoNotOptimize(Form5);
     state.PauseTiming();
-    p.app.reset();  // destroying is not part of the start-up
+    p.program.reset();  // destroying is not part of the start-up
     state.ResumeTiming();
   }
 }
@@ -62,7 +62,7 @@ BENCHMARK(CreateFiveDialogs)->Unit(benchmark::kMillisecond);
 void FirstFrameOfTheBoard(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    auto p = std::make_unique<Program>();
+    auto p = std::make_unique<Headless>();
     p->CreateDialogs();
     state.ResumeTiming();
     p->FirstFrame();

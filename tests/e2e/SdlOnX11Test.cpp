@@ -31,7 +31,9 @@ bool HaveX11Display() {
 void SendToVanishedWindowAndQuit() {
   Display* second = nullptr;
   {
-    SdlPlatform platform;
+    std::string error;
+    auto platform = SdlPlatform::Open(error);
+    if (!platform) std::exit(4);
     second = XOpenDisplay(nullptr);
     if (second == nullptr) std::exit(3);
     XEvent event{};
@@ -54,7 +56,10 @@ TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
   if (!HaveX11Display()) GTEST_SKIP() << "no X display";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto badRequest = [] {
-    SdlPlatform platform;
+    std::string error;
+    auto owned = SdlPlatform::Open(error);
+    if (!owned) std::exit(4);
+    SdlPlatform& platform = *owned;
     WindowId w = platform.CreateWindow("MIRVOLANT", 20, 20);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -84,7 +89,10 @@ TPoint ScreenCorner(WindowId w) {
 
 TEST(SdlOnX11Test, PresentedPixelsReachTheScreen) {
   if (!HaveX11Display()) GTEST_SKIP() << "no X display";
-  SdlPlatform platform;
+  std::string error;
+  auto owned = SdlPlatform::Open(error);
+  ASSERT_NE(owned, nullptr) << error;
+  SdlPlatform& platform = *owned;
   WindowId w = platform.CreateWindow("MIRVOLANT", 64, 48);
   platform.MoveWindow(w, 100, 80);
   platform.ShowWindow(w);
@@ -107,7 +115,10 @@ TEST(SdlOnX11Test, PresentedPixelsReachTheScreen) {
 
 TEST(SdlOnX11Test, AHiddenWindowAppearsWhereItWasLastMoved) {
   if (!HaveX11Display()) GTEST_SKIP() << "no X display";
-  SdlPlatform platform;
+  std::string error;
+  auto owned = SdlPlatform::Open(error);
+  ASSERT_NE(owned, nullptr) << error;
+  SdlPlatform& platform = *owned;
   WindowId w = platform.CreateWindow("MIRVOLANT", 30, 30);
   platform.MoveWindow(w, 465, 308);
   platform.MoveWindow(w, 200, 150);

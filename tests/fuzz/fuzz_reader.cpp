@@ -46,7 +46,8 @@ class TFuzzDialog : public tk::TForm {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static tk::platform::HeadlessPlatform platform;
-  static tk::TApplication application(platform, "/usr/games/mirvolant");
+  static tk::DescriptionReader reader({});
+  static tk::TApplication application(platform, "/usr/games/mirvolant", &reader);
 
   std::string_view text(reinterpret_cast<const char*>(data), size);
   std::unique_ptr<tk::DescriptionNode> root;

@@ -7,7 +7,6 @@
 #include "tests/graphics/PictureFiles.h"
 #include "tests/support/QuestHarness.h"
 #include "toolkit/graphics/Jpeg.h"
-#include "toolkit/reader/Resources.h"
 
 namespace mirvolant::testing {
 namespace {
@@ -18,7 +17,7 @@ tk::TJPEGImage* ClueImage() {
 
 // The mystery mission's description with the picture blob replaced.
 std::string Form3WithBlob(const std::string& blob) {
-  std::string text(*tk::FindResource("TFORM3"));
+  std::string text(*EmbeddedDescription("TFORM3"));
   const std::string key = "Picture.Data = #";
   size_t at = text.find(key);
   EXPECT_NE(at, std::string::npos);
@@ -30,7 +29,6 @@ std::string Form3WithBlob(const std::string& blob) {
 
 class ClueDialog : public ::testing::Test {
  protected:
-  void TearDown() override { tk::ClearResourceOverrides(); }
   // Lets the event loop turn (and paint) before the next step runs.
   void Paint() { q.platform.Wake(); }
   // The pixel at (x, y) of Image1's area in the mystery mission's window.
@@ -102,7 +100,7 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
 }
 
 TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
-  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJPEGImage", "")));
+  q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJPEGImage", ""));
   std::vector<std::string> messages;
   tk::TColor beneath = 0;
   q.Then([&] {
@@ -120,7 +118,7 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
     // The paint raised; the message box is up.
     ASSERT_NE(tk::Application->MessageBox(), nullptr);
     messages.push_back(tk::Application->MessageBox()->Text());
-    tk::Application->MessageBox()->Close();
+    tk::Application->MessageBox()->CloseDialog();
     Paint();
   });
   q.Then([&] {
@@ -141,7 +139,7 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
 
 TEST_F(ClueDialog, TruncatedJpegShowsWhatArrivedWithoutAMessage) {
   std::string jpeg = ReadClueJpeg();
-  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJPEGImage", jpeg.substr(0, 60000))));
+  q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJPEGImage", jpeg.substr(0, 60000)));
   q.Then([&] {
     Form3->Show();
     Form3->Image1->SetVisible(true);
@@ -174,11 +172,13 @@ TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
        "Error reading Image1.Picture.Data: Picture data has a negative byte count"},
   };
   for (const Case& c : cases) {
-    tk::OverrideResource("TFORM3", Form3WithBlob(c.blob));
+    q.overrides["TFORM3"] = Form3WithBlob(c.blob);
     tk::platform::HeadlessPlatform platform;
-    tk::TApplication app(platform, "/usr/games/mirvolant");
+    Program program(platform, "/usr/games/mirvolant", [&](std::string_view) {
+      return std::optional<std::string_view>(q.overrides["TFORM3"]);
+    });
     try {
-      app.CreateDialog(Form3);
+      program.Application().CreateDialog(Form3);
       ADD_FAILURE() << "created with " << c.message;
     } catch (const tk::EReadError& e) {
       EXPECT_EQ(e.Message(), c.message);
@@ -188,7 +188,7 @@ TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
 }
 
 TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) {
-  tk::OverrideResource("TFORM3", Form3WithBlob(MakeBlob("TJpegImage", ReadClueJpeg())));
+  q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJpegImage", ReadClueJpeg()));
   tk::TColor before = 0;
   q.Then([&] {
     EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr);

@@ -5,7 +5,8 @@
 // requests, clock jumps) and checks the program's invariants after every
 // event. The program is started again whenever the monkey ends it.
 //
-// Used by the monkey test (a short run) and by bench/monkey_long.cpp.
+// Used by the monkey test: a short run in CI, a longer one with
+// MV_MONKEY_EVENTS set (see the README).
 
 #include <cstdint>
 #include <cstdio>

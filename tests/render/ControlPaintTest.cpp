@@ -5,6 +5,7 @@
 #include <string>
 
 #include "toolkit/components/Controls.h"
+#include "toolkit/components/Properties.h"
 #include "toolkit/forms/Form.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
@@ -48,7 +49,7 @@ struct Fixture : testing::Test {
     return c;
   }
   void Set(TControl* c, const std::string& name, const PropValue& v) {
-    c->ReadProperty(name, v, ctx);
+    ApplyProperty(*c, name, v, ctx);
   }
   // Paints one control into a fresh buffer the size of the form, through a
   // canvas placed and clipped like the tree walk does for a direct child.

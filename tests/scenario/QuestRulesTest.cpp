@@ -6,7 +6,6 @@
 #include "Cp1251.h"
 #include "QuestHarness.h"
 #include "toolkit/components/Timer.h"
-#include "toolkit/reader/Resources.h"
 
 namespace mirvolant::testing {
 namespace {
@@ -324,26 +323,24 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
 }
 
 TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {
-  tk::OverrideResource("TFORM3", std::nullopt);
   QuestHarness q;
+  q.overrides["TFORM3"] = std::nullopt;
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(q.RunProgram(), 1);
   std::string err = ::testing::internal::GetCapturedStderr();
-  tk::ClearResourceOverrides();
   EXPECT_NE(err.find("Resource TForm3 not found."), std::string::npos) << err;
 }
 
 TEST(StartUp, HandlerNameTheClassLacksFailsTheCreation) {
-  std::string text(*tk::FindResource("TFORM2"));
+  std::string text(*EmbeddedDescription("TFORM2"));
   size_t at = text.find("OnClick = SpeedButton4Click");
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 27, "OnClick = SpeedButton9Click");
-  tk::OverrideResource("TFORM2", text);
   QuestHarness q;
+  q.overrides["TFORM2"] = text;
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(q.RunProgram(), 1);
   std::string err = ::testing::internal::GetCapturedStderr();
-  tk::ClearResourceOverrides();
   EXPECT_NE(err.find("Error reading SpeedButton4.OnClick: Invalid property value."),
             std::string::npos)
       << err;

@@ -3,9 +3,12 @@
 // steps (typing, clicks, clock advances, checks) that run whenever the event
 // loop is idle, then starts the loop; nested modal loops run the later steps.
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/Descriptions.h"
 #include "app/DialogSet.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
@@ -26,28 +29,39 @@ class QuestHarness {
   HeadlessPlatform platform;
 
   // Runs the whole program; steps queued before are played inside it.
-  int RunProgram() { return mirvolant::RunProgram(platform, "/usr/games/mirvolant"); }
+  int RunProgram() {
+    return mirvolant::RunProgram(platform, "/usr/games/mirvolant",
+                                 [this](std::string_view name) -> std::optional<std::string_view> {
+                                   auto it = overrides.find(std::string(name));
+                                   if (it == overrides.end()) return EmbeddedDescription(name);
+                                   if (!it->second) return std::nullopt;
+                                   return std::string_view(*it->second);
+                                 });
+  }
+  // Descriptions the program is built from instead of its own (nothing: the
+  // description is missing).
+  std::map<std::string, std::optional<std::string>> overrides;
 
   void Then(std::function<void()> step) { platform.Then(std::move(step)); }
 
   // Clicks the middle of a control.
   void ClickOn(tk::TControl* control) {
     tk::TPoint o = control->OriginInForm();
-    platform.Click(control->Form()->WindowId(), o.X + control->Width() / 2,
+    platform.Click(tk::FormOf(control)->WindowId(), o.X + control->Width() / 2,
                    o.Y + control->Height() / 2);
   }
   // Gives a field the focus with a click, selects what it holds (Ctrl+A) so
   // that typing replaces it, types the text and presses Enter.
   void Enter(tk::TMaskEdit* field, const std::string& utf8) {
     ClickOn(field);
-    platform.Key(field->Form()->WindowId(), Key::A, tk::platform::kCtrl);
-    platform.Type(field->Form()->WindowId(), utf8);
-    platform.Key(field->Form()->WindowId(), Key::Enter);
+    platform.Key(tk::FormOf(field)->WindowId(), Key::A, tk::platform::kCtrl);
+    platform.Type(tk::FormOf(field)->WindowId(), utf8);
+    platform.Key(tk::FormOf(field)->WindowId(), Key::Enter);
   }
   // Types into a field and clicks its "ОК" button instead of pressing Enter.
   void EnterByButton(tk::TMaskEdit* field, tk::TSpeedButton* button, const std::string& utf8) {
     ClickOn(field);
-    platform.Type(field->Form()->WindowId(), utf8);
+    platform.Type(tk::FormOf(field)->WindowId(), utf8);
     ClickOn(button);
   }
   // Lets the virtual clock run whole seconds.

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "toolkit/components/Controls.h"
@@ -13,7 +15,7 @@
 #include "toolkit/forms/Form.h"
 #include "toolkit/forms/MessageBox.h"
 #include "toolkit/platform/headless/HeadlessPlatform.h"
-#include "toolkit/reader/Resources.h"
+#include "toolkit/reader/Reader.h"
 
 namespace mirvolant::testing {
 
@@ -107,6 +109,12 @@ inline std::string TestDescription(int n, const std::string& position = "poDeskt
 // An application with three test dialogs; the first is the main dialog.
 struct TestApp {
   tk::platform::HeadlessPlatform platform;
+  std::map<std::string, std::string, std::less<>> descriptions;
+  tk::DescriptionReader reader{[this](std::string_view name) -> std::optional<std::string_view> {
+    auto it = descriptions.find(name);
+    if (it == descriptions.end()) return std::nullopt;
+    return std::string_view(it->second);
+  }};
   std::unique_ptr<tk::TApplication> app;
   TTestDialogN<1>* d1 = nullptr;
   TTestDialogN<2>* d2 = nullptr;
@@ -114,21 +122,18 @@ struct TestApp {
 
   TestApp() {
     for (int n = 1; n <= 3; ++n) {
-      tk::OverrideResource("TTESTDIALOG" + std::to_string(n), TestDescription(n));
+      descriptions["TTESTDIALOG" + std::to_string(n)] = TestDescription(n);
     }
-    app = std::make_unique<tk::TApplication>(platform, "/opt/games/mirvolant.bin");
+    app = std::make_unique<tk::TApplication>(platform, "/opt/games/mirvolant.bin", &reader);
     app->CreateDialog(d1);
     app->CreateDialog(d2);
     app->CreateDialog(d3);
   }
-  ~TestApp() {
-    app.reset();
-    tk::ClearResourceOverrides();
-  }
+  ~TestApp() { app.reset(); }
   void Then(std::function<void()> step) { platform.Then(std::move(step)); }
   void Click(tk::TControl* c) {
     tk::TPoint o = c->OriginInForm();
-    platform.Click(c->Form()->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
+    platform.Click(tk::FormOf(c)->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
   }
   void Key(tk::TCustomForm* f, tk::platform::Key k, uint8_t mods = 0) {
     platform.Key(f->WindowId(), k, mods);

@@ -1,18 +1,20 @@
 #pragma once
 // The root of the object model: components with a name and an owner that
-// frees them, and the typed property values that a dialog description holds.
+// frees them, the typed property values that a dialog description holds, and
+// the event handler signatures.
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/text/Ansi.h"
 
 namespace tk {
 
-class TCustomForm;
+class ControlHost;
+class PropertyTable;
 
 // One stored property value of a description.
 struct PropValue {
@@ -24,17 +26,25 @@ struct PropValue {
   std::vector<AnsiString> items;  // set members or list entries
 };
 
-const char* KindName(PropValue::Kind kind);
-
-// Where a component reads its properties: the dialog that binds handlers.
-struct ReadContext {
-  TCustomForm* form = nullptr;
-};
-
 // Event handler signatures: a notification and a key press that may change
 // or swallow the key (by setting it to 0).
 using TNotifyEvent = std::function<void(class TObject* sender)>;
 using TKeyPressEvent = std::function<void(class TObject* sender, char& key)>;
+
+// Where the handler names of a description are looked up while it is read:
+// the dialog being built implements it.
+class HandlerLookup {
+ public:
+  virtual const TNotifyEvent* FindNotifyHandler(std::string_view name) const = 0;
+  virtual const TKeyPressEvent* FindKeyPressHandler(std::string_view name) const = 0;
+
+ protected:
+  ~HandlerLookup() = default;
+};
+
+struct ReadContext {
+  const HandlerLookup* handlers = nullptr;
+};
 
 class TObject {
  public:
@@ -56,29 +66,25 @@ class TComponent : public TObject {
   const std::vector<TComponent*>& Components() const { return components_; }
   TComponent* FindComponent(std::string_view name) const;
 
-  // Applies one stored property ("Left", "Font.Height", "OnClick", ...);
-  // throws EReadError with the plain reason when it cannot.
-  virtual void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx);
+  // The dialog this component belongs to, or null: found through the owner
+  // (controls find it through their parents instead).
+  virtual ControlHost* Host() const;
+
+  // The properties a description may store for this class.
+  static const PropertyTable& PublishedProperties();
+  virtual const PropertyTable& Properties() const { return PublishedProperties(); }
   // Runs once after the whole description was read.
   virtual void Loaded() {}
 
  protected:
   void InsertComponent(TComponent* child) { components_.push_back(child); }
+  // Frees the owned components, last created first.
+  void DestroyComponents();
 
  private:
   AnsiString name_;
   TComponent* owner_;
   std::vector<TComponent*> components_;  // owned
 };
-
-// Helpers that check a value's kind and throw "Invalid property value".
-int32_t IntegerValue(const PropValue& v);
-// A position or size in pixels: an integer within +-kMaxCoordinate, so that
-// sums of edges and sizes, even rescaled, never leave the int range.
-inline constexpr int32_t kMaxCoordinate = 32767;
-int32_t CoordinateValue(const PropValue& v);
-bool BooleanValue(const PropValue& v);
-const AnsiString& IdentValue(const PropValue& v);
-const AnsiString& StringValue(const PropValue& v);
 
 }  // namespace tk

@@ -1,10 +1,10 @@
 #include "toolkit/components/Control.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
-#include "toolkit/base/Exceptions.h"
-#include "toolkit/forms/Form.h"
+#include "toolkit/components/Properties.h"
 #include "toolkit/paint/Font.h"
 
 namespace tk {
@@ -42,8 +42,8 @@ void TControl::SetVisible(bool visible) {
   if (!visible) Invalidate();
   visible_ = visible;
   if (visible) Invalidate();
-  TCustomForm* form = Form();
-  if (!visible && form != nullptr && form != this) form->ControlLostShowing(this);
+  ControlHost* host = Host();
+  if (!visible && host != nullptr && parent_ != nullptr) host->ControlLostShowing(this);
   VisibleChanged();
 }
 
@@ -51,12 +51,13 @@ void TControl::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
   Invalidate();
-  TCustomForm* form = Form();
-  if (!enabled && form != nullptr && form != this) form->ControlLostShowing(this);
+  ControlHost* host = Host();
+  if (!enabled && host != nullptr && parent_ != nullptr) host->ControlLostShowing(this);
 }
 
 bool TControl::Showing() const {
-  for (const TControl* c = this; c != nullptr && c != Form(); c = c->parent_) {
+  // The top of the chain is the dialog, whose own visibility is not part of it.
+  for (const TControl* c = this; c != nullptr && c->parent_ != nullptr; c = c->parent_) {
     if (!c->visible_) return false;
   }
   return true;
@@ -78,13 +79,13 @@ void TControl::SetParent(TWinControl* parent) {
   Invalidate();
 }
 
-TCustomForm* TControl::Form() const {
-  return parent_ != nullptr ? parent_->Form() : nullptr;
+ControlHost* TControl::Host() const {
+  return parent_ != nullptr ? parent_->Host() : nullptr;
 }
 
 const Font& TControl::GetFont() const {
-  TCustomForm* form = Form();
-  return form != nullptr ? form->DialogFont() : Font::Get(-11);
+  ControlHost* host = Host();
+  return host != nullptr ? host->DialogFont() : Font::Get(-11);
 }
 
 TPoint TControl::OriginInForm() const {
@@ -101,17 +102,17 @@ void TControl::Invalidate() {
 }
 
 void TControl::InvalidateRect(const TRect& local) {
-  TCustomForm* form = Form();
-  if (form == nullptr) return;
-  if (form == this) {
-    form->InvalidateClient(local);
+  ControlHost* host = Host();
+  if (host == nullptr) return;
+  if (parent_ == nullptr) {
+    host->InvalidateClient(local);  // the dialog itself
     return;
   }
   if (!Showing()) return;
   TRect r = local.Intersect(TRect{0, 0, width_, height_});
   if (r.IsEmpty()) return;
   TPoint o = OriginInForm();
-  form->InvalidateClient(r.Offset(o.X, o.Y));
+  host->InvalidateClient(r.Offset(o.X, o.Y));
 }
 
 void TControl::ScaleEdges(int m, int d) {
@@ -131,39 +132,30 @@ void TControl::SetCaptionText(const AnsiString& text) {
   CaptionChanged();
 }
 
-void TControl::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "Left") {
-    left_ = CoordinateValue(value);
-  } else if (name == "Top") {
-    top_ = CoordinateValue(value);
-  } else if (name == "Width") {
-    width_ = std::max(CoordinateValue(value), 0);
-  } else if (name == "Height") {
-    height_ = std::max(CoordinateValue(value), 0);
-  } else if (name == "Visible") {
-    visible_ = BooleanValue(value);
-  } else if (name == "Enabled") {
-    enabled_ = BooleanValue(value);
-  } else if (name == "Caption") {
-    caption_ = StringValue(value);
-  } else if (name == "Align") {
-    const AnsiString& a = IdentValue(value);
-    static const std::pair<const char*, TAlign> kAligns[] = {
-        {"alNone", TAlign::alNone}, {"alTop", TAlign::alTop},     {"alBottom", TAlign::alBottom},
-        {"alLeft", TAlign::alLeft}, {"alRight", TAlign::alRight}, {"alClient", TAlign::alClient}};
-    bool found = false;
-    for (const auto& [n, v] : kAligns) {
-      if (a == n) {
-        align_ = v;
-        found = true;
-      }
-    }
-    if (!found) throw EReadError("Invalid property value");
-  } else if (name == "ShowHint" || name == "ParentShowHint") {
-    BooleanValue(value);  // hints are never shown; the value is only checked
-  } else {
-    TComponent::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TControl::PublishedProperties() {
+  // While a description is read the fields are set directly: nothing is
+  // shown yet, and labels measure themselves once everything is read.
+  static const PropertyTable table(
+      &TComponent::PublishedProperties(),
+      {Coordinate<TControl>("Left", [](TControl& c, int v) { c.left_ = v; }),
+       Coordinate<TControl>("Top", [](TControl& c, int v) { c.top_ = v; }),
+       Coordinate<TControl>("Width", [](TControl& c, int v) { c.width_ = std::max(v, 0); }),
+       Coordinate<TControl>("Height", [](TControl& c, int v) { c.height_ = std::max(v, 0); }),
+       Boolean<TControl>("Visible", [](TControl& c, bool v) { c.visible_ = v; }),
+       Boolean<TControl>("Enabled", [](TControl& c, bool v) { c.enabled_ = v; }),
+       String<TControl>("Caption", [](TControl& c, const AnsiString& v) { c.caption_ = v; }),
+       Enum<TControl, TAlign>("Align",
+                              {{"alNone", TAlign::alNone},
+                               {"alTop", TAlign::alTop},
+                               {"alBottom", TAlign::alBottom},
+                               {"alLeft", TAlign::alLeft},
+                               {"alRight", TAlign::alRight},
+                               {"alClient", TAlign::alClient}},
+                              [](TControl& c, TAlign v) { c.align_ = v; }),
+       // Hints are never shown; the values are only checked.
+       Ignored("ShowHint", PropValue::Kind::Boolean),
+       Ignored("ParentShowHint", PropValue::Kind::Boolean)});
+  return table;
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
@@ -202,8 +194,8 @@ bool TWinControl::CanFocus() const {
 }
 
 bool TWinControl::Focused() const {
-  TCustomForm* form = Form();
-  return form != nullptr && form->ActiveControl() == this;
+  ControlHost* host = Host();
+  return host != nullptr && host->ActiveControl() == this;
 }
 
 void TWinControl::DeliverChar(char key) {
@@ -216,22 +208,17 @@ void TWinControl::ScaleEdges(int m, int d) {
   for (TControl* c : children_) c->ScaleEdges(m, d);
 }
 
-void TWinControl::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "TabOrder") {
-    SetTabOrder(IntegerValue(value));
-  } else if (name == "TabStop") {
-    tabStop_ = BooleanValue(value);
-  } else if (name == "Ctl3D") {
-    ctl3D_ = BooleanValue(value);
-  } else if (name == "ParentCtl3D") {
-    BooleanValue(value);  // the parent's setting is never taken over here
-  } else if (name == "OnKeyPress") {
-    const TKeyPressEvent* handler = ctx.form->FindKeyPressHandler(IdentValue(value));
-    if (handler == nullptr) throw EReadError("Invalid property value");
-    OnKeyPress = *handler;
-  } else {
-    TControl::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TWinControl::PublishedProperties() {
+  static const PropertyTable table(
+      &TControl::PublishedProperties(),
+      {Integer<TWinControl>("TabOrder", INT32_MIN, INT32_MAX,
+                            [](TWinControl& c, int v) { c.SetTabOrder(v); }),
+       Boolean<TWinControl>("TabStop", [](TWinControl& c, bool v) { c.tabStop_ = v; }),
+       Boolean<TWinControl>("Ctl3D", [](TWinControl& c, bool v) { c.ctl3D_ = v; }),
+       // The parent's setting is never taken over here.
+       Ignored("ParentCtl3D", PropValue::Kind::Boolean),
+       KeyPress<TWinControl>("OnKeyPress", &TWinControl::OnKeyPress)});
+  return table;
 }
 
 }  // namespace tk

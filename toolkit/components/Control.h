@@ -8,12 +8,14 @@
 
 #include "toolkit/base/Geometry.h"
 #include "toolkit/components/Component.h"
+#include "toolkit/components/ControlHost.h"
 #include "toolkit/platform/Platform.h"
 
 namespace tk {
 
 class Canvas;
 class Font;
+class PropertyTable;
 class TWinControl;
 
 enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -44,8 +46,9 @@ class TControl : public TComponent {
 
   TWinControl* Parent() const { return parent_; }
   void SetParent(TWinControl* parent);
-  // The dialog this control belongs to (the top of its parent chain).
-  virtual TCustomForm* Form() const;
+  // The dialog this control belongs to: the host of the top of its parent
+  // chain, or null while it has none.
+  ControlHost* Host() const override;
   // The dialog font, inherited by every control.
   const Font& GetFont() const;
   TColor Color() const { return color_; }
@@ -72,7 +75,8 @@ class TControl : public TComponent {
   // Multiplies every edge by m / d, rounded (rescaling for another density).
   virtual void ScaleEdges(int m, int d);
 
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
  protected:
   // Caption text shared by the kinds that show one.
@@ -131,14 +135,20 @@ class TWinControl : public TControl {
   // A typed character: the OnKeyPress handler first, then the control's own
   // handling unless the handler set the key to 0.
   void DeliverChar(char key);
-  virtual void Paste(const AnsiString& /*text*/) {}
   virtual void FocusEntered(bool /*byMouse*/) {}
   virtual void FocusLeft() {}
+
+  // The blinking caret of the kinds that edit text, shown while the control
+  // has the focus in the active dialog.
+  virtual bool HasCaret() const { return false; }
+  virtual bool CaretVisible() const { return false; }
+  virtual void SetCaretOn(bool /*on*/) {}
 
   TKeyPressEvent OnKeyPress;
 
   void ScaleEdges(int m, int d) override;
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
  protected:
   virtual void CharTyped(char /*key*/) {}

@@ -2,27 +2,20 @@
 
 #include <algorithm>
 
-#include "toolkit/base/Exceptions.h"
-#include "toolkit/forms/Application.h"
-#include "toolkit/forms/Form.h"
+#include "toolkit/components/Classes.h"
+#include "toolkit/components/Properties.h"
 #include "toolkit/graphics/Graphics.h"
 #include "toolkit/paint/Font.h"
 
 namespace tk {
 
 namespace {
-
-// Calls a click handler where the click was dispatched: an exception ends the
-// handler and is reported, everything else goes on.
-void DispatchNotify(const TNotifyEvent& handler, TObject* sender) {
-  if (!handler) return;
-  try {
-    handler(sender);
-  } catch (const std::exception& e) {
-    if (Application != nullptr) Application->HandleException(e);
-  }
-}
-
+const ClassRegistration<TPanel> kPanel("TPanel");
+const ClassRegistration<TLabel> kLabel("TLabel");
+const ClassRegistration<TMaskEdit> kMaskEdit("TMaskEdit");
+const ClassRegistration<TMemo> kMemo("TMemo");
+const ClassRegistration<TSpeedButton> kSpeedButton("TSpeedButton");
+const ClassRegistration<TImage> kImage("TImage");
 }  // namespace
 
 // The text as drawn: "&" marks the next character as the accelerator and
@@ -240,6 +233,11 @@ bool TCustomEdit::KeyDown(platform::Key key, uint8_t modifiers) {
     case Key::X:
       // A password field gives nothing away: copy and cut do nothing.
       return ctrl;
+    case Key::V:
+    case Key::Insert:
+      if (modifiers != (key == Key::V ? platform::kCtrl : platform::kShift)) return false;
+      if (ControlHost* host = Host()) Paste(host->ClipboardText());
+      return true;
     default:
       return false;
   }
@@ -285,8 +283,8 @@ void TCustomEdit::FocusLeft() {
 }
 
 void TCustomEdit::MouseDown(int x, int /*y*/, uint8_t modifiers) {
-  TCustomForm* form = Form();
-  if (form != nullptr && form->ActiveControl() != this) form->FocusControl(this, true);
+  ControlHost* host = Host();
+  if (host != nullptr && host->ActiveControl() != this) host->FocusControl(this, true);
   MoveCaret(PositionAt(x), (modifiers & platform::kShift) != 0);
 }
 
@@ -294,18 +292,18 @@ void TCustomEdit::MouseMove(int x, int /*y*/, bool captured) {
   if (captured) MoveCaret(PositionAt(x), true);
 }
 
-void TCustomEdit::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "PasswordChar") {
-    const AnsiString& s = StringValue(value);
-    if (s.size() != 1) throw EReadError("Invalid property value");
-    passwordChar_ = s[0];
-  } else if (name == "Text") {
-    text_ = StringValue(value);
-  } else if (name == "AutoSelect") {
-    autoSelect_ = BooleanValue(value);
-  } else {
-    TWinControl::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TCustomEdit::PublishedProperties() {
+  static const PropertyTable table(
+      &TWinControl::PublishedProperties(),
+      {String<TCustomEdit>("PasswordChar",
+                           [](TCustomEdit& e, const AnsiString& v) {
+                             if (v.size() != 1) return false;
+                             e.passwordChar_ = v[0];
+                             return true;
+                           }),
+       String<TCustomEdit>("Text", [](TCustomEdit& e, const AnsiString& v) { e.text_ = v; }),
+       Boolean<TCustomEdit>("AutoSelect", [](TCustomEdit& e, bool v) { e.autoSelect_ = v; })});
+  return table;
 }
 
 void TCustomEdit::Loaded() {
@@ -368,13 +366,12 @@ std::vector<AnsiString> TMemo::WrappedLines() const {
   return out;
 }
 
-void TMemo::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "Lines.Strings") {
-    if (value.kind != PropValue::Kind::List) throw EReadError("Invalid property value");
-    lines_ = value.items;
-  } else {
-    TWinControl::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TMemo::PublishedProperties() {
+  static const PropertyTable table(
+      &TWinControl::PublishedProperties(),
+      {Strings<TMemo>("Lines.Strings",
+                      [](TMemo& m, const std::vector<AnsiString>& v) { m.lines_ = v; })});
+  return table;
 }
 
 // ----------------------------------------------------------- TSpeedButton
@@ -384,7 +381,7 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TSpeedButton::Click() {
-  DispatchNotify(OnClick, this);
+  if (OnClick) Invoke(Host(), [this] { OnClick(this); });
 }
 
 void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
@@ -416,16 +413,12 @@ void TSpeedButton::VisibleChanged() {
   if (!Visible()) press_ = ButtonPress{};
 }
 
-void TSpeedButton::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "Flat") {
-    flat_ = BooleanValue(value);
-  } else if (name == "OnClick") {
-    const TNotifyEvent* handler = ctx.form->FindNotifyHandler(IdentValue(value));
-    if (handler == nullptr) throw EReadError("Invalid property value");
-    OnClick = *handler;
-  } else {
-    TGraphicControl::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TSpeedButton::PublishedProperties() {
+  static const PropertyTable table(
+      &TControl::PublishedProperties(),
+      {Boolean<TSpeedButton>("Flat", [](TSpeedButton& b, bool v) { b.flat_ = v; }),
+       Notify<TSpeedButton>("OnClick", &TSpeedButton::OnClick)});
+  return table;
 }
 
 // ----------------------------------------------------------------- TImage
@@ -439,23 +432,19 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(new TPictur
 
 TImage::~TImage() = default;
 
-void TImage::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  // Property names of the picture are compared without regard to case.
-  auto equalsNoCase = [](std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return AsciiLower(std::string_view(&x, 1)) == AsciiLower(std::string_view(&y, 1));
-           });
-  };
-  if (equalsNoCase(name, "Picture.Data")) {
-    if (value.kind != PropValue::Kind::Binary) throw EReadError("Invalid property value");
-    TMemoryStream stream(value.text.data(), value.text.size());
-    picture_->LoadPictureBlob(stream);
-  } else if (name == "Stretch" || name == "Center" || name == "Proportional" ||
-             name == "Transparent" || name == "AutoSize") {
-    if (BooleanValue(value)) throw EReadError("Invalid property value");
-  } else {
-    TGraphicControl::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TImage::PublishedProperties() {
+  // Only the picture at its own size from the top-left corner is drawn.
+  static const PropertyTable table(
+      &TControl::PublishedProperties(),
+      {Binary<TImage>("Picture.Data",
+                      [](TImage& image, std::string_view blob) {
+                        TMemoryStream stream(blob.data(), blob.size());
+                        image.picture_->LoadPictureBlob(stream);
+                      }),
+       OnlyBoolean("Stretch", false), OnlyBoolean("Center", false),
+       OnlyBoolean("Proportional", false), OnlyBoolean("Transparent", false),
+       OnlyBoolean("AutoSize", false)});
+  return table;
 }
 
 // ---------------------------------------------------------------- TButton
@@ -466,7 +455,7 @@ TButton::TButton(TComponent* owner) : TWinControl(owner) {
 }
 
 void TButton::Click() {
-  DispatchNotify(OnClick, this);
+  if (OnClick) Invoke(Host(), [this] { OnClick(this); });
 }
 
 bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
@@ -478,8 +467,7 @@ bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
 }
 
 void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  TCustomForm* form = Form();
-  if (form != nullptr) form->FocusControl(this, true);
+  if (ControlHost* host = Host()) host->FocusControl(this, true);
   press_.Down();
   Invalidate();
 }

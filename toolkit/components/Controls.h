@@ -68,19 +68,25 @@ class TCustomEdit : public TWinControl {
   void SetSelection(int anchor, int caret);
   void SelectAll() { SetSelection(0, static_cast<int>(text_.size())); }
   // The caret blinks on and off while the field has the focus.
-  bool CaretVisible() const { return caretOn_; }
-  void SetCaretOn(bool on);
+  bool HasCaret() const override { return true; }
+  bool CaretVisible() const override { return caretOn_; }
+  void SetCaretOn(bool on) override;
   // First shown character (the text scrolls to keep the caret in view).
   int ScrollOffset() const { return scroll_; }
 
+  // The editing keys and shortcuts: arrows, Home, End, Delete (Shift
+  // extends the selection), Ctrl+A selects all, Ctrl+V and Shift+Insert
+  // paste; copy and cut give nothing away from a password field.
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
-  void Paste(const AnsiString& text) override;
+  // Inserts text in place of the selection, up to its first line break.
+  void Paste(const AnsiString& text);
   void FocusEntered(bool byMouse) override;
   void FocusLeft() override;
   void MouseDown(int x, int y, uint8_t modifiers) override;
   void MouseMove(int x, int y, bool captured) override;
   void Paint(Canvas& canvas) override;
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
   void Loaded() override;
 
   // Inner text area (inside the border) in local coordinates.
@@ -121,7 +127,8 @@ class TMemo : public TWinControl {
   // The lines as shown: each entry wrapped at word boundaries to the width.
   std::vector<AnsiString> WrappedLines() const;
   void Paint(Canvas& canvas) override;
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
  private:
   std::vector<AnsiString> lines_;
@@ -170,7 +177,8 @@ class TSpeedButton : public TGraphicControl {
   void MouseEnter() override;
   void MouseLeave() override;
   void Paint(Canvas& canvas) override;
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
   TNotifyEvent OnClick;
 
@@ -190,7 +198,8 @@ class TImage : public TGraphicControl {
   const char* ClassName() const override { return "TImage"; }
   TPicture& Picture() { return *picture_; }
   void Paint(Canvas& canvas) override;
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
  private:
   std::unique_ptr<TPicture> picture_;

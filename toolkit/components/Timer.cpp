@@ -1,15 +1,23 @@
 #include "toolkit/components/Timer.h"
 
-#include "toolkit/base/Exceptions.h"
-#include "toolkit/forms/Application.h"
-#include "toolkit/forms/Form.h"
+#include <cstdint>
+
+#include "toolkit/components/Classes.h"
+#include "toolkit/components/ControlHost.h"
+#include "toolkit/components/Properties.h"
 
 namespace tk {
+
+namespace {
+const ClassRegistration<TTimer> kTimer("TTimer");
+}  // namespace
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
 TTimer::~TTimer() {
-  if (running_ && Application != nullptr) Application->StopTimer(this);
+  if (running_) {
+    if (ControlHost* host = Host()) host->StopTimer(this);
+  }
 }
 
 void TTimer::SetEnabled(bool enabled) {
@@ -22,26 +30,26 @@ void TTimer::SetInterval(uint32_t ms) {
   if (ms == interval_) return;
   interval_ = ms;
   // A new interval restarts a running timer.
-  if (running_ && Application != nullptr) {
-    Application->StopTimer(this);
+  if (running_) {
+    if (ControlHost* host = Host()) host->StopTimer(this);
     running_ = false;
   }
   UpdateTimer();
 }
 
 void TTimer::UpdateTimer() {
-  if (loading_ && Application != nullptr) {
-    // While the description is read nothing starts; Loaded() starts it.
-    return;
-  }
+  ControlHost* host = Host();
+  // Nothing ticks without a dialog, nor while the description is read
+  // (Loaded() starts the timer then).
+  if (host == nullptr || loading_) return;
   bool want = enabled_ && interval_ != 0 && static_cast<bool>(OnTimer);
-  if (want == running_ || Application == nullptr) return;
+  if (want == running_) return;
   if (!want) {
-    Application->StopTimer(this);
+    host->StopTimer(this);
     running_ = false;
     return;
   }
-  if (!Application->StartTimer(this)) {
+  if (!host->StartTimer(this)) {
     // The platform refused: Enabled stays false so that enabling again
     // retries, rather than reading true while nothing ticks.
     enabled_ = false;
@@ -51,30 +59,20 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Tick() {
-  if (!OnTimer) return;
-  try {
-    OnTimer(this);
-  } catch (const std::exception& e) {
-    if (Application != nullptr) Application->HandleException(e);
-  }
+  if (OnTimer) Invoke(Host(), [this] { OnTimer(this); });
 }
 
-void TTimer::ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) {
-  if (name == "Enabled") {
-    enabled_ = BooleanValue(value);
-  } else if (name == "Interval") {
-    int32_t v = IntegerValue(value);
-    if (v < 0) throw EReadError("Invalid property value");
-    interval_ = static_cast<uint32_t>(v);
-  } else if (name == "OnTimer") {
-    const TNotifyEvent* handler = ctx.form->FindNotifyHandler(IdentValue(value));
-    if (handler == nullptr) throw EReadError("Invalid property value");
-    OnTimer = *handler;
-  } else if (name == "Left" || name == "Top") {
-    IntegerValue(value);  // design positions; no effect at run time
-  } else {
-    TComponent::ReadProperty(name, value, ctx);
-  }
+const PropertyTable& TTimer::PublishedProperties() {
+  static const PropertyTable table(
+      &TComponent::PublishedProperties(),
+      {Boolean<TTimer>("Enabled", [](TTimer& t, bool v) { t.enabled_ = v; }),
+       Integer<TTimer>("Interval", 0, INT32_MAX,
+                       [](TTimer& t, int v) { t.interval_ = static_cast<uint32_t>(v); }),
+       Notify<TTimer>("OnTimer", &TTimer::OnTimer),
+       // Design positions; no effect at run time.
+       Integer<TTimer>("Left", INT32_MIN, INT32_MAX, [](TTimer&, int) {}),
+       Integer<TTimer>("Top", INT32_MIN, INT32_MAX, [](TTimer&, int) {})});
+  return table;
 }
 
 }  // namespace tk

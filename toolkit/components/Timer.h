@@ -26,7 +26,8 @@ class TTimer : public TComponent {
 
   TNotifyEvent OnTimer;
 
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
   void Loaded() override {
     loading_ = false;
     UpdateTimer();

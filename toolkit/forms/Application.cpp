@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "toolkit/components/Controls.h"
 #include "toolkit/components/Timer.h"
 #include "toolkit/forms/MessageBox.h"
-#include "toolkit/graphics/Jpeg.h"
 
 namespace tk {
 
@@ -29,17 +27,23 @@ AnsiString TitleFromPath(const char* path) {
 
 }  // namespace
 
-TApplication::TApplication(platform::Platform& platform, const char* programPath)
-    : platform_(platform), title_(TitleFromPath(programPath)) {
+TApplication::TApplication(platform::Platform& platform, const char* programPath,
+                           DialogLoader* loader)
+    : platform_(platform), title_(TitleFromPath(programPath)), loader_(loader) {
   Application = this;
-  StartJpegSupport(platform_.DisplayBitsPerPixel());
 }
 
 TApplication::~TApplication() {
   // Dialogs go in reverse creation order; their timers and windows with them.
   while (!forms_.empty()) forms_.pop_back();
-  StopJpegSupport();
   Application = nullptr;
+}
+
+void TApplication::Load(TCustomForm& form) {
+  if (loader_ == nullptr) {
+    throw EResNotFound(std::string("Resource ") + form.ClassName() + " not found");
+  }
+  loader_->Load(form);
 }
 
 void TApplication::RunEventLoop() {
@@ -115,12 +119,19 @@ void TApplication::StopTimer(TTimer* timer) {
   std::erase_if(timers_, [timer](const TimerEntry& t) { return t.timer == timer; });
 }
 
+namespace {
+// The focused control of the active dialog, when it shows a caret.
+TWinControl* CaretControl(TCustomForm* active) {
+  TWinControl* control = active != nullptr ? active->ActiveControl() : nullptr;
+  return control != nullptr && control->HasCaret() ? control : nullptr;
+}
+}  // namespace
+
 void TApplication::BlinkCaret() {
   nextBlink_ = -1;
-  if (activeForm_ == nullptr) return;
-  auto* edit = dynamic_cast<TCustomEdit*>(activeForm_->ActiveControl());
-  if (edit == nullptr) return;
-  edit->SetCaretOn(!edit->CaretVisible());
+  TWinControl* control = CaretControl(activeForm_);
+  if (control == nullptr) return;
+  control->SetCaretOn(!control->CaretVisible());
   nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
 }
 
@@ -134,9 +145,7 @@ void TApplication::PaintAll() {
     platform_.Present(form->WindowId(), form->Buffer(), rects);
   }
   // The caret blinks only in a focused field of the active window.
-  bool wantBlink =
-      activeForm_ != nullptr && dynamic_cast<TCustomEdit*>(activeForm_->ActiveControl()) != nullptr;
-  if (!wantBlink) {
+  if (CaretControl(activeForm_) == nullptr) {
     nextBlink_ = -1;
   } else if (nextBlink_ < 0) {
     nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
@@ -161,6 +170,14 @@ void TApplication::UnregisterWindow(TCustomForm* form) {
   std::erase(savedFocus_, form);
 }
 
+void TApplication::WindowHidden(TCustomForm* form) {
+  if (activeForm_ == form) activeForm_ = nullptr;
+}
+
+bool TApplication::HasWindow(const TCustomForm* form) const {
+  return form != nullptr && std::find(windows_.begin(), windows_.end(), form) != windows_.end();
+}
+
 void TApplication::Dispatch(const platform::Event& e) {
   using platform::EventKind;
   if (e.kind == EventKind::Quit) {
@@ -170,48 +187,39 @@ void TApplication::Dispatch(const platform::Event& e) {
   if (e.kind == EventKind::Wake) return;
   TCustomForm* form = FormOfWindow(e.window);
   if (form == nullptr) return;
-  try {
+  Invoke(form, [&] {
     switch (e.kind) {
       case EventKind::CloseRequest:
         // A disabled dialog ignores the close box like any other input.
-        if (!form->WindowEnabled() || !form->FormVisible()) break;
-        if (auto* box = dynamic_cast<TMessageBoxForm*>(form)) {
-          box->Close();
-        } else {
-          form->CloseDialog();
-        }
+        if (form->WindowEnabled() && form->FormVisible()) form->CloseDialog();
         break;
       case EventKind::KeyDown:
       case EventKind::Text:
-      case EventKind::Paste:
         if (e.kind == EventKind::KeyDown) nextBlink_ = -1;  // restart the blink phase
-        form->HandleKey(e);
-        break;
-      case EventKind::KeyUp:
+        form->Input().Key(e);
         break;
       case EventKind::MouseMove:
       case EventKind::MouseDown:
       case EventKind::MouseUp:
       case EventKind::MouseLeave:
-        form->HandleMouse(e);
+        form->Input().Mouse(e);
         break;
       case EventKind::FocusGained:
         if (!form->FormVisible()) break;
         if (!form->WindowEnabled()) {
           // A dialog beneath a modal one: the modal one keeps the focus.
-          TCustomForm* top = messageBox_ != nullptr ? messageBox_ : focusedForm_;
-          if (top != nullptr && top != form && top->FormVisible()) ActivateWindow(top);
+          if (focusedForm_ != nullptr && focusedForm_ != form && focusedForm_->FormVisible()) {
+            ActivateWindow(focusedForm_);
+          }
           break;
         }
         if (activeForm_ != form) ActivateWindow(form);
-        if (dynamic_cast<TMessageBoxForm*>(form) == nullptr) SetFocusedForm(form);
+        SetFocusedForm(form);
         break;
       case EventKind::FocusLost:
         if (activeForm_ == form) {
           activeForm_ = nullptr;
-          if (auto* edit = dynamic_cast<TCustomEdit*>(form->ActiveControl())) {
-            edit->SetCaretOn(false);
-          }
+          if (TWinControl* control = form->ActiveControl()) control->SetCaretOn(false);
         }
         break;
       case EventKind::Exposed:
@@ -223,9 +231,7 @@ void TApplication::Dispatch(const platform::Event& e) {
       default:
         break;
     }
-  } catch (const std::exception& ex) {
-    HandleException(ex);
-  }
+  });
 }
 
 void TApplication::ActivateWindow(TCustomForm* form) {
@@ -235,8 +241,8 @@ void TApplication::ActivateWindow(TCustomForm* form) {
   // Initial focus: the first control in tab order that can take it.
   if (form->ActiveControl() == nullptr) {
     if (TWinControl* first = form->FirstFocusable()) form->FocusControl(first);
-  } else if (auto* edit = dynamic_cast<TCustomEdit*>(form->ActiveControl())) {
-    edit->SetCaretOn(true);
+  } else {
+    form->ActiveControl()->SetCaretOn(true);
   }
 }
 
@@ -244,16 +250,8 @@ void TApplication::SetFocusedForm(TCustomForm* form) {
   if (form == focusedForm_) return;
   TCustomForm* old = focusedForm_;
   focusedForm_ = form;
-  auto fire = [this](const TNotifyEvent& handler, TObject* sender) {
-    if (!handler) return;
-    try {
-      handler(sender);
-    } catch (const std::exception& e) {
-      HandleException(e);
-    }
-  };
-  if (old != nullptr) fire(old->OnDeactivate, old);
-  if (form != nullptr) fire(form->OnActivate, form);
+  if (old != nullptr) old->Fire(old->OnDeactivate);
+  if (form != nullptr) form->Fire(form->OnActivate);
 }
 
 void TApplication::PushFocusedForm(TCustomForm* form) {
@@ -269,41 +267,28 @@ void TApplication::PopFocusedForm() {
 
 void TApplication::ReleaseCapture() {
   std::vector<TCustomForm*> windows = windows_;
-  for (TCustomForm* form : windows) {
-    platform::Event up;
-    up.kind = platform::EventKind::MouseUp;
-    up.button = 1;
-    up.x = up.y = -1;
-    form->HandleMouse(up);
-  }
+  for (TCustomForm* form : windows) form->Input().ReleaseCapture();
 }
 
-TApplication::ModalState TApplication::BeginModal(TCustomForm* form) {
-  ModalState state;
-  state.previousActive = activeForm_;
+std::vector<TCustomForm*> TApplication::DisableOtherWindows(TCustomForm* form) {
+  std::vector<TCustomForm*> disabled;
   for (TCustomForm* other : windows_) {
     if (other != form && other->FormVisible() && other->WindowEnabled()) {
       other->SetWindowEnabled(false);
-      state.disabled.push_back(other);
+      disabled.push_back(other);
     }
   }
-  if (form->WindowId() != platform::kNoWindow && mainForm_ != nullptr && form != mainForm_) {
+  if (form->WindowId() != platform::kNoWindow && mainForm_ != nullptr && form != mainForm_ &&
+      mainForm_->WindowId() != platform::kNoWindow) {
     platform_.SetModalFor(form->WindowId(), mainForm_->WindowId());
   }
-  return state;
+  return disabled;
 }
 
-void TApplication::EndModal(TCustomForm* form, const ModalState& state) {
-  for (TCustomForm* other : state.disabled) {
-    if (std::find(windows_.begin(), windows_.end(), other) != windows_.end()) {
-      other->SetWindowEnabled(true);
-    }
-  }
-  bool wasActive = activeForm_ == form || activeForm_ == nullptr;
-  if (activeForm_ == form) activeForm_ = nullptr;
-  if (wasActive && state.previousActive != nullptr &&
-      std::find(windows_.begin(), windows_.end(), state.previousActive) != windows_.end()) {
-    ActivateWindow(state.previousActive);
+void TApplication::EnableWindows(const std::vector<TCustomForm*>& windows) {
+  for (TCustomForm* other : windows) {
+    // A window that went away meanwhile is not touched.
+    if (HasWindow(other)) other->SetWindowEnabled(true);
   }
 }
 
@@ -321,14 +306,7 @@ AnsiString TApplication::MessageBoxText(const AnsiString& message) {
   return text;
 }
 
-void TApplication::HandleException(const std::exception& e) {
-  if (dynamic_cast<const EAbort*>(&e) != nullptr) return;
-  AnsiString message;
-  if (const auto* ex = dynamic_cast<const Exception*>(&e)) {
-    message = ex->Message();
-  } else {
-    message = Utf8ToAnsi(e.what());
-  }
+void TApplication::ShowException(const AnsiString& message) {
   ShowErrorBox(MessageBoxText(message));
 }
 
@@ -340,22 +318,19 @@ void TApplication::ShowErrorBox(const AnsiString& text) {
   std::fprintf(stderr, "%s: %s\n", AnsiToUtf8(title_).c_str(), AnsiToUtf8(text).c_str());
   if (terminated_) return;
   TMessageBoxForm box(title_, text);
-  box.CreateWindowHandle();
-  ReleaseCapture();
-  TCustomForm* owner = activeForm_;
-  ModalState state = BeginModal(&box);
-  TRect ownerRect = owner != nullptr ? owner->OuterRect() : platform_.Desktop();
-  box.CentreOn(ownerRect, platform_.Desktop());
   TMessageBoxForm* outer = messageBox_;
   messageBox_ = &box;
-  box.Show();
-  ActivateWindow(&box);
-  while (!box.Closed() && !terminated_) HandleMessage();
-  box.Hide();
+  try {
+    // Centred on the dialog it interrupts, or on the desktop.
+    box.CreateWindowHandle();
+    TRect owner = activeForm_ != nullptr ? activeForm_->OuterRect() : platform_.Desktop();
+    TRect outerRect = box.OuterRect();
+    box.MoveTo(CentreInside(owner, outerRect.Width(), outerRect.Height(), platform_.Desktop()));
+    box.RunModal();
+  } catch (const Exception&) {
+    // Not even the box could be shown: the message went to the error stream.
+  }
   messageBox_ = outer;
-  if (activeForm_ == &box) activeForm_ = nullptr;
-  state.previousActive = owner;
-  EndModal(&box, state);
 }
 
 }  // namespace tk

@@ -17,11 +17,24 @@ namespace tk {
 class TTimer;
 class TMessageBoxForm;
 
+// Builds a dialog from its description; the description reader implements
+// it. Raises when the dialog cannot be built.
+class DialogLoader {
+ public:
+  virtual void Load(TCustomForm& form) = 0;
+
+ protected:
+  ~DialogLoader() = default;
+};
+
 class TApplication {
  public:
   // The title is the program file's name without folder, cut at its first
-  // full stop, every character after the first lower-cased.
-  TApplication(platform::Platform& platform, const char* programPath);
+  // full stop, every character after the first lower-cased. Dialogs are
+  // built by loader, which must outlive the application; without one no
+  // dialog can be created.
+  TApplication(platform::Platform& platform, const char* programPath,
+               DialogLoader* loader = nullptr);
   ~TApplication();
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
@@ -41,7 +54,7 @@ class TApplication {
     forms_.push_back(std::move(form));
     try {
       // The window itself is made when the dialog is first shown.
-      raw->LoadFromDescription();
+      Load(*raw);
     } catch (...) {
       forms_.pop_back();
       ref = nullptr;
@@ -51,16 +64,16 @@ class TApplication {
   }
 
   // Shows the main dialog and handles events until the program is told to
-  // terminate.
+  // terminate. Raises when the main dialog's window cannot be made.
   void RunEventLoop();
   // Posts a quit request; the loop that reads it sets the terminate flag.
   void RequestQuit();
   // Handles one event, waiting for one (or the next due timer) if needed.
   void HandleMessage();
 
-  // Shows the message of an exception in the error message box (EAbort is
-  // silent). Called where an event was dispatched.
-  void HandleException(const std::exception& e);
+  // Shows a message in the error message box (a full stop added by the
+  // rule below). Called where an event was dispatched.
+  void ShowException(const AnsiString& message);
   // Reports an error that ends the start-up.
   void ShowStartupError(const AnsiString& message);
   // Shows text in the error message box and waits until it is closed.
@@ -95,20 +108,21 @@ class TApplication {
   // Paints and presents every dialog with pending rectangles.
   void PaintAll();
 
-  // Used by RunModal and the message box.
-  struct ModalState {
-    TCustomForm* previousActive = nullptr;
-    std::vector<TCustomForm*> disabled;
-  };
-  ModalState BeginModal(TCustomForm* form);
-  void EndModal(TCustomForm* form, const ModalState& state);
+  // The modal protocol's steps on the application's side (see ModalLoop).
+  // Disables every other shown, enabled window; returns those disabled.
+  std::vector<TCustomForm*> DisableOtherWindows(TCustomForm* form);
+  void EnableWindows(const std::vector<TCustomForm*>& windows);
   void PushFocusedForm(TCustomForm* form);
   void PopFocusedForm();
+  // Ends a mouse capture in every dialog.
   void ReleaseCapture();
-
-  // Registers and unregisters windows so that events find their dialog.
+  // A dialog's window that was made and is about to go.
   void RegisterWindow(TCustomForm* form);
   void UnregisterWindow(TCustomForm* form);
+  // The window disappeared (hidden): it is no longer the active one.
+  void WindowHidden(TCustomForm* form);
+  // The dialog has a window that has not gone away.
+  bool HasWindow(const TCustomForm* form) const;
 
  private:
   struct TimerEntry {
@@ -116,6 +130,7 @@ class TApplication {
     int64_t due;
   };
 
+  void Load(TCustomForm& form);
   void Dispatch(const platform::Event& e);
   TCustomForm* FormOfWindow(platform::WindowId id) const;
   // Fires the earliest due timer; true if one fired.
@@ -126,6 +141,7 @@ class TApplication {
 
   platform::Platform& platform_;
   AnsiString title_;
+  DialogLoader* loader_;
   std::vector<std::unique_ptr<TCustomForm>> forms_;
   std::vector<TCustomForm*> windows_;
   TCustomForm* mainForm_ = nullptr;

@@ -1,32 +1,30 @@
 #pragma once
-// Dialogs: top-level windows built from their descriptions, shown modally or
-// as the main dialog, with focus, painting and placement.
+// Dialogs: top-level windows holding controls, shown modally or as the main
+// dialog. The dialog keeps its window, its focus and its painting; input
+// routing, placement, handler binding and the modal loop have units of their
+// own.
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "toolkit/components/Control.h"
+#include "toolkit/forms/Bindings.h"
+#include "toolkit/forms/InputRouter.h"
+#include "toolkit/forms/Placement.h"
 #include "toolkit/paint/PixelBuffer.h"
 
 namespace tk {
 
-class TApplication;
+// The outcome of a modal dialog; mrNone while it runs.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2 };
 
-enum class TPosition : uint8_t { poDesigned, poDesktopCenter, poMainFormCenter };
-
-class TCustomForm : public TWinControl {
+class TCustomForm : public TWinControl, public ControlHost, public DialogBindings {
  public:
   TCustomForm();
   ~TCustomForm() override;
 
-  TCustomForm* Form() const override { return const_cast<TCustomForm*>(this); }
-
-  // Builds the dialog from the description stored under its class name in
-  // capitals. Called once by TApplication::CreateDialog.
-  void LoadFromDescription();
+  ControlHost* Host() const override { return const_cast<TCustomForm*>(this); }
 
   const AnsiString& Caption() const { return CaptionText(); }
   void SetCaption(const AnsiString& text);
@@ -37,41 +35,45 @@ class TCustomForm : public TWinControl {
   int ScreenTop() const { return screenTop_; }
   TPosition Position() const { return position_; }
   int FontHeight() const { return fontHeight_; }
-  const Font& DialogFont() const;
+  const Font& DialogFont() const override;
 
   bool FormVisible() const { return formVisible_; }
-  // Shown or hidden by the toolkit (RunModal, the main dialog).
+  // Shown or hidden by the toolkit (RunModal, the main dialog). Showing
+  // creates the window at the first time; that may fail (EOutOfResources).
   void Show();
   void Hide();
   // A disabled dialog takes no input, close requests included.
   bool WindowEnabled() const { return windowEnabled_; }
   void SetWindowEnabled(bool enabled);
   bool Modal() const { return modal_; }
+  void SetModal(bool modal) { modal_ = modal; }
   int ModalOutcome() const { return modalOutcome_; }
   void SetModalOutcome(int outcome) { modalOutcome_ = outcome; }
 
   // The control that has or gets the focus when the dialog is active.
-  TWinControl* ActiveControl() const { return activeControl_; }
-  void SetActiveControl(TWinControl* control);
+  TWinControl* ActiveControl() const override { return activeControl_; }
+  void SetActiveControl(TWinControl* control) { activeControl_ = control; }
   // Moves the focus to control (or to the dialog itself when null).
-  void FocusControl(TWinControl* control, bool byMouse = false);
+  void FocusControl(TWinControl* control, bool byMouse = false) override;
   // Tab and Shift+Tab: the next control in tab order that can take the focus.
   void SelectNext(bool forward);
   // The first control in tab order that can take the focus, or null.
   TWinControl* FirstFocusable() const;
-  // Called when a control of this dialog is hidden or disabled.
-  void ControlLostShowing(TControl* control);
+  void ControlLostShowing(TControl* control) override;
 
-  // Shows the dialog modally and runs its loop until it is closed.
+  // Shows the dialog modally and runs its loop until it is closed; returns
+  // the outcome that ended it.
   int RunModal();
   // Asks the dialog to close: on a modal dialog only records cancel.
   void CloseDialog();
 
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // Calls one of the dialog's events, reporting what escapes it.
+  void Fire(const TNotifyEvent& event);
 
   // Painting: rectangles waiting for repaint, in client coordinates.
-  void InvalidateClient(const TRect& r);
+  void InvalidateClient(const TRect& r) override;
   bool NeedsPaint() const { return !dirty_.empty(); }
   // Paints the pending rectangles into the buffer and returns them.
   std::vector<TRect> PaintPending();
@@ -80,59 +82,46 @@ class TCustomForm : public TWinControl {
 
   platform::WindowId WindowId() const { return window_; }
   // Creates the dialog's window (hidden) unless it exists; done at the first
-  // showing, so that dialogs nobody opens cost no window.
+  // showing, so that dialogs nobody opens cost no window. Raises
+  // EOutOfResources when the system refuses the window.
   void CreateWindowHandle();
-  // Places the dialog at its first showing by its Position rule.
-  void PlaceAtFirstShowing();
   // The window manager moved the window.
   void WindowMoved(int x, int y);
+  void MoveTo(TPoint outerCorner);
   TRect OuterRect() const;
 
-  // Mouse input from the window system, in client coordinates.
-  void HandleMouse(const platform::Event& e);
-  void HandleKey(const platform::Event& e);
-  // The control under the point (client coordinates), deepest first.
-  TControl* ControlAt(TPoint p) const;
-
-  // Handlers and control fields bound by name while the description is read.
-  const TNotifyEvent* FindNotifyHandler(const std::string& name) const;
-  const TKeyPressEvent* FindKeyPressHandler(const std::string& name) const;
-  void BindField(TComponent* component);
-  // Fails when a declared control was missing from the description.
-  void VerifyFields() const;
-
-  void ReadProperty(const std::string& name, const PropValue& value, ReadContext& ctx) override;
+  // Mouse and key input from the window system.
+  InputRouter& Input() { return input_; }
+  TControl* ControlAt(TPoint p) const { return input_.ControlAt(p); }
 
   // Density rescaling applied while building: font height and edges.
   void ApplyDensity(int pixelsPerInch);
 
+  // ControlHost: timers, errors and the clipboard go to the application.
+  bool StartTimer(TTimer* timer) override;
+  void StopTimer(TTimer* timer) override;
+  void ReportError(const AnsiString& message) override;
+  AnsiString ClipboardText() override;
+
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
+
  protected:
-  void Handler(const std::string& name, TNotifyEvent fn) { notify_[name] = std::move(fn); }
-  void KeyHandler(const std::string& name, TKeyPressEvent fn) { keyPress_[name] = std::move(fn); }
-  // Declares a control member filled in by name while the description is read.
-  template <class T>
-  void Field(const std::string& name, T*& member) {
-    fields_[name] = Binder{[&member](TComponent* c) {
-                             member = dynamic_cast<T*>(c);
-                             return member != nullptr;
-                           },
-                           false};
-  }
   // A dialog built in code rather than from a description.
   void SetClientSize(int width, int height);
+  void SetPosition(TPosition position) { position_ = position; }
 
  private:
-  friend class TApplication;
-  TControl* HitTest(TWinControl* parent, TPoint p, TPoint& local) const;
   void PaintTree(Canvas& canvas, TControl* control);
-  void SetHot(TControl* control);
+  // Places the dialog at its first showing by its Position rule.
+  void PlaceAtFirstShowing();
 
   platform::WindowId window_ = platform::kNoWindow;
   PixelBuffer buffer_;
   std::vector<TRect> dirty_;
+  InputRouter input_{*this};
   int screenLeft_ = 0;
   int screenTop_ = 0;
-  bool userMoved_ = false;
   TPosition position_ = TPosition::poDesigned;
   int fontHeight_ = -11;
   int storedPixelsPerInch_ = 96;
@@ -140,22 +129,16 @@ class TCustomForm : public TWinControl {
   bool formVisible_ = false;
   bool windowEnabled_ = true;
   bool modal_ = false;
-  int modalOutcome_ = 0;
+  int modalOutcome_ = mrNone;
   TWinControl* activeControl_ = nullptr;
-  TControl* captured_ = nullptr;
-  TControl* hot_ = nullptr;
-  std::map<std::string, TNotifyEvent> notify_;
-  std::map<std::string, TKeyPressEvent> keyPress_;
-  struct Binder {
-    std::function<bool(TComponent*)> bind;
-    bool bound;
-  };
-  std::map<std::string, Binder> fields_;
 };
 
 class TForm : public TCustomForm {
  public:
   using TCustomForm::TCustomForm;
 };
+
+// The dialog a control belongs to (the top of its parent chain), or null.
+TCustomForm* FormOf(const TControl* control);
 
 }  // namespace tk

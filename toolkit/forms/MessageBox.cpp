@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "toolkit/forms/Application.h"
-#include "toolkit/paint/Font.h"
-
 namespace tk {
 
 TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& text) {
@@ -17,7 +14,7 @@ TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& te
   button_ = new TButton(this);
   button_->SetParent(this);
   button_->SetCaption("OK");
-  button_->OnClick = [this](TObject*) { closed_ = true; };
+  button_->OnClick = [this](TObject*) { SetModalOutcome(mrOk); };
 
   // The classic layout: margins of 11 pixels, the icon at the top left, the
   // text beside it, the button centred below both.
@@ -36,16 +33,6 @@ TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& te
   int buttonTop = contentBottom + 14;
   button_->SetBounds((width - 75) / 2, buttonTop, 75, 23);
   SetClientSize(width, buttonTop + 23 + kMargin);
-}
-
-void TMessageBoxForm::CentreOn(const TRect& owner, const TRect& desktop) {
-  TRect outer = OuterRect();
-  int x = owner.Left + (owner.Width() - outer.Width()) / 2;
-  int y = owner.Top + (owner.Height() - outer.Height()) / 2;
-  x = std::clamp(x, desktop.Left, std::max(desktop.Left, desktop.Right - outer.Width()));
-  y = std::clamp(y, desktop.Top, std::max(desktop.Top, desktop.Bottom - outer.Height()));
-  Application->Platform().MoveWindow(WindowId(), x, y);
-  WindowMoved(x, y);
 }
 
 }  // namespace tk

@@ -1,6 +1,7 @@
 #pragma once
 // The error message box: the message beside a stop icon, one OK button,
-// titled with the application title, centred on the active dialog.
+// titled with the application title. An ordinary dialog shown modally; OK
+// (a click, Enter or Space) or the close box ends it.
 
 #include "toolkit/components/Controls.h"
 #include "toolkit/forms/Form.h"
@@ -13,17 +14,12 @@ class TMessageBoxForm : public TCustomForm {
   const char* ClassName() const override { return "TMessageBoxForm"; }
 
   const AnsiString& Text() const { return label_->Caption(); }
-  bool Closed() const { return closed_; }
-  void Close() { closed_ = true; }
   TButton* OkButton() const { return button_; }
-  // Centres the box on the given outer rectangle, kept inside the desktop.
-  void CentreOn(const TRect& owner, const TRect& desktop);
 
  private:
   TStopIcon* icon_;
   TLabel* label_;
   TButton* button_;
-  bool closed_ = false;
 };
 
 }  // namespace tk

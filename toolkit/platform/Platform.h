@@ -1,7 +1,13 @@
 #pragma once
 // The seam between the toolkit and the system. The toolkit never includes a
-// window system header; a back end implements this interface: the SDL one for
-// real windows, the headless one for tests.
+// window system header; a back end implements this interface and only reports
+// what its platform says. Rules (what a key means, when a dialog may close,
+// which window gets the focus) live in the toolkit above it.
+//
+// A back end is one class derived from Platform plus a factory function that
+// opens it (see the end of this file). Everything runs on one thread: the
+// toolkit calls these operations and waits in WaitEvent from its GUI thread;
+// only Wake and PostQuit may be called from elsewhere.
 
 #include <cstdint>
 #include <memory>
@@ -16,10 +22,13 @@ class PixelBuffer;
 
 namespace platform {
 
+// A top-level window, numbered by the back end; 0 is never a window.
 using WindowId = uint32_t;
 inline constexpr WindowId kNoWindow = 0;
 
-// Keys that the toolkit handles on key-down. Typed characters arrive as Text.
+// Keys reported on key-down and key-up. Typed characters arrive separately as
+// Text events; the letter keys are reported too, whatever the modifiers, so
+// that the toolkit can decide what a shortcut such as Ctrl+V means.
 enum class Key : uint8_t {
   None,
   Tab,
@@ -34,22 +43,21 @@ enum class Key : uint8_t {
   Home,
   End,
   Space,
-  A,  // with Ctrl: select all
-  C,  // with Ctrl: copy
-  V,  // with Ctrl: paste
-  X,  // with Ctrl: cut
   Insert,
+  A,
+  C,
+  V,
+  X,
 };
 
 enum Modifier : uint8_t { kShift = 1, kCtrl = 2, kAlt = 4 };
 
 enum class EventKind : uint8_t {
-  KeyDown,       // key, modifiers
+  KeyDown,       // key, modifiers, repeat (held down)
   KeyUp,         // key, modifiers
-  Text,          // text: UTF-8 characters typed
-  Paste,         // text: UTF-8 clipboard contents to insert
+  Text,          // text: the UTF-8 characters typed
   MouseMove,     // x, y in client coordinates of window
-  MouseDown,     // x, y, button (1 = left)
+  MouseDown,     // x, y, button (1 = left, 2 = right, 3 = middle)
   MouseUp,       // x, y, button
   MouseLeave,    // the pointer left the window
   CloseRequest,  // the close box or the window manager asked to close window
@@ -85,45 +93,78 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Creates a hidden top-level window with the given client size.
+  // --- Windows. Every window is a top-level dialog window with a title bar
+  // and a close box, not resizable, created hidden. A window id the back end
+  // does not know (destroyed, or never made) is ignored by every operation.
+
+  // Creates a hidden window with the given client size and title. Returns
+  // kNoWindow when the system refuses; the toolkit then raises the error.
   virtual WindowId CreateWindow(const std::string& titleUtf8, int clientWidth,
                                 int clientHeight) = 0;
+  // Destroys the window; no event for it is reported afterwards.
   virtual void DestroyWindow(WindowId window) = 0;
   virtual void SetTitle(WindowId window, const std::string& titleUtf8) = 0;
-  virtual void SetClientSize(WindowId window, int clientWidth, int clientHeight) = 0;
+  // Shows or hides the window. Showing does not activate it (see Activate);
+  // what was presented while it was hidden may be lost (an Exposed event then
+  // asks for it again).
   virtual void ShowWindow(WindowId window) = 0;
   virtual void HideWindow(WindowId window) = 0;
-  // Moves the outer frame's top-left corner to (x, y) on the desktop.
+  // Moves the outer frame's top-left corner to (x, y) on the desktop, hidden
+  // or shown. The position sticks until the next move, by the toolkit or by
+  // the user (reported as Moved).
   virtual void MoveWindow(WindowId window, int x, int y) = 0;
-  // The outer frame's top-left corner on the desktop.
-  virtual TPoint WindowPosition(WindowId window) = 0;
+  // The frame around the client area, as it will be when the window is shown
+  // (all zero where windows have no frame). May be asked before the first
+  // showing: placing a dialog needs its outer size then.
   virtual FrameExtents Frame(WindowId window) = 0;
-  // Marks window as modal for owner where the window system supports it.
+  // Tells the system that window is modal for owner (kept above it, sharing
+  // its taskbar entry) where it knows such a thing; otherwise does nothing.
+  // The toolkit itself refuses input to the windows beneath.
   virtual void SetModalFor(WindowId window, WindowId owner) = 0;
-  // Raises window and gives it the keyboard focus.
+  // Raises a shown window and gives it the keyboard focus. The FocusGained
+  // and FocusLost events that follow are reported as the system sends them.
   virtual void Activate(WindowId window) = 0;
-  // Shows the given rectangles (client coordinates) of buffer in window.
+  // Shows the given rectangles (client coordinates, inside the buffer) of the
+  // window's pixel buffer. The buffer is the whole client area, 0x00RRGGBB.
   virtual void Present(WindowId window, const PixelBuffer& buffer,
                        const std::vector<TRect>& dirty) = 0;
 
-  // The desktop spanning all monitors, and each monitor's bounds.
+  // --- The display.
+
+  // The desktop spanning all monitors, and each monitor's bounds, in desktop
+  // coordinates; there is always at least one monitor.
   virtual TRect Desktop() = 0;
   virtual std::vector<TRect> Monitors() = 0;
+  // The density the user asked for (text scale), in pixels per inch; 96 when
+  // the system says nothing. Asked once per dialog while it is built.
   virtual int PixelsPerInch() = 0;
   // Bits per pixel times colour planes of the display.
   virtual int DisplayBitsPerPixel() = 0;
+  // The clipboard's text in UTF-8, or empty when it holds no text. Asked by
+  // the toolkit when the user pastes.
+  virtual std::string ClipboardText() = 0;
 
-  // Monotonic time in milliseconds.
+  // --- Time and waiting.
+
+  // Monotonic time in milliseconds; never goes back.
   virtual int64_t NowMs() = 0;
-  // Waits for the next event until the monotonic time deadlineMs (or forever
-  // when deadlineMs is negative). Returns false when the deadline passed.
+  // Returns the next event as soon as there is one. Without one, waits until
+  // the monotonic time deadlineMs (forever when deadlineMs is negative) and
+  // returns false when it passed; a deadline already past only polls. Must
+  // not busy-wait.
   virtual bool WaitEvent(Event& out, int64_t deadlineMs) = 0;
-  // Ends a running or the next wait early; safe to call from a signal handler.
+  // Ends a running or the next wait early with a Wake event. Safe to call
+  // from any thread and from a signal handler.
   virtual void Wake() = 0;
-  // Asks the loop to end as a session end would: WaitEvent then returns Quit.
-  // Safe to call from a signal handler.
+  // Asks the program to end as a session end would: WaitEvent then returns
+  // Quit. Safe to call from any thread and from a signal handler.
   virtual void PostQuit() = 0;
 };
+
+// Opens the native back end of the platform the program was built for (each
+// native back end defines it). Returns null and sets error to a sentence for
+// the user when no window system can be reached; never ends the process.
+std::unique_ptr<Platform> OpenNativePlatform(std::string& error);
 
 }  // namespace platform
 }  // namespace tk

@@ -7,11 +7,10 @@
 #include <set>
 
 #include "toolkit/base/Exceptions.h"
-#include "toolkit/components/Controls.h"
-#include "toolkit/components/Timer.h"
+#include "toolkit/components/Classes.h"
+#include "toolkit/components/Properties.h"
 #include "toolkit/forms/Application.h"
 #include "toolkit/forms/Form.h"
-#include "toolkit/reader/Resources.h"
 
 namespace tk {
 
@@ -264,25 +263,10 @@ class Parser {
   size_t pos_ = 0;
 };
 
-using Factory = std::function<TComponent*(TComponent* owner)>;
-
-const std::map<std::string, Factory, std::less<>>& ClassRegistry() {
-  static const std::map<std::string, Factory, std::less<>> registry = {
-      {"TPanel", [](TComponent* o) { return new TPanel(o); }},
-      {"TLabel", [](TComponent* o) { return new TLabel(o); }},
-      {"TMaskEdit", [](TComponent* o) { return new TMaskEdit(o); }},
-      {"TMemo", [](TComponent* o) { return new TMemo(o); }},
-      {"TSpeedButton", [](TComponent* o) { return new TSpeedButton(o); }},
-      {"TImage", [](TComponent* o) { return new TImage(o); }},
-      {"TTimer", [](TComponent* o) { return new TTimer(o); }},
-  };
-  return registry;
-}
-
-void ApplyProperties(TComponent& component, const DescriptionNode& node, ReadContext& ctx) {
+void ApplyProperties(TComponent& component, const DescriptionNode& node, const ReadContext& ctx) {
   for (const auto& [name, value] : node.properties) {
     try {
-      component.ReadProperty(name, value, ctx);
+      ApplyProperty(component, name, value, ctx);
     } catch (const Exception& e) {
       throw EReadError("Error reading " + component.Name() + "." + name + ": " + e.Message());
     }
@@ -290,14 +274,14 @@ void ApplyProperties(TComponent& component, const DescriptionNode& node, ReadCon
 }
 
 void BuildChildren(TCustomForm& form, TComponent& parent, const DescriptionNode& node,
-                   ReadContext& ctx, std::vector<TComponent*>& created) {
+                   const ReadContext& ctx, std::vector<TComponent*>& created) {
   for (const auto& child : node.children) {
-    auto it = ClassRegistry().find(child->className);
-    if (it == ClassRegistry().end()) throw EReadError("Class " + child->className + " not found");
+    ComponentFactory factory = FindClass(child->className);
+    if (factory == nullptr) throw EReadError("Class " + child->className + " not found");
     if (form.FindComponent(child->name) != nullptr) {
       throw EReadError("A component named " + child->name + " already exists");
     }
-    TComponent* component = it->second(&form);
+    TComponent* component = factory(&form);
     component->SetName(child->name);
     created.push_back(component);
     form.BindField(component);
@@ -339,10 +323,12 @@ void BuildDialog(TCustomForm& form, const DescriptionNode& root) {
   form.Loaded();
 }
 
-void ReadDialogDescription(TCustomForm& form) {
+DescriptionReader::DescriptionReader(DescriptionSource source) : source_(std::move(source)) {}
+
+void DescriptionReader::Load(TCustomForm& form) {
   std::string resourceName = form.ClassName();
   for (char& c : resourceName) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  std::optional<std::string_view> data = FindResource(resourceName);
+  std::optional<std::string_view> data = source_ ? source_(resourceName) : std::nullopt;
   if (!data) throw EResNotFound(std::string("Resource ") + form.ClassName() + " not found");
   BuildDialog(form, *ParseDescription(*data));
 }

@@ -16,17 +16,18 @@
 // [a, b], lists of texts (...), and binary data as hex digits {0A1B} or as a
 // raw block #<count>:<bytes>. Lines starting with // are comments.
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "toolkit/components/Component.h"
+#include "toolkit/forms/Application.h"
 
 namespace tk {
-
-class TCustomForm;
 
 struct DescriptionNode {
   AnsiString name;
@@ -39,12 +40,22 @@ struct DescriptionNode {
 // malformed input.
 std::unique_ptr<DescriptionNode> ParseDescription(std::string_view text);
 
-// Builds form and its controls from the description stored under its class
-// name in capitals. Throws EResNotFound when there is none and EReadError
-// ("Error reading Name.Property: reason") when a property cannot be applied.
-void ReadDialogDescription(TCustomForm& form);
-
-// Builds form from an already parsed description.
+// Builds form from an already parsed description; throws EReadError ("Error
+// reading Name.Property: reason") when a property cannot be applied.
 void BuildDialog(TCustomForm& form, const DescriptionNode& root);
+
+// Where descriptions come from: the text stored under a name, or nothing.
+using DescriptionSource = std::function<std::optional<std::string_view>(std::string_view name)>;
+
+// Builds each dialog from the description that source holds under its class
+// name in capitals; EResNotFound when there is none.
+class DescriptionReader : public DialogLoader {
+ public:
+  explicit DescriptionReader(DescriptionSource source);
+  void Load(TCustomForm& form) override;
+
+ private:
+  DescriptionSource source_;
+};
 
 }  // namespace tk

@@ -13,16 +13,6 @@ void HeadlessPlatform::SetDesktop(TRect desktop, std::vector<TRect> monitors) {
   monitors_ = monitors.empty() ? std::vector<TRect>{desktop} : std::move(monitors);
 }
 
-namespace {
-Event TextEvent(EventKind kind, WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = kind;
-  e.window = w;
-  e.text = utf8;
-  return e;
-}
-}  // namespace
-
 void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
   Event e;
   e.kind = EventKind::KeyDown;
@@ -33,11 +23,20 @@ void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
 }
 
 void HeadlessPlatform::Type(WindowId w, const std::string& utf8) {
-  Push(TextEvent(EventKind::Text, w, utf8));
+  Event e;
+  e.kind = EventKind::Text;
+  e.window = w;
+  e.text = utf8;
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::Paste(WindowId w, const std::string& utf8) {
-  Push(TextEvent(EventKind::Paste, w, utf8));
+  Event e;
+  e.kind = EventKind::KeyDown;
+  e.window = w;
+  e.key = platform::Key::V;
+  e.modifiers = kCtrl;
+  queue_.push_back({std::move(e), utf8});
 }
 
 namespace {
@@ -89,6 +88,7 @@ bool HeadlessPlatform::SavePng(WindowId w, const std::string& path) const {
 
 WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
                                         int clientHeight) {
+  if (windows_.size() >= windowLimit_) return kNoWindow;
   WindowId id = nextId_++;
   Window& w = windows_[id];
   w.title = titleUtf8;
@@ -107,13 +107,6 @@ void HeadlessPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
   if (auto it = windows_.find(window); it != windows_.end()) it->second.title = titleUtf8;
 }
 
-void HeadlessPlatform::SetClientSize(WindowId window, int clientWidth, int clientHeight) {
-  if (auto it = windows_.find(window); it != windows_.end()) {
-    it->second.clientWidth = clientWidth;
-    it->second.clientHeight = clientHeight;
-  }
-}
-
 void HeadlessPlatform::ShowWindow(WindowId window) {
   if (auto it = windows_.find(window); it != windows_.end()) it->second.visible = true;
 }
@@ -127,7 +120,7 @@ void HeadlessPlatform::MoveWindow(WindowId window, int x, int y) {
   if (auto it = windows_.find(window); it != windows_.end()) it->second.position = {x, y};
 }
 
-TPoint HeadlessPlatform::WindowPosition(WindowId window) {
+TPoint HeadlessPlatform::WindowPosition(WindowId window) const {
   auto it = windows_.find(window);
   return it == windows_.end() ? TPoint{} : it->second.position;
 }
@@ -171,7 +164,8 @@ bool HeadlessPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
       return true;
     }
     if (!queue_.empty()) {
-      out = std::move(queue_.front());
+      out = std::move(queue_.front().event);
+      if (queue_.front().clipboard) clipboard_ = std::move(*queue_.front().clipboard);
       queue_.pop_front();
       return true;
     }

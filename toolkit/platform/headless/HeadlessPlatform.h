@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ class HeadlessPlatform : public Platform {
   void SetPixelsPerInch(int ppi) { ppi_ = ppi; }
   void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
   void SetFrame(FrameExtents frame) { frame_ = frame; }
+  // At most this many windows exist at once; CreateWindow refuses more.
+  void SetWindowLimit(size_t limit) { windowLimit_ = limit; }
 
   // Scripted steps run one at a time when the loop is idle.
   void Then(std::function<void()> step) { script_.push_back(std::move(step)); }
@@ -53,10 +56,12 @@ class HeadlessPlatform : public Platform {
   int64_t Now() const { return now_; }
 
   // Input, addressed to a window (client coordinates for the mouse).
-  void Push(Event e) { queue_.push_back(std::move(e)); }
+  void Push(Event e) { queue_.push_back({std::move(e), std::nullopt}); }
   void Key(WindowId w, platform::Key key, uint8_t modifiers = 0);
   void Type(WindowId w, const std::string& utf8);
+  // Puts utf8 on the clipboard when the event is handled and presses Ctrl+V.
   void Paste(WindowId w, const std::string& utf8);
+  void SetClipboard(std::string utf8) { clipboard_ = std::move(utf8); }
   void Click(WindowId w, int x, int y);
   void MouseMove(WindowId w, int x, int y);
   void MouseDown(WindowId w, int x, int y);
@@ -70,16 +75,15 @@ class HeadlessPlatform : public Platform {
   // Writes the window's last presented pixels as a PNG file.
   bool SavePng(WindowId w, const std::string& path) const;
   int WaitCount() const { return waits_; }
+  TPoint WindowPosition(WindowId window) const;
 
   // Platform.
   WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
-  void SetClientSize(WindowId window, int clientWidth, int clientHeight) override;
   void ShowWindow(WindowId window) override;
   void HideWindow(WindowId window) override;
   void MoveWindow(WindowId window, int x, int y) override;
-  TPoint WindowPosition(WindowId window) override;
   FrameExtents Frame(WindowId window) override;
   void SetModalFor(WindowId window, WindowId owner) override;
   void Activate(WindowId window) override;
@@ -89,6 +93,7 @@ class HeadlessPlatform : public Platform {
   std::vector<TRect> Monitors() override { return monitors_; }
   int PixelsPerInch() override { return ppi_; }
   int DisplayBitsPerPixel() override { return bitsPerPixel_; }
+  std::string ClipboardText() override { return clipboard_; }
   int64_t NowMs() override { return now_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { woken_ = true; }
@@ -98,11 +103,18 @@ class HeadlessPlatform : public Platform {
   std::map<WindowId, Window> windows_;
   WindowId nextId_ = 1;
   WindowId active_ = kNoWindow;
-  std::deque<Event> queue_;
+  // Queued input; an entry may carry the clipboard's contents at that point.
+  struct Queued {
+    Event event;
+    std::optional<std::string> clipboard;
+  };
+  std::deque<Queued> queue_;
+  std::string clipboard_;
   std::deque<std::function<void()>> script_;
   TRect desktop_{0, 0, 1920, 1080};
   std::vector<TRect> monitors_;
   FrameExtents frame_{3, 22, 3, 3};
+  size_t windowLimit_ = 10000;
   int ppi_ = 96;
   int bitsPerPixel_ = 32;
   int64_t now_ = 1000000;

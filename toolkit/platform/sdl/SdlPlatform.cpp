@@ -52,7 +52,7 @@ void WriteByte(int fd, char byte) {
   errno = savedErrno;
 }
 
-Key TranslateKey(SDL_Keycode code, bool ctrl) {
+Key TranslateKey(SDL_Keycode code) {
   switch (code) {
     case SDLK_TAB:
       return Key::Tab;
@@ -82,15 +82,16 @@ Key TranslateKey(SDL_Keycode code, bool ctrl) {
       return Key::Space;
     case SDLK_INSERT:
       return Key::Insert;
-    // Letters are typed text unless Ctrl turns them into commands.
+    // The letters of the toolkit's shortcuts; their typed text arrives as
+    // SDL_TEXTINPUT on its own.
     case SDLK_a:
-      return ctrl ? Key::A : Key::None;
+      return Key::A;
     case SDLK_c:
-      return ctrl ? Key::C : Key::None;
+      return Key::C;
     case SDLK_v:
-      return ctrl ? Key::V : Key::None;
+      return Key::V;
     case SDLK_x:
-      return ctrl ? Key::X : Key::None;
+      return Key::X;
     default:
       return Key::None;
   }
@@ -116,15 +117,6 @@ int TranslateButton(uint8_t button) {
     default:
       return 0;
   }
-}
-
-std::string ClipboardText() {
-  std::string text;
-  if (char* clip = SDL_GetClipboardText()) {
-    text = clip;
-    SDL_free(clip);
-  }
-  return text;
 }
 
 // SDL's video drivers that draw into memory only.
@@ -189,7 +181,17 @@ void CopyToSurface(const PixelBuffer& buffer, SDL_Surface* surface, const SDL_Re
 
 }  // namespace
 
-SdlPlatform::SdlPlatform() {
+std::unique_ptr<Platform> OpenNativePlatform(std::string& error) {
+  return SdlPlatform::Open(error);
+}
+
+std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
+  std::unique_ptr<SdlPlatform> platform(new SdlPlatform);
+  if (!platform->Init(error)) return nullptr;
+  return platform;
+}
+
+bool SdlPlatform::Init(std::string& error) {
   // A GL-backed window surface costs a hundredfold at creation and per update
   // under a software X server; the plain X11 framebuffer is what we want.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -210,18 +212,18 @@ SdlPlatform::SdlPlatform() {
   // puts this one back before it closes its connections at the end.
   x11_.IgnoreVanishedWindowErrors();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "mirvolant: cannot open the display: %s\n", SDL_GetError());
-    std::exit(1);
+    error = std::string("cannot open the display: ") + SDL_GetError();
+    return false;
   }
+  sdlStarted_ = true;
   // Without a display SDL falls back to drivers that show nothing; a player
   // would wait for windows that never come. They serve only when asked for.
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
   if (driver != nullptr && IsInvisibleDriver(driver) &&
       (asked == nullptr || std::strstr(asked, driver) == nullptr)) {
-    std::fprintf(stderr, "mirvolant: cannot open the display (no X11 or Wayland session)\n");
-    SDL_Quit();
-    std::exit(1);
+    error = "cannot open the display (no X11 or Wayland session)";
+    return false;
   }
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
   userEvent_ = SDL_RegisterEvents(1);
@@ -241,8 +243,10 @@ SdlPlatform::SdlPlatform() {
     sigaction(SIGTERM, &action, &gOldTerm);
     sigaction(SIGINT, &action, &gOldInt);
   } else {
+    // Without the pipe the program still runs; only signals end it the hard way.
     std::fprintf(stderr, "mirvolant: no wake-up pipe: %s\n", std::strerror(errno));
   }
+  return true;
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -257,7 +261,7 @@ SdlPlatform::~SdlPlatform() {
   }
   for (auto& [id, state] : windows_) SDL_DestroyWindow(state.sdl);
   windows_.clear();
-  SDL_Quit();
+  if (sdlStarted_) SDL_Quit();
 }
 
 void SdlPlatform::RunPipeReader() {
@@ -279,15 +283,17 @@ SdlPlatform::WindowState* SdlPlatform::Find(WindowId window) {
   return it == windows_.end() ? nullptr : &it->second;
 }
 
+const SdlPlatform::WindowState* SdlPlatform::Find(WindowId window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : &it->second;
+}
+
 WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
                                    int clientHeight) {
   SDL_Window* sdl =
       SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                        std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
-  if (sdl == nullptr) {
-    std::fprintf(stderr, "mirvolant: cannot create a window: %s\n", SDL_GetError());
-    return kNoWindow;
-  }
+  if (sdl == nullptr) return kNoWindow;
   WindowId id = SDL_GetWindowID(sdl);
   WindowState& state = windows_[id];
   state.sdl = sdl;
@@ -306,11 +312,6 @@ void SdlPlatform::DestroyWindow(WindowId window) {
 
 void SdlPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
   if (auto* state = Find(window)) SDL_SetWindowTitle(state->sdl, titleUtf8.c_str());
-}
-
-void SdlPlatform::SetClientSize(WindowId window, int clientWidth, int clientHeight) {
-  if (auto* state = Find(window))
-    SDL_SetWindowSize(state->sdl, std::max(1, clientWidth), std::max(1, clientHeight));
 }
 
 void SdlPlatform::ShowWindow(WindowId window) {
@@ -362,8 +363,8 @@ void SdlPlatform::MoveWindow(WindowId window, int x, int y) {
   SDL_SetWindowPosition(state->sdl, x + frame.left, y + frame.top);
 }
 
-TPoint SdlPlatform::WindowPosition(WindowId window) {
-  auto* state = Find(window);
+TPoint SdlPlatform::WindowPosition(WindowId window) const {
+  const auto* state = Find(window);
   return state == nullptr ? TPoint{} : state->outer;
 }
 
@@ -448,6 +449,15 @@ int SdlPlatform::DisplayBitsPerPixel() {
   return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
 }
 
+std::string SdlPlatform::ClipboardText() {
+  std::string text;
+  if (char* clip = SDL_GetClipboardText()) {
+    text = clip;
+    SDL_free(clip);
+  }
+  return text;
+}
+
 int64_t SdlPlatform::NowMs() {
   return static_cast<int64_t>(SDL_GetTicks64()) - startMs_;
 }
@@ -469,23 +479,11 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
     case SDL_KEYUP: {
       const SDL_Keysym& sym = event.key.keysym;
       e.modifiers = TranslateModifiers(sym.mod);
-      e.key = TranslateKey(sym.sym, (e.modifiers & kCtrl) != 0);
+      e.key = TranslateKey(sym.sym);
       if (e.key == Key::None) return;
       e.window = event.key.windowID;
       e.repeat = event.key.repeat != 0;
-      bool down = event.type == SDL_KEYDOWN;
-      bool paste = (e.key == Key::V && e.modifiers == kCtrl) ||
-                   (e.key == Key::Insert && e.modifiers == kShift);
-      if (paste) {
-        // The clipboard is read here, so the toolkit only inserts text.
-        if (!down) return;
-        e.kind = EventKind::Paste;
-        e.key = Key::None;
-        e.text = ClipboardText();
-        out.push_back(e);
-        return;
-      }
-      e.kind = down ? EventKind::KeyDown : EventKind::KeyUp;
+      e.kind = event.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
       out.push_back(e);
       return;
     }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,9 +30,9 @@ namespace tk::platform {
 
 class SdlPlatform : public Platform {
  public:
-  // Initialises SDL's video subsystem; prints the reason and ends the process
-  // with exit code 1 when no display can be opened.
-  SdlPlatform();
+  // Initialises SDL's video subsystem; null with the reason in error when no
+  // display can be opened.
+  static std::unique_ptr<SdlPlatform> Open(std::string& error);
   ~SdlPlatform() override;
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
@@ -39,11 +40,9 @@ class SdlPlatform : public Platform {
   WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
-  void SetClientSize(WindowId window, int clientWidth, int clientHeight) override;
   void ShowWindow(WindowId window) override;
   void HideWindow(WindowId window) override;
   void MoveWindow(WindowId window, int x, int y) override;
-  TPoint WindowPosition(WindowId window) override;
   FrameExtents Frame(WindowId window) override;
   void SetModalFor(WindowId window, WindowId owner) override;
   void Activate(WindowId window) override;
@@ -54,6 +53,7 @@ class SdlPlatform : public Platform {
   std::vector<TRect> Monitors() override;
   int PixelsPerInch() override;
   int DisplayBitsPerPixel() override;
+  std::string ClipboardText() override;
 
   int64_t NowMs() override;
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
@@ -63,6 +63,8 @@ class SdlPlatform : public Platform {
   // Translates one SDL event into zero or more toolkit events appended to out.
   // Public so that tests can feed it synthetic SDL events.
   void Translate(const SDL_Event& event, std::deque<Event>& out);
+  // The outer corner last asked for or reported.
+  TPoint WindowPosition(WindowId window) const;
 
  private:
   struct WindowState {
@@ -77,7 +79,10 @@ class SdlPlatform : public Platform {
     std::optional<FrameExtents> wmFrame;
   };
 
+  SdlPlatform() = default;
+  bool Init(std::string& error);
   WindowState* Find(WindowId window);
+  const WindowState* Find(WindowId window) const;
   // The frame SDL itself knows (and subtracts when it moves the window).
   static FrameExtents SdlFrame(const WindowState& state);
   void RunPipeReader();
@@ -90,6 +95,7 @@ class SdlPlatform : public Platform {
   std::thread pipeReader_;
   int64_t startMs_ = 0;
   int buttonsHeld_ = 0;
+  bool sdlStarted_ = false;
 };
 
 }  // namespace tk::platform
