@@ -34,7 +34,7 @@ windows: configure
 	@cmake -S . -B $(WINDOWS_BUILD) -G Ninja -C $(WINDOWS_BUILD)/cross-deps.cmake \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw64.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_NATIVE_BUILD_DIR=$(abspath $(BUILD)) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target pixel_states
+	@cmake --build $(BUILD) -j $(JOBS) --target render_tests
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 windows-test: windows
