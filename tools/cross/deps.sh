@@ -16,6 +16,7 @@
 # (the recipe line stored beside it) changes.
 set -euo pipefail
 shopt -s inherit_errexit
+trap 'echo "deps.sh: failed at line $LINENO" >&2' ERR
 
 target=${1:?usage: deps.sh mingw64|wasm BUILD_DIR}
 build_dir=${2:?usage: deps.sh mingw64|wasm BUILD_DIR}
@@ -106,10 +107,10 @@ source_of() {
 source_versions() {
   local name=$1 version=$2
   local available
-  available=$(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p')
+  available=$(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p' || true)
   if [[ -z $available ]]; then
     ensure_deb_src
-    available=$(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p')
+    available=$(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p' || true)
   fi
   printf '%s\n' "$version"
   local v
