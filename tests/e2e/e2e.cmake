@@ -8,7 +8,7 @@ target_link_libraries(sdl_tests PRIVATE mv_sdl X11 GTest::gtest GTest::gtest_mai
 gtest_discover_tests(sdl_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e ENVIRONMENT
                      SDL_VIDEODRIVER=dummy)
 add_test(NAME sdl_tests_on_x11 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/with_xvfb.sh
-                                       $<TARGET_FILE:sdl_tests> --gtest_filter=SdlOnX11Test.*)
+                                       $<TARGET_FILE:sdl_tests> --gtest_filter=SdlOnX11Test.*:SdlOnX11Window.*)
 set_tests_properties(sdl_tests_on_x11 PROPERTIES LABELS e2e ENVIRONMENT
                      LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp)
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/FaceFiles.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
@@ -14,6 +15,10 @@ namespace {
 
 constexpr const char* kDialogFace = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// Windows' raster MS Sans Serif as Wine ships it: the Russian (code page 1251)
+// and the Western edition.
+constexpr const char* kRussianRasterFace = "/usr/share/wine/fonts/sserifer.fon";
+constexpr const char* kWesternRasterFace = "/usr/share/wine/fonts/sserife.fon";
 
 bool HaveDialogFace() {
   return std::filesystem::exists(kDialogFace);
@@ -127,6 +132,62 @@ TEST(FontTest, OutlineFaceFallbackRendersMonochromeAtTheRequestedHeight) {
   for (int y = 0; y < b.Height(); ++y)
     for (int x = 0; x < b.Width(); ++x) ASSERT_TRUE(b.At(x, y) == 0 || b.At(x, y) == 0xFFFFFF);
   EXPECT_FALSE(InkBounds(b, 0xFFFFFF).IsEmpty());
+}
+
+// The pixels of a text drawn black on white.
+PixelBuffer Drawn(const Font& f, std::string_view ansi) {
+  PixelBuffer b(f.TextWidth(ansi) + 2, f.TextHeight(), 0xFFFFFF);
+  Canvas c(b);
+  c.TextOut(0, 0, ansi, f, 0);
+  return b;
+}
+
+TEST(FontTest, RussianRasterFaceDrawsTheDialogFacesStrikes) {
+  if (!HaveDialogFace() || !std::filesystem::exists(kRussianRasterFace)) {
+    GTEST_SKIP() << "fonts-wine is not installed";
+  }
+  // One face per strike in the .fon file; the byte itself finds the glyph.
+  const std::string_view text = "Введите код 1го уровня: Жж OK"_ansi;
+  for (int height : {-11, -14, -16, 0, 19}) {
+    auto raster = Font::FromFile(kRussianRasterFace, height);
+    auto ttf = Font::FromFile(kDialogFace, height);
+    ASSERT_NE(raster, nullptr);
+    ASSERT_NE(ttf, nullptr);
+    EXPECT_EQ(raster->TextHeight(), ttf->TextHeight()) << height;
+    PixelBuffer a = Drawn(*raster, text);
+    PixelBuffer b = Drawn(*ttf, text);
+    ASSERT_EQ(a.Width(), b.Width()) << height;
+    int differing = 0;
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
+    EXPECT_EQ(differing, 0) << height;
+  }
+  EXPECT_EQ(Font::FromFile(kRussianRasterFace, -11)->TextWidth("Введите код 1го уровня:"_ansi),
+            124);
+}
+
+TEST(FontTest, WesternRasterFaceHasNoCyrillicGlyphs) {
+  if (!std::filesystem::exists(kWesternRasterFace)) GTEST_SKIP() << "fonts-wine is not installed";
+  // Its character map is code page 1252: the Cyrillic letters find no glyph.
+  auto f = Font::FromFile(kWesternRasterFace, -11);
+  ASSERT_NE(f, nullptr);
+  PixelBuffer a = Drawn(*f, "Ж"_ansi);
+  PixelBuffer b = Drawn(*f, "Ш"_ansi);
+  int differing = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(FontTest, TheFaceBesideTheExecutableComesFirst) {
+  // Shipped beside the executables of the Windows and the web build; the
+  // Linux build uses the installed face.
+  std::string beside = mirvolant::DialogFaceFiles(nullptr).front();
+  if (!std::filesystem::exists(
+          std::filesystem::path(std::u8string(beside.begin(), beside.end())))) {
+    GTEST_SKIP() << "no dialog face beside the test executable";
+  }
+  EXPECT_EQ(Font::FaceFile(), beside);
 }
 
 TEST(FontTest, MissingFaceFileGivesNoFont) {

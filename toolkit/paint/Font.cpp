@@ -7,14 +7,18 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_WINFONTS_H
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef MV_HAVE_FONTCONFIG
@@ -54,9 +58,84 @@ FT_Library Library() {
   return library;
 }
 
+// File names are UTF-8 on every system.
+std::filesystem::path FsPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 bool FileExists(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
+  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
+}
+
+// A face file's bytes; empty when it cannot be read. FreeType reads faces
+// from memory, so that no system's file-name encoding gets in the way.
+std::vector<FT_Byte> ReadFaceFile(const std::string& path) {
+  std::vector<FT_Byte> bytes;
+  if (!FileExists(path)) return bytes;
+  std::ifstream in(FsPath(path), std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return bytes;
+}
+
+// One face of a face file, closed when it goes out of scope. The bytes must
+// outlive it.
+class OpenFace {
+ public:
+  OpenFace(const std::vector<FT_Byte>& bytes, int index) {
+    FT_Library lib = Library();
+    FT_Long size = static_cast<FT_Long>(bytes.size());
+    if (!lib || bytes.empty() || FT_New_Memory_Face(lib, bytes.data(), size, index, &face_) != 0) {
+      face_ = nullptr;
+    }
+  }
+  ~OpenFace() {
+    if (face_) FT_Done_Face(face_);
+  }
+  OpenFace(const OpenFace&) = delete;
+  OpenFace& operator=(const OpenFace&) = delete;
+  FT_Face operator->() const { return face_; }
+  FT_Face Get() const { return face_; }
+
+ private:
+  FT_Face face_ = nullptr;
+};
+
+// How a face's glyphs are found from Windows-1251 bytes: through Unicode, or
+// by the byte itself in a Windows raster font made for code page 1251 (whose
+// character map is that code page). Other faces have neither.
+enum class Lookup { kNone, kUnicode, kAnsi };
+
+Lookup ChooseLookup(FT_Face face) {
+  if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) return Lookup::kUnicode;
+  FT_WinFNT_HeaderRec header;
+  if (FT_Get_WinFNT_Header(face, &header) == 0 && header.charset == FT_WinFNT_ID_CP1251 &&
+      face->num_charmaps > 0 && FT_Set_Charmap(face, face->charmaps[0]) == 0) {
+    return Lookup::kAnsi;
+  }
+  return Lookup::kNone;
+}
+
+FT_UInt GlyphIndex(FT_Face face, Lookup lookup, uint8_t ansi) {
+  if (lookup == Lookup::kAnsi) return FT_Get_Char_Index(face, ansi);
+  int32_t cp = AnsiToUnicode(ansi);
+  return cp < 0 ? 0 : FT_Get_Char_Index(face, static_cast<FT_ULong>(cp));
+}
+
+// A face file the program may prefer is used only if it can draw the
+// dialogs' Russian texts: a Western edition of a Windows raster font cannot.
+bool DrawsCyrillic(const std::string& path) {
+  std::vector<FT_Byte> bytes = ReadFaceFile(path);
+  OpenFace face(bytes, 0);
+  if (!face.Get()) return false;
+  Lookup lookup = ChooseLookup(face.Get());
+  // 0xC2 is the capital Cyrillic Ve.
+  return lookup != Lookup::kNone && GlyphIndex(face.Get(), lookup, 0xC2) != 0;
+}
+
+std::vector<std::string>& PreferredFaceFiles() {
+  static std::vector<std::string> files;
+  return files;
 }
 
 #ifdef MV_HAVE_FONTCONFIG
@@ -86,12 +165,16 @@ std::string FindFamily(const char* family) {
 }
 #endif
 
-// The face file to use, best first: a file named in MV_FONT_FILE, the
-// dialog face at its known path, the faces fontconfig knows by name (asked
-// only when needed, since starting fontconfig costs milliseconds), then the
-// fallback face's known path. Empty when none exists.
+// The face file to use, best first: a file named in MV_FONT_FILE, the files
+// the program prefers (if they draw Cyrillic), the dialog face at its known
+// path, the faces fontconfig knows by name (asked only when needed, since
+// starting fontconfig costs milliseconds), then the fallback face's known
+// path. Empty when none exists.
 std::string ChooseFaceFile() {
   if (const char* env = std::getenv("MV_FONT_FILE"); env && FileExists(env)) return env;
+  for (const std::string& file : PreferredFaceFiles()) {
+    if (DrawsCyrillic(file)) return file;
+  }
   if (FileExists(kDialogFacePath)) return kDialogFacePath;
 #ifdef MV_HAVE_FONTCONFIG
   for (const char* family : {"MS Sans Serif", "DejaVu Sans"}) {
@@ -130,33 +213,52 @@ class FreeTypeFont final : public Font {
   int lineHeight_;
 };
 
-// Picks the size of the face for a font height as the classic GUI counts
-// it: a negative height is the character height (cell without its internal
-// leading), a positive one the whole cell height. A bitmap face uses the
-// largest strike whose measure does not exceed the request, or its smallest
-// strike, as the classic font mapper did with raster fonts; the character
-// height of a strike is its ascent. An outline face is scaled so that its em
-// (or, for a cell height, ascent plus descent) matches. Returns false when the
-// face cannot be sized.
-bool SizeFace(FT_Face face, int height) {
+// A bitmap strike of a face file: the face it belongs to and its index.
+struct Strike {
+  int face = 0;
+  int size = 0;
+};
+
+// Picks the strike of a bitmap face file for a font height as the classic
+// GUI counts it: a negative height is the character height (cell without its
+// internal leading), a positive one the whole cell height. The largest strike
+// whose measure does not exceed the request wins, else the smallest strike,
+// as the classic font mapper did with raster fonts; the character height of
+// a strike is its ascent. A Windows .fon file holds one face per strike, so
+// the strikes of all its faces take part.
+Strike PickStrike(const std::vector<FT_Byte>& bytes, int faceCount, int height) {
   bool cell = height > 0;
   int wanted = height < 0 ? -height : height;
-  if (face->num_fixed_sizes > 0 && !FT_IS_SCALABLE(face)) {
-    int best = -1;
-    int bestMeasure = 0;
-    int smallest = 0;
+  Strike best{-1, -1};
+  int bestMeasure = 0;
+  Strike smallest;
+  int smallestPpem = -1;
+  for (int f = 0; f < faceCount; ++f) {
+    OpenFace face(bytes, f);
+    if (!face.Get() || FT_IS_SCALABLE(face.Get())) continue;
     for (int i = 0; i < face->num_fixed_sizes; ++i) {
-      if (FT_Select_Size(face, i) != 0) continue;
+      if (FT_Select_Size(face.Get(), i) != 0) continue;
       const FT_Size_Metrics& m = face->size->metrics;
       int measure = static_cast<int>((cell ? m.height : m.ascender) >> 6);
-      if (face->available_sizes[i].y_ppem < face->available_sizes[smallest].y_ppem) smallest = i;
-      if (measure <= wanted && (best < 0 || measure > bestMeasure)) {
-        best = i;
+      int ppem = static_cast<int>(face->available_sizes[i].y_ppem);
+      if (smallestPpem < 0 || ppem < smallestPpem) {
+        smallest = {f, i};
+        smallestPpem = ppem;
+      }
+      if (measure <= wanted && (best.face < 0 || measure > bestMeasure)) {
+        best = {f, i};
         bestMeasure = measure;
       }
     }
-    return FT_Select_Size(face, best >= 0 ? best : smallest) == 0;
   }
+  return best.face >= 0 ? best : smallest;
+}
+
+// Scales an outline face so that its em (or, for a cell height, ascent plus
+// descent) matches the height. Returns false when the face cannot be sized.
+bool ScaleFace(FT_Face face, int height) {
+  bool cell = height > 0;
+  int wanted = height < 0 ? -height : height;
   if (cell) {
     int span = face->ascender - face->descender;
     if (span > 0) wanted = std::max(1, wanted * face->units_per_EM / span);
@@ -199,32 +301,39 @@ Glyph TakeGlyph(FT_GlyphSlot slot, int ascent) {
 }
 
 std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
-  FT_Library lib = Library();
-  if (!lib || !FileExists(path)) return nullptr;
-  FT_Face face = nullptr;
-  if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return nullptr;
+  std::vector<FT_Byte> bytes = ReadFaceFile(path);
   // Height 0 asks for the default: the dialog font's 8 points.
-  if (!SizeFace(face, height == 0 ? -11 : height)) {
-    FT_Done_Face(face);
+  int size = height == 0 ? -11 : height;
+  Strike strike{0, -1};
+  {
+    OpenFace first(bytes, 0);
+    if (!first.Get()) return nullptr;
+    if (first->num_fixed_sizes > 0 && !FT_IS_SCALABLE(first.Get())) {
+      strike = PickStrike(bytes, static_cast<int>(first->num_faces), size);
+    }
+  }
+  OpenFace face(bytes, strike.face);
+  if (!face.Get()) return nullptr;
+  bool bitmap = strike.size >= 0;
+  if (!(bitmap ? FT_Select_Size(face.Get(), strike.size) == 0 : ScaleFace(face.Get(), size))) {
     return nullptr;
   }
   const FT_Size_Metrics& m = face->size->metrics;
   int ascent = static_cast<int>((m.ascender + 63) >> 6);
   int descent = static_cast<int>((-m.descender + 63) >> 6);
   int lineHeight = ascent + descent;
-  if (face->num_fixed_sizes > 0 && !FT_IS_SCALABLE(face)) {
+  if (bitmap) {
     // A strike's own line height is the cell height the layouts assume.
     lineHeight = static_cast<int>(m.height >> 6);
   }
 
+  Lookup lookup = ChooseLookup(face.Get());
   std::array<Glyph, 256> glyphs;
   for (int b = 0; b < 256; ++b) {
-    int32_t cp = AnsiToUnicode(static_cast<uint8_t>(b));
-    FT_UInt index = cp < 0 ? 0 : FT_Get_Char_Index(face, static_cast<FT_ULong>(cp));
-    if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) continue;
+    FT_UInt index = GlyphIndex(face.Get(), lookup, static_cast<uint8_t>(b));
+    if (FT_Load_Glyph(face.Get(), index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) continue;
     glyphs[b] = TakeGlyph(face->glyph, ascent);
   }
-  FT_Done_Face(face);
 
   // Line breaks take no room and draw nothing; a tab is a run of blanks.
   glyphs['\r'] = Glyph{};
@@ -275,11 +384,32 @@ std::unique_ptr<Font> Font::FromFile(const std::string& path, int height) {
   return LoadFace(path, height);
 }
 
-const Font& Font::Get(int height) {
+namespace {
+std::mutex& FontMutex() {
   static std::mutex mutex;
+  return mutex;
+}
+// The face file of the cache, chosen when the first font is made.
+std::string& ChosenFaceFile() {
+  static std::string file = ChooseFaceFile();
+  return file;
+}
+}  // namespace
+
+void Font::SetPreferredFaceFiles(std::vector<std::string> paths) {
+  std::lock_guard<std::mutex> lock(FontMutex());
+  PreferredFaceFiles() = std::move(paths);
+}
+
+std::string Font::FaceFile() {
+  std::lock_guard<std::mutex> lock(FontMutex());
+  return ChosenFaceFile();
+}
+
+const Font& Font::Get(int height) {
   static std::map<int, std::unique_ptr<Font>> cache;
-  static std::string facePath = ChooseFaceFile();
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<std::mutex> lock(FontMutex());
+  const std::string& facePath = ChosenFaceFile();
   auto it = cache.find(height);
   if (it != cache.end()) return *it->second;
   std::unique_ptr<Font> font = LoadFace(facePath, height);

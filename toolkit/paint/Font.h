@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/base/Geometry.h"
 
@@ -22,6 +23,13 @@ class Font {
   // A font read from one face file, outside the cache; null when the file
   // cannot be read. Lets tests and tools use a particular face.
   static std::unique_ptr<Font> FromFile(const std::string& path, int height);
+  // Face files (UTF-8 paths) tried before the built-in search, best first;
+  // one is taken only if it draws Cyrillic. The program names them at
+  // start-up (the face shipped beside it, the system's own), before the
+  // first font is made: the face is chosen once.
+  static void SetPreferredFaceFiles(std::vector<std::string> paths);
+  // The face file the dialog fonts come from (empty for the box font).
+  static std::string FaceFile();
 
   virtual ~Font() = default;
   int Height() const { return height_; }

@@ -222,7 +222,8 @@ bool SdlPlatform::Init(std::string& error) {
   const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
   if (driver != nullptr && IsInvisibleDriver(driver) &&
       (asked == nullptr || std::strstr(asked, driver) == nullptr)) {
-    error = "cannot open the display (no X11 or Wayland session)";
+    error = std::string("cannot open the display (no X11 or Wayland session; SDL offered its ") +
+            driver + " driver: " + SDL_GetError() + ")";
     return false;
   }
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
