@@ -31,9 +31,11 @@ TApplication::TApplication(platform::Platform& platform, const char* programPath
                            DialogLoader* loader)
     : platform_(platform), title_(TitleFromPath(programPath)), loader_(loader) {
   Application = this;
+  platform_.SetDueWork([this] { return HandleDueWork(); });
 }
 
 TApplication::~TApplication() {
+  platform_.SetDueWork({});
   // Dialogs go in reverse creation order; their timers and windows with them.
   while (!forms_.empty()) forms_.pop_back();
   Application = nullptr;
@@ -83,6 +85,15 @@ void TApplication::HandleMessage() {
     return;
   }
   if (platform_.WaitEvent(e, NextDeadline())) Dispatch(e);
+}
+
+int64_t TApplication::HandleDueWork() {
+  // Each due timer fires once: FireDueTimer moves its deadline past now.
+  while (FireDueTimer()) {
+  }
+  if (nextBlink_ >= 0 && nextBlink_ <= platform_.NowMs()) BlinkCaret();
+  PaintAll();
+  return NextDeadline();
 }
 
 int64_t TApplication::NextDeadline() const {

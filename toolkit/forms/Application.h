@@ -70,6 +70,10 @@ class TApplication {
   void RequestQuit();
   // Handles one event, waiting for one (or the next due timer) if needed.
   void HandleMessage();
+  // Fires the timers that are due, blinks the caret and repaints, without
+  // waiting; returns the next deadline (negative: none). The back end runs
+  // it while the system holds the thread in a loop of its own.
+  int64_t HandleDueWork();
 
   // Shows a message in the error message box (a full stop added by the
   // rule below). Called where an event was dispatched.

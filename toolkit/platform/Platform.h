@@ -10,6 +10,7 @@
 // only Wake and PostQuit may be called from elsewhere.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,6 +160,15 @@ class Platform {
   // Asks the program to end as a session end would: WaitEvent then returns
   // Quit. Safe to call from any thread and from a signal handler.
   virtual void PostQuit() = 0;
+
+  // Where the system keeps the thread in a loop of its own for a while (on
+  // Windows, while the user drags a window by its title bar), the toolkit
+  // cannot wait in WaitEvent. The toolkit gives the back end its due work
+  // here at start-up: fire the timers that are due and repaint, never wait;
+  // it returns the next deadline (negative: none). A back end with such
+  // loops calls it whenever that deadline passes inside them; others keep
+  // it unused.
+  virtual void SetDueWork(std::function<int64_t()> work) { (void)work; }
 };
 
 // Opens the native back end of the platform the program was built for (each

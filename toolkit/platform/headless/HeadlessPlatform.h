@@ -98,6 +98,10 @@ class HeadlessPlatform : public Platform {
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { woken_ = true; }
   void PostQuit() override { quitPosted_ = true; }
+  void SetDueWork(std::function<int64_t()> work) override { dueWork_ = std::move(work); }
+  // Runs the toolkit's due work as a system loop of its own would (a window
+  // dragged by its title bar); returns the next deadline.
+  int64_t RunDueWork() { return dueWork_ ? dueWork_() : -1; }
 
  private:
   std::map<WindowId, Window> windows_;
@@ -110,6 +114,7 @@ class HeadlessPlatform : public Platform {
   };
   std::deque<Queued> queue_;
   std::string clipboard_;
+  std::function<int64_t()> dueWork_;
   std::deque<std::function<void()>> script_;
   TRect desktop_{0, 0, 1920, 1080};
   std::vector<TRect> monitors_;
