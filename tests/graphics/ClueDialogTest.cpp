@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "Driver.h"
+#include "Pixels.h"
 #include "tests/graphics/PictureFiles.h"
-#include "tests/support/QuestHarness.h"
 #include "toolkit/graphics/Jpeg.h"
 
 namespace mirvolant::testing {
@@ -34,9 +35,9 @@ class ClueDialog : public ::testing::Test {
   // The pixel at (x, y) of Image1's area in the mystery mission's window.
   tk::TColor At(int x, int y) {
     tk::TPoint o = Form3->Image1->OriginInForm();
-    return q.platform.Find(Form3->WindowId())->pixels.At(o.X + x, o.Y + y);
+    return Presented(q.platform, Form3).At(o.X + x, o.Y + y);
   }
-  QuestHarness q;
+  Driver q;
 };
 
 TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater) {
@@ -94,8 +95,7 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
     EXPECT_EQ(ClueImage()->DecodeCount(), 1) << "showing again draws from the cache";
     q.Close(Form3);
   });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
   EXPECT_EQ(decodesWhenVisible, 1) << "the paint that showed the picture decoded it";
 }
 

@@ -6,7 +6,7 @@
 
 #include <ctime>
 
-#include "TestDialogs.h"
+#include "Driver.h"
 #include "toolkit/paint/Font.h"
 
 namespace mirvolant::testing {

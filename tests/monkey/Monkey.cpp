@@ -93,7 +93,7 @@ std::string_view DrainCodeOf(int i) {
 
 MonkeyReport Monkey::Run() {
   while (report_.events < budget_ && !stop_) {
-    QuestHarness q;
+    Driver q;
     q_ = &q;
     // Each run starts as a fresh process would.
     SolvedCount = 0;
@@ -375,7 +375,7 @@ void Monkey::Act() {
           Count();
           break;
         }
-        q_->ClickOn(fields[static_cast<size_t>(Uniform(0, static_cast<int>(fields.size()) - 1))]);
+        q_->Click(fields[static_cast<size_t>(Uniform(0, static_cast<int>(fields.size()) - 1))]);
         Count(3);
         lastAction_ = "click a field";
         break;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "QuestHarness.h"
+#include "Driver.h"
 
 namespace mirvolant::testing {
 
@@ -68,7 +68,7 @@ class Monkey {
   std::mt19937_64 rng_;
   int64_t budget_;
   MonkeyReport report_;
-  QuestHarness* q_ = nullptr;
+  Driver* q_ = nullptr;
   std::string lastAction_;
   bool stop_ = false;
   // Previous observations.

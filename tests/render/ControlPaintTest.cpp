@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Pixels.h"
 #include "toolkit/components/Controls.h"
 #include "toolkit/components/Properties.h"
 #include "toolkit/forms/Form.h"
@@ -14,6 +15,8 @@
 
 namespace tk {
 namespace {
+
+using mirvolant::testing::InkOf;
 
 using namespace colors;
 constexpr TColor kUnder = 0x00FF00;  // what lies beneath a control
@@ -60,15 +63,6 @@ struct Fixture : testing::Test {
     return b;
   }
 };
-
-// The bounding box of pixels of colour ink inside r.
-TRect InkOf(const PixelBuffer& b, TColor ink, const TRect& r) {
-  TRect box;
-  for (int y = r.Top; y < r.Bottom; ++y)
-    for (int x = r.Left; x < r.Right; ++x)
-      if (b.At(x, y) == ink) box = box.Union({x, y, x + 1, y + 1});
-  return box;
-}
 
 // Text drawn by the font alone at (x, y) on a background, to compare with.
 PixelBuffer Reference(int w, int h, TColor back, int x, int y, std::string_view text, TColor ink) {

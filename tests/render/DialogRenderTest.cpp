@@ -7,7 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "QuestHarness.h"
+#include "Driver.h"
+#include "Pixels.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
@@ -22,33 +23,14 @@ using tk::TColor;
 using tk::TRect;
 
 // What the window of a dialog shows after every pending repaint.
-const PixelBuffer& Shown(QuestHarness& q, tk::TCustomForm* form) {
-  tk::Application->PaintAll();
-  const HeadlessPlatform::Window* w = q.platform.Find(form->WindowId());
-  EXPECT_NE(w, nullptr);
-  static PixelBuffer empty;
-  return w != nullptr ? w->pixels : empty;
+const PixelBuffer& Shown(Driver& q, tk::TCustomForm* form) {
+  return Presented(q.platform, form);
 }
 
-// The bounding box of pixels of one colour inside r.
-TRect InkOf(const PixelBuffer& b, TColor ink, const TRect& r) {
-  TRect box;
-  for (int y = r.Top; y < r.Bottom; ++y)
-    for (int x = r.Left; x < r.Right; ++x)
-      if (b.At(x, y) == ink) box = box.Union({x, y, x + 1, y + 1});
-  return box;
-}
-
-void Screenshot(QuestHarness& q, tk::TCustomForm* form, const std::string& name);
-
-// The middle of a control in its dialog's client coordinates.
-tk::TPoint Middle(tk::TControl* c) {
-  tk::TPoint o = c->OriginInForm();
-  return {o.X + c->Width() / 2, o.Y + c->Height() / 2};
-}
+void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name);
 
 TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
-  QuestHarness q;
+  Driver q;
   q.Then([&] {
     const PixelBuffer& b = Shown(q, Form1);
     ASSERT_EQ(b.Width(), 519);
@@ -116,12 +98,12 @@ TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
 }
 
 TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
-  QuestHarness q;
+  Driver q;
   const tk::Font& font = tk::Font::Get(-11);
   q.Then([&] {
     ASSERT_EQ(Form1->ActiveControl(), Form1->MaskEdit1);
     q.Seconds(1);
-    q.platform.Type(Form1->WindowId(), "абв12");
+    q.Type(Form1, "абв12");
   });
   q.Then([&] {
     const PixelBuffer& b = Shown(q, Form1);
@@ -143,7 +125,7 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     Form1->MaskEdit1->SetText("");
     // Tab into the next slot's field selects its whole text.
     Form1->MaskEdit2->SetText("xyz");
-    q.platform.Key(Form1->WindowId(), Key::Tab);
+    q.Key(Form1, Key::Tab);
   });
   q.Then([&] {
     const PixelBuffer& b = Shown(q, Form1);
@@ -174,7 +156,7 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
 }
 
 TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
-  QuestHarness q;
+  Driver q;
   q.Then([&] {
     Form1->Label1->SetCaption("1\r22\r333");
     EXPECT_EQ(Form1->Label1->Height(), 39);
@@ -197,8 +179,8 @@ TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
 }
 
 TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Driver q;
+  q.SolveBoard();
   q.Then([&] {
     ASSERT_TRUE(Form2->FormVisible());
     const PixelBuffer& b = Shown(q, Form2);
@@ -238,9 +220,8 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
 }
 
 TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
-  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
+  Driver q;
+  q.OpenPath(3);
   q.Then([&] {
     ASSERT_TRUE(Form5->FormVisible());
     EXPECT_EQ(Form5->Label1->Height(), 39);
@@ -268,7 +249,7 @@ TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
 }
 
 TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
-  QuestHarness q;
+  Driver q;
   q.platform.SetPixelsPerInch(120);
   q.Then([&] {
     // -11 * 120 / 96 = -13.75, so -14, whose "0" is 16 high: factor 16 / 13.
@@ -297,7 +278,7 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
 
 // Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
 // folder) and checks the file reads back the same.
-void Screenshot(QuestHarness& q, tk::TCustomForm* form, const std::string& name) {
+void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name) {
   const char* dir = std::getenv("MV_SCREENSHOT_DIR");
   std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
   std::string path = folder + "/" + name + ".png";
@@ -311,13 +292,13 @@ void Screenshot(QuestHarness& q, tk::TCustomForm* form, const std::string& name)
 }
 
 TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
-  QuestHarness q;
+  Driver q;
   // The board: two solved slots, stars in a field, a hovered button.
   q.Then([&] { q.Enter(Form1->MaskEdit1, "gg38tt"); });
   q.Then([&] { q.Enter(Form1->MaskEdit5, "жуфа"); });
   q.Then([&] {
-    q.ClickOn(Form1->MaskEdit2);
-    q.platform.Type(Form1->WindowId(), "secret");
+    q.Click(Form1->MaskEdit2);
+    q.Type(Form1, "secret");
     tk::TPoint m = Middle(Form1->SpeedButton3);
     q.platform.MouseMove(Form1->WindowId(), m.X, m.Y);
   });
@@ -334,14 +315,14 @@ TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
   // The path choice: the story, stars in the third field.
   q.Then([&] {
     ASSERT_TRUE(Form2->FormVisible());
-    q.ClickOn(Form2->MaskEdit3);
-    q.platform.Type(Form2->WindowId(), "jjj");
+    q.Click(Form2->MaskEdit3);
+    q.Type(Form2, "jjj");
   });
   q.Then([&] {
     Form2->MaskEdit3->SetCaretOn(true);
     Screenshot(q, Form2, "path-choice");
-    q.platform.Type(Form2->WindowId(), "52");
-    q.platform.Key(Form2->WindowId(), Key::Enter);
+    q.Type(Form2, "52");
+    q.Key(Form2, Key::Enter);
   });
   // The escape mission: the task and the countdown.
   q.Then([&] { q.Seconds(17); });
@@ -369,7 +350,7 @@ TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
 }
 
 TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
-  QuestHarness q;
+  Driver q;
   bool checked = false;
   q.Then([&] { tk::Application->ShowErrorBox("Cannot make a visible window modal."); });
   q.Then([&] {
@@ -393,7 +374,7 @@ TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
     EXPECT_FALSE(InkOf(b, clWindowText, {60, 11, b.Width() - 11, 43}).IsEmpty());
     Screenshot(q, box, "error-box");
     checked = true;
-    q.platform.Key(box->WindowId(), Key::Enter);
+    q.Key(box, Key::Enter);
   });
   q.Then([&] { EXPECT_EQ(tk::Application->MessageBox(), nullptr); });
   q.RunProgram();

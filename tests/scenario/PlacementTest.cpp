@@ -5,17 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include "QuestHarness.h"
+#include "Driver.h"
+#include "toolkit/forms/Placement.h"
 #include "toolkit/paint/Font.h"
 
 namespace mirvolant::testing {
 namespace {
 
-tk::TPoint Position(QuestHarness& q, tk::TCustomForm* f) {
+tk::TPoint Position(Driver& q, tk::TCustomForm* f) {
   return q.platform.WindowPosition(f->WindowId());
 }
 
-void MoveByUser(QuestHarness& q, tk::TCustomForm* f, int x, int y) {
+void MoveByUser(Driver& q, tk::TCustomForm* f, int x, int y) {
   tk::platform::Event e;
   e.kind = tk::platform::EventKind::Moved;
   e.window = f->WindowId();
@@ -25,10 +26,63 @@ void MoveByUser(QuestHarness& q, tk::TCustomForm* f, int x, int y) {
   q.platform.Push(e);
 }
 
+TEST(Placement, RulesAsAFunctionOfSizesDesktopAndMonitors) {
+  using tk::TPosition;
+  const tk::TRect one{0, 0, 1920, 1080};
+  const std::vector<tk::TRect> two = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}};
+  struct Case {
+    TPosition rule;
+    tk::TRect desktop;
+    std::vector<tk::TRect> monitors;
+    std::optional<tk::TRect> main, active;
+    tk::TPoint expected;
+  } cases[] = {
+      {TPosition::poDesigned, one, {one}, {}, {}, {465, 308}},
+      {TPosition::poDesktopCenter, one, {one}, {}, {}, {697, 314}},
+      // Truncating halves, and a desktop that does not start at 0.
+      {TPosition::poDesktopCenter, {-1280, 0, 1920, 1080}, {one}, {}, {}, {-1280 + 1337, 314}},
+      {TPosition::poMainFormCenter, one, {one}, {{697, 314, 1222, 765}}, {}, {697, 314}},
+      // Without another main dialog the stored position stays.
+      {TPosition::poMainFormCenter, one, {one}, {}, {}, {465, 308}},
+      // Negative coordinates become 0, on the desktop rule as on the board's.
+      {TPosition::poDesktopCenter, {0, 0, 400, 300}, {one}, {}, {}, {0, 0}},
+      {TPosition::poMainFormCenter, one, {one}, {{-300, -100, 100, 100}}, {}, {0, 0}},
+      // On the active dialog's monitor when centring on the board lands on
+      // another one; unclamped there.
+      {TPosition::poMainFormCenter,
+       {0, 0, 3840, 1080},
+       two,
+       {{697, 314, 1222, 765}},
+       {{2500, 200, 3000, 500}},
+       {1920 + 697, 314}},
+      {TPosition::poMainFormCenter,
+       {0, 0, 3840, 1080},
+       two,
+       {{697, 314, 1222, 765}},
+       {{100, 200, 600, 500}},
+       {697, 314}},
+  };
+  for (const Case& c : cases) {
+    tk::PlacementInput in;
+    in.rule = c.rule;
+    in.width = 525;
+    in.height = 451;
+    in.stored = {465, 308};
+    in.desktop = c.desktop;
+    in.monitors = c.monitors;
+    in.mainDialog = c.main;
+    in.activeDialog = c.active;
+    EXPECT_EQ(tk::PlaceDialog(in), c.expected) << static_cast<int>(c.rule);
+  }
+  // The error box: centred on its owner, kept inside the desktop.
+  EXPECT_EQ(tk::CentreInside({0, 0, 100, 100}, 300, 100, one), (tk::TPoint{0, 0}));
+  EXPECT_EQ(tk::CentreInside({1800, 1000, 1920, 1080}, 300, 100, one), (tk::TPoint{1620, 980}));
+}
+
 TEST(Placement, DesktopAndBoardCentresWithTheOuterSize) {
-  QuestHarness q;
+  Driver q;
   q.platform.SetFrame({3, 22, 3, 3});
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  q.SolveBoard();
   q.Then([&] {
     // Board: (1920 - 525) div 2, (1080 - 451) div 2.
     EXPECT_EQ(Position(q, Form1), (tk::TPoint{697, 314}));
@@ -42,13 +96,11 @@ TEST(Placement, DesktopAndBoardCentresWithTheOuterSize) {
     EXPECT_EQ(Position(q, Form4), (tk::TPoint{(1920 - 678) / 2, (1080 - 281) / 2}));
     q.Close(Form4);
   });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(Placement, NegativePositionsAreClampedToZero) {
-  QuestHarness q;
+  Driver q;
   q.platform.SetDesktop({0, 0, 400, 300});
   q.Then([&] {
     EXPECT_EQ(Position(q, Form1), (tk::TPoint{0, 0}));
@@ -58,9 +110,9 @@ TEST(Placement, NegativePositionsAreClampedToZero) {
 }
 
 TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
-  QuestHarness q;
+  Driver q;
   q.platform.SetDesktop({0, 0, 3840, 1080}, {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}});
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  q.SolveBoard();
   q.Then([&] {
     // The user drags the path choice onto the second monitor.
     MoveByUser(q, Form2, 2500, 200);
@@ -79,15 +131,13 @@ TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
     EXPECT_EQ(Form5->ScreenLeft(), 40);
     q.Close(Form5);
   });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(Density, EveryEdgeAndTheClientSizeFollowTheNewTextHeight) {
   int height = tk::Font::Get(tk::MulDiv(-11, 120, 96)).DigitHeight();
   ASSERT_NE(height, 13) << "the 120 ppi font must differ for this test to mean anything";
-  QuestHarness q;
+  Driver q;
   q.platform.SetPixelsPerInch(120);
   auto scaled = [height](int v) { return tk::MulDiv(v, height, 13); };
   q.Then([&] {

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <ctime>
 
-#include "QuestHarness.h"
+#include "Driver.h"
 #include "toolkit/components/Timer.h"
 
 namespace mirvolant::testing {
@@ -14,7 +14,7 @@ namespace {
 using tk::operator""_ansi;
 
 TEST(QuestRoad, NineLevelsThreeMissionsAndTheEngineCode) {
-  QuestHarness q;
+  Driver q;
   q.Then([&] {
     // Only the board is shown, centred, with the first field focused.
     ASSERT_EQ(tk::Application->VisibleForms().size(), 1u);
@@ -135,21 +135,21 @@ TEST(QuestRoad, NineLevelsThreeMissionsAndTheEngineCode) {
     EXPECT_TRUE(Form2->WindowEnabled());
     EXPECT_EQ(tk::Application->FocusedForm(), Form2);
     EXPECT_EQ(Form2->MaskEdit3->Text(), "jjj52");
-    q.ClickOn(Form2->SpeedButton4);
+    q.Click(Form2->SpeedButton4);
   });
   q.Then([&] {
     EXPECT_FALSE(Form2->FormVisible());
     EXPECT_TRUE(Form1->WindowEnabled());
     for (int n = 1; n <= 9; ++n) EXPECT_EQ(Form1->SlotControls(n).panel->Caption(), "OK");
-    q.ClickOn(Form1->SpeedButton10);
+    q.Click(Form1->SpeedButton10);
   });
   q.Then([] { ADD_FAILURE() << "the board's close button did not end the run"; });
   EXPECT_EQ(q.RunProgram(), 0);
 }
 
 TEST(QuestRoad, VictoryAndMysteryMissionsByTheirOwnPaths) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Driver q;
+  q.SolveBoard();
   q.Then([&] { q.Enter(Form2->MaskEdit2, "HHH"); });
   q.Then([&] {
     ASSERT_TRUE(Form4->FormVisible());
@@ -192,13 +192,11 @@ TEST(QuestRoad, VictoryAndMysteryMissionsByTheirOwnPaths) {
     EXPECT_EQ(Form3->Label2->Caption(), "Вирус активирован!!!"_ansi);
     q.Close(Form3);
   });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(QuestRoad, WholeRoadRunsFastOnTheVirtualClock) {
-  QuestHarness q;
+  Driver q;
   q.SolveBoard({9, 8, 7, 6, 5, 4, 3, 2, 1});
   q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
   q.Then([&] { q.Seconds(3600); });

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Cp1251.h"
-#include "QuestHarness.h"
+#include "Driver.h"
 #include "toolkit/components/Timer.h"
 
 namespace mirvolant::testing {
@@ -13,14 +13,14 @@ namespace {
 using tk::operator""_ansi;
 
 TEST(BoardRules, WrongCodesChangeNothingButTheLowerCasing) {
-  QuestHarness q;
+  Driver q;
   q.Then([&] {
     q.Enter(Form1->MaskEdit5, "ЖУФА");     // Cyrillic capitals are not folded
     q.Enter(Form1->MaskEdit1, " GG38TT");  // a leading blank
     q.Enter(Form1->MaskEdit2, "72M");      // a prefix
     q.Enter(Form1->MaskEdit3, "3&99");     // longer
     q.Enter(Form1->MaskEdit4, "");         // Enter in an empty field
-    q.platform.Key(Form1->WindowId(), tk::platform::Key::Escape);
+    q.Key(Form1, tk::platform::Key::Escape);
   });
   q.Then([&] {
     EXPECT_EQ(SolvedCount, 0);
@@ -39,22 +39,22 @@ TEST(BoardRules, WrongCodesChangeNothingButTheLowerCasing) {
 }
 
 TEST(BoardRules, TabSkipsSolvedSlotsAndWraps) {
-  QuestHarness q;
+  Driver q;
   q.Then([&] { q.Enter(Form1->MaskEdit2, "72m%"); });
   q.Then([&] {
     // Solving slot 2 hid the focused field: the focus is with the dialog.
     EXPECT_EQ(Form1->ActiveControl(), nullptr);
-    q.ClickOn(Form1->MaskEdit1);
-    q.platform.Key(Form1->WindowId(), tk::platform::Key::Tab);
+    q.Click(Form1->MaskEdit1);
+    q.Key(Form1, tk::platform::Key::Tab);
   });
   q.Then([&] {
     EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit3);
-    q.ClickOn(Form1->MaskEdit9);
-    q.platform.Key(Form1->WindowId(), tk::platform::Key::Tab);
+    q.Click(Form1->MaskEdit9);
+    q.Key(Form1, tk::platform::Key::Tab);
   });
   q.Then([&] {
     EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit1);
-    q.platform.Key(Form1->WindowId(), tk::platform::Key::Tab, tk::platform::kShift);
+    q.Key(Form1, tk::platform::Key::Tab, tk::platform::kShift);
   });
   q.Then([&] {
     EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit9);
@@ -64,8 +64,8 @@ TEST(BoardRules, TabSkipsSolvedSlotsAndWraps) {
 }
 
 TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  Driver q;
+  q.SolveBoard();
   q.Then([&] {
     q.Enter(Form2->MaskEdit1, "hhh");  // the second path's code is a prefix
   });
@@ -73,7 +73,7 @@ TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
     EXPECT_FALSE(Form3->FormVisible());
     EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
     for (auto* expected : {Form2->MaskEdit2, Form2->MaskEdit3, Form2->MaskEdit1}) {
-      q.platform.Key(Form2->WindowId(), tk::platform::Key::Tab);
+      q.Key(Form2, tk::platform::Key::Tab);
       q.Then([expected] { EXPECT_EQ(Form2->ActiveControl(), expected); });
     }
   });
@@ -87,10 +87,9 @@ TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
 }
 
 TEST(MissionRules, HiddenMissionMovesOnThroughItsPhases) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
-  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
-  q.Then([&] { q.ClickOn(Form5->SpeedButton1); });  // "Закрыть" in phase 1
+  Driver q;
+  q.OpenPath(3);
+  q.Then([&] { q.Click(Form5->SpeedButton1); });  // "Закрыть" in phase 1
   q.Then([&] {
     EXPECT_FALSE(Form5->FormVisible());
     q.Seconds(3600);
@@ -101,14 +100,12 @@ TEST(MissionRules, HiddenMissionMovesOnThroughItsPhases) {
     EXPECT_EQ(unit5::SecondsLeft, 0);
     q.Close(Form2);
   });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
-  q.Then([&] { q.Enter(Form2->MaskEdit2, "hhh"); });
+  Driver q;
+  q.OpenPath(2);
   q.Then([&] { q.Seconds(1500); });  // into phase 2
   q.Then([&] {
     EXPECT_TRUE(Form4->Timer2->Enabled());
@@ -126,15 +123,12 @@ TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
     EXPECT_EQ(Form4->Label2->Caption(), "До активации 1-ой части вируса осталось: 1190 сек."_ansi);
     q.Close(Form4);
   });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
-  q.Then([&] { q.Enter(Form2->MaskEdit1, "hhh52"); });
+  Driver q;
+  q.OpenPath(1);
   q.Then([&] { q.Seconds(1300); });
   q.Then([&] {
     EXPECT_TRUE(Form3->Image1->Visible());
@@ -153,15 +147,12 @@ TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
     EXPECT_EQ(Form3->Label1->Caption().substr(0, 8), "Задание:"_ansi);
     q.Close(Form3);
   });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
-  QuestHarness q;
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
-  q.Then([&] { q.Enter(Form2->MaskEdit2, "hhh"); });
+  Driver q;
+  q.OpenPath(2);
   q.Then([&] { q.Enter(Form4->MaskEdit1, "406?& "); });
   q.Then([&] {
     EXPECT_FALSE(Form3->FormVisible());
@@ -178,8 +169,7 @@ TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
     EXPECT_FALSE(Form5->FormVisible());
     q.Close(Form2);
   });
-  q.Then([&] { q.Close(Form1); });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 std::string Cp1251(const std::string& utf8) {
@@ -197,7 +187,7 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
   EXPECT_EQ(kEscapeDrainCode, "5335k");
   EXPECT_EQ(kMysteryDrainCode, "83~");
 
-  QuestHarness q;
+  Driver q;
   std::map<std::string, std::string> seen;
   auto record = [&](const char* key, const tk::AnsiString& text) { seen[key] = text; };
   q.Then([&] {
@@ -205,7 +195,7 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
     record("board ok", Form1->SpeedButton5->Caption());
     record("board close", Form1->SpeedButton10->Caption());
   });
-  q.SolveBoard({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  q.SolveBoard();
   q.Then([&] {
     record("solved", Form1->Panel5->Caption());
     record("path caption", Form2->Caption());
@@ -323,7 +313,7 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
 }
 
 TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {
-  QuestHarness q;
+  Driver q;
   q.overrides["TFORM3"] = std::nullopt;
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(q.RunProgram(), 1);
@@ -331,12 +321,21 @@ TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {
   EXPECT_NE(err.find("Resource TForm3 not found."), std::string::npos) << err;
 }
 
+TEST(StartUp, ABoardWindowTheSystemRefusesEndsWithExitCodeOne) {
+  Driver q;
+  q.platform.RefuseWindows(1000);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(q.RunProgram(), 1);
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Error creating window."), std::string::npos) << err;
+}
+
 TEST(StartUp, HandlerNameTheClassLacksFailsTheCreation) {
   std::string text(*EmbeddedDescription("TFORM2"));
   size_t at = text.find("OnClick = SpeedButton4Click");
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 27, "OnClick = SpeedButton9Click");
-  QuestHarness q;
+  Driver q;
   q.overrides["TFORM2"] = text;
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(q.RunProgram(), 1);

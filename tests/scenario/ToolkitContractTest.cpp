@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TestDialogs.h"
+#include "Driver.h"
 #include "toolkit/forms/MessageBox.h"
 
 namespace mirvolant::testing {
@@ -34,13 +34,13 @@ TEST(ModalLoops, NestedDialogsReturnWithoutActivatingAgain) {
   t.Then([&] {
     EXPECT_FALSE(t.d2->WindowEnabled());
     EXPECT_EQ(t.app->FocusedForm(), t.d3);
-    t.platform.Close(t.d3->WindowId());
+    t.Close(t.d3);
   });
   t.Then([&] {
     EXPECT_EQ(t.app->FocusedForm(), t.d2);
     EXPECT_TRUE(t.d2->WindowEnabled());
     EXPECT_FALSE(t.d1->WindowEnabled());
-    t.platform.Close(t.d2->WindowId());
+    t.Close(t.d2);
   });
   t.Then([&] {
     EXPECT_EQ(t.app->FocusedForm(), t.d1);
@@ -68,7 +68,7 @@ TEST(ModalLoops, ClosingDialogStaysShownAndDisabledUnderTheNextOne) {
     EXPECT_TRUE(t.d2->FormVisible());
     EXPECT_FALSE(t.d2->WindowEnabled());
     EXPECT_EQ(t.d2->ModalOutcome(), 2);
-    t.platform.Close(t.d3->WindowId());
+    t.Close(t.d3);
   });
   t.Then([&] {
     // The second closed, so the first one's loop ended at once.
@@ -127,7 +127,7 @@ TEST(ModalLoops, QuitEndsEveryLoopInnermostFirstAndRunsTheCodeAfterEach) {
 
 TEST(ModalLoops, MainDialogCloseRequestEndsTheLoopWithoutHidingIt) {
   TestApp t;
-  t.Then([&] { t.platform.Close(t.d1->WindowId()); });
+  t.Then([&] { t.Close(t.d1); });
   t.Then([&] { ADD_FAILURE() << "the loop went on after the main dialog closed"; });
   t.Run();
   EXPECT_TRUE(t.d1->FormVisible());
@@ -138,7 +138,7 @@ TEST(ModalLoops, DisabledDialogsTakeNoInputNorCloseRequests) {
   t.d1->onClick = [&] { t.d2->RunModal(); };
   t.Then([&] { t.Click(t.d1->Button1); });
   t.Then([&] {
-    t.platform.Close(t.d1->WindowId());
+    t.Close(t.d1);
     t.Type(t.d1, "abc");
     t.Click(t.d1->Button1);
   });
@@ -232,9 +232,9 @@ TEST(Timers, TicksReachHiddenAndDisabledDialogs) {
   });
   t.Then([&] {
     EXPECT_EQ(t.d2->ticks, 3);
-    t.platform.Close(t.d3->WindowId());
+    t.Close(t.d3);
   });
-  t.Then([&] { t.platform.Close(t.d2->WindowId()); });
+  t.Then([&] { t.Close(t.d2); });
   t.Then([&] {
     EXPECT_FALSE(t.d2->FormVisible());
     t.platform.Advance(2000);  // both hidden now
@@ -275,6 +275,31 @@ TEST(Timers, TicksGoOnWhileTheErrorBoxIsUp) {
   t.Then([&] {
     EXPECT_EQ(t.d1->ticks, 5);
     t.DismissBox();
+  });
+  t.Run();
+}
+
+TEST(Errors, AWindowTheSystemRefusesIsReportedAndTriedAgainNextTime) {
+  TestApp t;
+  t.d1->onClick = [&] { t.d2->RunModal(); };
+  t.Then([&] {
+    t.platform.RefuseWindows(1);  // d2's, not the error box's
+    t.Click(t.d1->Button1);
+  });
+  t.Then([&] {
+    ASSERT_NE(t.app->MessageBox(), nullptr);
+    EXPECT_EQ(t.app->MessageBox()->Text(), "Error creating window.");
+    EXPECT_FALSE(t.d2->Modal());
+    t.DismissBox();
+  });
+  t.Then([&] {
+    EXPECT_TRUE(t.d1->WindowEnabled());
+    t.Click(t.d1->Button1);
+  });
+  t.Then([&] {
+    EXPECT_TRUE(t.d2->FormVisible());
+    EXPECT_EQ(t.app->VisibleForms().size(), 2u);  // each window known once
+    t.Close(t.d2);
   });
   t.Run();
 }
@@ -379,6 +404,19 @@ TEST(Keys, EnterReachesTheHandlerAndEscapeClosesNothing) {
     EXPECT_EQ(t.d2->Edit1->Text(), "ab");
     EXPECT_EQ(t.d2->clicks, 0);
   });
+  t.Run();
+}
+
+TEST(Keys, CtrlVAndShiftInsertPasteTheClipboardPlainLettersDoNot) {
+  TestApp t;
+  t.Then([&] {
+    t.platform.SetClipboard("жу\nignored");
+    t.Key(t.d1, Key::V);  // the letter key without Ctrl: its text comes as Text
+    t.Key(t.d1, Key::V, tk::platform::kCtrl);
+    t.Key(t.d1, Key::Insert, tk::platform::kShift);
+    t.Key(t.d1, Key::Insert, tk::platform::kShift | tk::platform::kCtrl);
+  });
+  t.Then([&] { EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужу")); });
   t.Run();
 }
 

@@ -88,7 +88,10 @@ bool HeadlessPlatform::SavePng(WindowId w, const std::string& path) const {
 
 WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
                                         int clientHeight) {
-  if (windows_.size() >= windowLimit_) return kNoWindow;
+  if (refusedWindows_ > 0) {
+    --refusedWindows_;
+    return kNoWindow;
+  }
   WindowId id = nextId_++;
   Window& w = windows_[id];
   w.title = titleUtf8;

@@ -41,8 +41,8 @@ class HeadlessPlatform : public Platform {
   void SetPixelsPerInch(int ppi) { ppi_ = ppi; }
   void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
   void SetFrame(FrameExtents frame) { frame_ = frame; }
-  // At most this many windows exist at once; CreateWindow refuses more.
-  void SetWindowLimit(size_t limit) { windowLimit_ = limit; }
+  // The next count calls of CreateWindow are refused.
+  void RefuseWindows(int count) { refusedWindows_ = count; }
 
   // Scripted steps run one at a time when the loop is idle.
   void Then(std::function<void()> step) { script_.push_back(std::move(step)); }
@@ -119,7 +119,7 @@ class HeadlessPlatform : public Platform {
   TRect desktop_{0, 0, 1920, 1080};
   std::vector<TRect> monitors_;
   FrameExtents frame_{3, 22, 3, 3};
-  size_t windowLimit_ = 10000;
+  int refusedWindows_ = 0;
   int ppi_ = 96;
   int bitsPerPixel_ = 32;
   int64_t now_ = 1000000;
