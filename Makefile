@@ -1,8 +1,10 @@
 # The everyday commands:
 #   make run      installs what building and running need, builds and starts the program
 #   make test     also installs the test tools, builds with warnings as errors and runs every test
-#   make package  also installs the packaging tools and makes the Debian package in $(BUILD)
+#   make package  installs what building and packaging need and makes the Debian package
+#                 in $(PACKAGE_BUILD) (a Release build of the program alone)
 BUILD ?= build
+PACKAGE_BUILD ?= build-package
 JOBS ?= $(shell nproc)
 # Which packages tools/deps.sh installs: run, test or package.
 DEPS ?= run
@@ -13,7 +15,6 @@ CMAKE_FLAGS ?=
 # The settings of a goal hold for what it builds first, too.
 test: DEPS = test
 test: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
-package: DEPS = package
 
 deps:
 	@bash tools/deps.sh $(DEPS)
@@ -30,8 +31,12 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-package: build
-	cd $(BUILD) && cpack -G DEB
+package: DEPS = package
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DMV_TESTS=OFF -DMV_BENCH=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD)
