@@ -67,13 +67,16 @@ done
 
 median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{v[NR] = $1} END {
   if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-declare -a medians
-for i in $(seq 0 $((count - 1))); do medians[i]=$(median <<<"${times[$i]}"); done
+declare -a medians minimums
+for i in $(seq 0 $((count - 1))); do
+  medians[i]=$(median <<<"${times[$i]}")
+  minimums[i]=$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | head -1)
+done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-echo "start-up to the first frame, $RUNS interleaved runs each, median (ms):"
+echo "start-up to the first frame, $RUNS interleaved runs each, median and fastest (ms):"
 for i in $(seq 0 $((count - 1))); do
-  line=$(printf '  %-10s %7s' "${names[i]}" "${medians[i]}")
+  line=$(printf '  %-10s %7s %7s' "${names[i]}" "${medians[i]}" "${minimums[i]}")
   if [[ ${names[i]} != "bare SDL2" && ${names[i]} != "bare Xlib" ]]; then
     line+="   $(ratio "${medians[i]}" "${medians[1]}") x bare SDL2,"
     line+=" $(ratio "${medians[i]}" "${medians[2]}") x bare Xlib"
