@@ -3,10 +3,8 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 // After SDL_syswm.h, which brings Xlib.
@@ -219,9 +217,8 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   Window xwindow = 0;
   if (!X11Handles(window, display, xwindow)) return std::nullopt;
   // The answer is a property change made by another client; look for it
-  // every tenth of a millisecond until it comes (it usually takes less than
-  // a millisecond, and the dialog waits for it before it is shown). This
-  // happens once per dialog.
+  // every millisecond until it comes. This happens once per dialog. (Looking
+  // more often leaves the window manager less of a busy machine to answer.)
   uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(timeoutMs);
   for (;;) {
     long values[4] = {0, 0, 0, 0};
@@ -234,7 +231,7 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
       return frame;
     }
     if (SDL_GetTicks64() >= end) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
+    SDL_Delay(1);
   }
 }
 
