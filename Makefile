@@ -1,20 +1,32 @@
-# The two everyday commands:
-#   make run   installs what is missing, builds and starts the program
-#   make test  installs what is missing, builds and runs every test
+# The everyday commands:
+#   make run      installs what building and running need, builds and starts the program
+#   make test     also installs the test tools, builds with warnings as errors and runs every test
+#   make package  installs what building and packaging need and makes the Debian package
+#                 in $(PACKAGE_BUILD) (a Release build of the program alone)
 # Cross builds:
 #   make windows       the Windows build (MinGW-w64) in build-windows/
 #   make windows-test  ... and its tests under Wine
 BUILD ?= build
+PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
+# Which packages tools/deps.sh installs: run, test or package.
+DEPS ?= run
+CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test clean windows windows-test
+.PHONY: deps configure build run test package clean windows windows-test
+
+# The settings of a goal hold for what it builds first, too.
+test: DEPS = test
+test: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
+windows: DEPS = test
+windows: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
 
 deps:
-	@bash tools/deps.sh
+	@bash tools/deps.sh $(DEPS)
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -25,8 +37,15 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+package: DEPS = package
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DMV_TESTS=OFF -DMV_BENCH=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)
 
 # The Windows build also renders the dialogs natively, to compare pixels.
 windows: configure

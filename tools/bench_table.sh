@@ -14,7 +14,8 @@ jobs=${JOBS:-2}
 
 cmake -S . -B "$build" -G Ninja -DMV_BENCH=ON >/dev/null
 mapfile -t benches < <(cd bench && ls bench_*.cpp | sed 's/\.cpp$//')
-cmake --build "$build" -j "$jobs" --target "${benches[@]}" mirvolant >/dev/null
+cmake --build "$build" -j "$jobs" --target "${benches[@]}" mirvolant bare_sdl_window bare_x11_window \
+  first_frame >/dev/null
 
 # The targets of the design, by benchmark.
 target_of() {

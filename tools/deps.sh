@@ -1,15 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, when
-# any is missing. Used by both README commands and by CI.
+# Installs the Debian packages a purpose needs, when any is missing:
+#   tools/deps.sh run       building and running the program (make run)
+#   tools/deps.sh test      the above and the test tools (make test)
+#   tools/deps.sh package   the above run set and the packaging tools (make package)
+#   tools/deps.sh ci        everything (.ci/run)
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config clang clang-format
-  libsdl2-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev libpng-dev
+purpose=${1:-run}
+
+run=(
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev libpng-dev libx11-dev
   fonts-wine fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
-  xvfb xdotool x11-utils wmctrl openbox imagemagick faketime libfaketime
 )
+test=(
+  clang clang-format libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool x11-utils x11-xserver-utils wmctrl openbox imagemagick faketime libfaketime
+)
+# dpkg-shlibdeps (dpkg-dev) and file compute the package's Depends; the
+# others check the package and its metadata.
+package=(dpkg-dev file desktop-file-utils appstream lintian)
+
+case "$purpose" in
+  run) packages=("${run[@]}") ;;
+  test) packages=("${run[@]}" "${test[@]}") ;;
+  package) packages=("${run[@]}" "${package[@]}") ;;
+  ci) packages=("${run[@]}" "${test[@]}" "${package[@]}") ;;
+  *)
+    echo "usage: $0 [run|test|package|ci]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,6 +44,8 @@ if ((${#missing[@]} > 0)); then
   echo "Installing: ${missing[*]}"
   sudo_cmd=()
   if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+  # Other installs may hold the package manager's lock for a while.
+  apt_get=("${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600)
+  "${apt_get[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive "${apt_get[@]}" install -y -qq "${missing[@]}" >/dev/null
 fi

@@ -1,41 +1,93 @@
 #!/usr/bin/env bash
 # Measures the real program in real windows under Xvfb with openbox:
 #   - start-up: from starting the process to the board's first frame on
-#     screen (a pixel at the desktop's centre turns the dialog colour),
+#     screen (a pixel at the desktop's centre turns the dialog colour), side
+#     by side with a bare SDL2 window and a bare Xlib window of the board's
+#     size and colour (the floors of the library and of the X server),
+#     interleaved run by run so that the machine's load hits all alike,
 #   - CPU time and wake-ups (context switches of all threads) over an idle
 #     minute on the board, and over a minute while a mission counts down,
 #   - peak resident memory (VmHWM).
 #
 # Usage: tools/measure_real.sh [PATH/TO/mirvolant] [SECONDS]  (0 seconds: start-up only)
+#   RUNS=N        start-up runs of each program (default 15)
+#   COMPARE=PATH  another build of the program, measured in the same rounds
+#   TOOLS=DIR     where the bare windows and first_frame are built
+#                 (default: tools/ beside the program, as in the build tree)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 APP=$(realpath "${1:-$ROOT/build/mirvolant}")
 SECONDS_IDLE=${2:-60}
+RUNS=${RUNS:-15}
+TOOLS=${TOOLS:-$(dirname "$APP")/tools}
 source "$ROOT/tests/e2e/x11lib.sh"
-require_tools cc
+require_tools
+for tool in first_frame bare_sdl_window bare_x11_window; do
+  [[ -x "$TOOLS/$tool" ]] || fail "$TOOLS/$tool is missing (build the target $tool)"
+done
 
-WORK=$(mktemp -d)
 APP_PID=
 cleanup() {
   [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
   stop_desktop
-  rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-cc -O2 -o "$WORK/first_frame" "$ROOT/tools/first_frame.c" -lX11
 start_desktop
 
-# Start-up, ten runs; the pixel at the desktop's centre lies on the board.
-times=()
-for run in $(seq 10); do
-  read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 5000 "$APP")
-  times+=("$ms")
-  kill -TERM "$pid"
-  while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+# The programs, by the name printed; the bare windows take the board's size.
+names=(mirvolant "bare SDL2" "bare Xlib")
+commands=("$APP" "$TOOLS/bare_sdl_window 519 426" "$TOOLS/bare_x11_window 519 426")
+if [[ -n "${COMPARE:-}" ]]; then
+  names+=(compared)
+  commands+=("$(realpath "$COMPARE")")
+fi
+count=${#names[@]}
+declare -A times
+
+# One start: milliseconds to the first frame at the desktop's centre, which
+# every window covers; then the program is ended and gone before the next.
+start_once() {
+  local ms pid
+  # shellcheck disable=SC2086  # the command's words
+  read -r ms pid < <("$TOOLS/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 5000 $1)
+  kill -TERM "$pid" 2>/dev/null || true
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.02; done
+  sleep 0.1
+  echo "$ms"
+}
+
+# Each round starts every program once, beginning with a different one.
+for run in $(seq "$RUNS"); do
+  for k in $(seq 0 $((count - 1))); do
+    i=$(((run + k) % count))
+    times[$i]+="$(start_once "${commands[i]}") "
+  done
 done
-echo "start-up to first frame (ms), 10 runs: $(printf "%s\n" "${times[@]}" | sort -n | tr "\n" " ")"
+
+median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{v[NR] = $1} END {
+  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+declare -a medians minimums
+for i in $(seq 0 $((count - 1))); do
+  medians[i]=$(median <<<"${times[$i]}")
+  minimums[i]=$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | head -1)
+done
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo "start-up to the first frame, $RUNS interleaved runs each, median and fastest (ms):"
+for i in $(seq 0 $((count - 1))); do
+  line=$(printf '  %-10s %7s %7s' "${names[i]}" "${medians[i]}" "${minimums[i]}")
+  if [[ ${names[i]} != "bare SDL2" && ${names[i]} != "bare Xlib" ]]; then
+    line+="   $(ratio "${medians[i]}" "${medians[1]}") x bare SDL2,"
+    line+=" $(ratio "${medians[i]}" "${medians[2]}") x bare Xlib"
+  elif [[ ${names[i]} == "bare SDL2" ]]; then
+    line+="   $(ratio "${medians[1]}" "${medians[2]}") x bare Xlib"
+  fi
+  echo "$line"
+done
+for i in $(seq 0 $((count - 1))); do
+  printf '  %-10s runs: %s\n' "${names[i]}" "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | tr '\n' ' ')"
+done
 [[ $SECONDS_IDLE == 0 ]] && exit 0
 
 # CPU time (ms) and context switches of all threads of process $1.

@@ -19,7 +19,7 @@ jobs=${JOBS:-2}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DMV_SANITIZE=ON -DMV_BENCH=OFF >/dev/null
+  -DMV_SANITIZE=ON -DMV_BENCH=OFF -DMV_WERROR=ON -DMV_TESTS=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1

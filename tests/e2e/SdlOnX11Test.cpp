@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "toolkit/paint/PixelBuffer.h"
@@ -87,9 +88,7 @@ TPoint ScreenCorner(WindowId w) {
   return {x, y};
 }
 
-// The tests below share one back end: the program opens SDL once per run,
-// and opening it again in the same process after a death test's child has
-// gone was seen to fall back to SDL's invisible drivers now and then.
+// The window tests share one back end, as the program has one per run.
 class SdlOnX11Window : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -147,6 +146,47 @@ TEST_F(SdlOnX11Window, AHiddenWindowAppearsWhereItWasLastMoved) {
   platform.MoveWindow(w, 300, 20);
   platform.ShowWindow(w);
   EXPECT_EQ(ScreenCorner(w), (TPoint{300, 20}));
+}
+
+// The density comes from the desktop's resource database (what xrdb writes
+// into the root window's RESOURCE_MANAGER property), read when the platform
+// starts; without Xft.dpi, or with a value that is no density, the platform
+// reports 96.
+TEST(SdlOnX11Test, DensityFollowsXftDpiOfTheResourceDatabase) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  Window root = DefaultRootWindow(display);
+  Atom property = XInternAtom(display, "RESOURCE_MANAGER", False);
+  const struct {
+    const char* resources;  // nullptr: no property at all
+    int expected;
+  } cases[] = {
+      {nullptr, 96},
+      {"Xft.antialias:\t1\nXft.dpi:\t120\n", 120},
+      {"Xft.dpi: 192\n", 192},
+      {"Xft.dpi: 144.5\n", 145},
+      {"*dpi: 168\n", 168},
+      {"Xcursor.size: 24\n", 96},
+      {"Xft.dpi: large\n", 96},
+      {"Xft.dpi: 0\n", 96},
+  };
+  for (const auto& c : cases) {
+    if (c.resources == nullptr) {
+      XDeleteProperty(display, root, property);
+    } else {
+      XChangeProperty(display, root, property, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(c.resources),
+                      static_cast<int>(std::strlen(c.resources)));
+    }
+    XSync(display, False);
+    // What the platform reports, read afresh as at each start.
+    X11Extras extras;
+    EXPECT_EQ(extras.ResourceDpi().value_or(96), c.expected)
+        << (c.resources ? c.resources : "(none)");
+  }
+  XDeleteProperty(display, root, property);
+  XCloseDisplay(display);
 }
 
 }  // namespace

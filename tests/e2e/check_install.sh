@@ -30,7 +30,7 @@ exe=$(key Exec)
 
 icon=$(key Icon)
 found=0
-for size in 32 48; do
+for size in 32 48 64 128 256; do
   png="$PREFIX/share/icons/hicolor/${size}x${size}/apps/$icon.png"
   [[ -f "$png" ]] || fail "no ${size}x${size} icon named $icon"
   # The PNG header holds the width and height as big-endian words.
@@ -38,5 +38,5 @@ for size in 32 48; do
   [[ "$dims" == "${size}x${size}" ]] || fail "the ${size}x${size} icon is $dims"
   found=$((found + 1))
 done
-[[ $found == 2 ]] || fail "icons missing"
+[[ $found == 5 ]] || fail "icons missing"
 echo PASS

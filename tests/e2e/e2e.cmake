@@ -18,6 +18,11 @@ add_test(NAME e2e_play_quest
 # The countdown of three missions runs ten times faster under libfaketime.
 set_tests_properties(e2e_play_quest PROPERTIES LABELS e2e TIMEOUT 1500 RUN_SERIAL TRUE)
 
+# The board and the path choice at the densities a desktop's text scale asks for.
+add_test(NAME e2e_density COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/density.sh $<TARGET_FILE:mirvolant>
+                                  ${CMAKE_CURRENT_BINARY_DIR}/e2e-density)
+set_tests_properties(e2e_density PROPERTIES LABELS e2e TIMEOUT 120)
+
 add_test(NAME install_layout COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh
                                      ${CMAKE_BINARY_DIR})
 set_tests_properties(install_layout PROPERTIES LABELS e2e)

@@ -28,35 +28,9 @@ trap cleanup EXIT
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
 
-# Expects window $1 with client size $2 x $3 whose outer frame's corner lies
-# at ($4, $5).
-expect_placed() {
-  window_geometry "$1"
-  [[ "$WW" == "$2" && "$WH" == "$3" ]] || fail "window $1 is ${WW}x${WH}, expected $2x$3"
-  local x=$((WX - FL)) y=$((WY - FT))
-  [[ "$x" == "$4" && "$y" == "$5" ]] || fail "window $1 is at $x,$y, expected $4,$5"
-}
-
-# Outer geometry of window $1 as "X Y W H".
-outer() {
-  window_geometry "$1"
-  echo "$((WX - FL)) $((WY - FT)) $((WW + FL + FR)) $((WH + FT + FB))"
-}
-
-# Expects window $1 (client $2 x $3) centred on the desktop.
-expect_desktop_centred() {
-  window_geometry "$1"
-  local w=$(($2 + FL + FR)) h=$(($3 + FT + FB))
-  expect_placed "$1" "$2" "$3" $(((E2E_WIDTH - w) / 2)) $(((E2E_HEIGHT - h) / 2))
-}
-
 # Expects window $1 (client $2 x $3) centred on the board.
 expect_board_centred() {
-  local bx by bw bh
-  read -r bx by bw bh < <(outer "$BOARD")
-  window_geometry "$1"
-  local w=$(($2 + FL + FR)) h=$(($3 + FT + FB))
-  expect_placed "$1" "$2" "$3" $((bx + (bw - w) / 2)) $((by + (bh - h) / 2))
+  expect_centred_on "$BOARD" "$@"
 }
 
 # Takes two screenshots of window $1 $2 seconds apart and prints how many

@@ -24,7 +24,9 @@ start_x_server() {
   local fifo_dir display_file
   fifo_dir=$(mktemp -d)
   display_file="$fifo_dir/display"
-  Xvfb -displayfd 3 -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -br -nolisten tcp \
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a program connecting in that moment is refused.
+  Xvfb -displayfd 3 -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -br -nolisten tcp -noreset \
     3>"$display_file" >/dev/null 2>&1 &
   XVFB_PID=$!
   local i
@@ -102,6 +104,37 @@ window_geometry() {
   WH=$(awk '/Height:/ {print $2}' <<<"$info")
   extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
   IFS=, read -r FL FR FT FB <<<"${extents:-0,0,0,0}"
+}
+
+# Expects window $1 with client size $2 x $3 whose outer frame's corner lies
+# at ($4, $5).
+expect_placed() {
+  window_geometry "$1"
+  [[ "$WW" == "$2" && "$WH" == "$3" ]] || fail "window $1 is ${WW}x${WH}, expected $2x$3"
+  local x=$((WX - FL)) y=$((WY - FT))
+  [[ "$x" == "$4" && "$y" == "$5" ]] || fail "window $1 is at $x,$y, expected $4,$5"
+}
+
+# Outer geometry of window $1 as "X Y W H".
+outer() {
+  window_geometry "$1"
+  echo "$((WX - FL)) $((WY - FT)) $((WW + FL + FR)) $((WH + FT + FB))"
+}
+
+# Expects window $1 (client $2 x $3) centred on the desktop.
+expect_desktop_centred() {
+  window_geometry "$1"
+  local w=$(($2 + FL + FR)) h=$(($3 + FT + FB))
+  expect_placed "$1" "$2" "$3" $(((E2E_WIDTH - w) / 2)) $(((E2E_HEIGHT - h) / 2))
+}
+
+# Expects window $2 (client $3 x $4) centred on window $1.
+expect_centred_on() {
+  local ox oy ow oh
+  read -r ox oy ow oh < <(outer "$1")
+  window_geometry "$2"
+  local w=$(($3 + FL + FR)) h=$(($4 + FT + FB))
+  expect_placed "$2" "$3" "$4" $((ox + (ow - w) / 2)) $((oy + (oh - h) / 2))
 }
 
 # Gives window $1 the keyboard focus as a click on its title bar would.

@@ -4,6 +4,7 @@
 #include "toolkit/paint/Canvas.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "toolkit/paint/Font.h"
 
@@ -28,9 +29,20 @@ TRect Canvas::ClipRect() const {
 void Canvas::FillRect(const TRect& r, TColor c) {
   TRect area = clip_.Intersect(r.Offset(origin_.X, origin_.Y));
   if (area.IsEmpty()) return;
-  for (int y = area.Top; y < area.Bottom; ++y) {
-    uint32_t* row = buffer_->Row(y);
-    std::fill(row + area.Left, row + area.Right, c);
+  // The fill loop stores one pixel at a time; the C library's copy moves
+  // whole vector registers. Wide areas (a dialog's background, its panels)
+  // fill their first row and copy it down.
+  const int width = area.Width();
+  uint32_t* first = buffer_->Row(area.Top) + area.Left;
+  std::fill(first, first + width, c);
+  constexpr int kCopyFrom = 32;
+  for (int y = area.Top + 1; y < area.Bottom; ++y) {
+    uint32_t* row = buffer_->Row(y) + area.Left;
+    if (width >= kCopyFrom) {
+      std::memcpy(row, first, static_cast<size_t>(width) * sizeof(uint32_t));
+    } else {
+      std::fill(row, row + width, c);
+    }
   }
 }
 

@@ -192,9 +192,6 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 }
 
 bool SdlPlatform::Init(std::string& error) {
-  // A GL-backed window surface costs a hundredfold at creation and per update
-  // under a software X server; the plain X11 framebuffer is what we want.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // The signals are ours (see the header); SDL's own handlers would push
   // SDL_QUIT from inside the signal handler.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -226,6 +223,13 @@ bool SdlPlatform::Init(std::string& error) {
             driver + " driver: " + SDL_GetError() + ")";
     return false;
   }
+  // A GL-backed window surface costs a hundredfold at creation and per update
+  // under a software X server; the plain X11 framebuffer is what we want.
+  // SDL 2.26's Wayland driver has no plain framebuffer: there the surface
+  // must be backed by a renderer, or the windows would never be shown. SDL
+  // reads the hint when the first surface is made.
+  if (driver == nullptr || std::strcmp(driver, "wayland") != 0)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   startMs_ = static_cast<int64_t>(SDL_GetTicks64());
   userEvent_ = SDL_RegisterEvents(1);
   SDL_StartTextInput();
@@ -373,12 +377,25 @@ FrameExtents SdlPlatform::Frame(WindowId window) {
   auto* state = Find(window);
   if (state == nullptr) return {};
   FrameExtents frame = SdlFrame(*state);
-  if (!IsEmptyFrame(frame)) return frame;
-  if (state->frameRequested) {
+  if (!IsEmptyFrame(frame)) {
+    knownFrame_ = frame;
+    return frame;
+  }
+  if (state->wmFrame) return *state->wmFrame;
+  // Every dialog window has the same decoration: a frame seen on one window
+  // is the frame of the next, without waiting for the window manager again.
+  if (knownFrame_) return *knownFrame_;
+  if (state->frameRequested && !wmSilent_) {
     // Asked for at creation; the window manager answers within a few
-    // milliseconds. Without an answer the frame counts as none.
+    // milliseconds. Without an answer the frame counts as none, and later
+    // windows do not wait for one either.
     state->frameRequested = false;
     state->wmFrame = x11_.Read(state->sdl, 100);
+    if (state->wmFrame) {
+      knownFrame_ = state->wmFrame;
+    } else {
+      wmSilent_ = true;
+    }
   }
   return state->wmFrame.value_or(FrameExtents{});
 }
@@ -438,10 +455,19 @@ std::vector<TRect> SdlPlatform::Monitors() {
 }
 
 int SdlPlatform::PixelsPerInch() {
-  float horizontal = 0;
-  // Fails under a virtual X server; the classic default is 96.
-  if (SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) != 0 || horizontal < 1) return 96;
-  return static_cast<int>(horizontal + 0.5f);
+  // The density the desktop asks programs to draw at, not the monitor's
+  // physical one (which SDL_GetDisplayDPI reports, when it knows it): the
+  // user's text scale is what the dialogs should follow. 96 is the classic
+  // density and the desktops' own default.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && std::strcmp(driver, "x11") == 0) return x11_.ResourceDpi().value_or(96);
+  // Under Wayland SDL 2.26 offers no content scale of its own; it shows in
+  // the display's desktop mode, which is in the compositor's logical units,
+  // against its largest mode, in pixels. But SDL 2.26 gives a window a
+  // buffer of scale 1, which the compositor itself enlarges by that content
+  // scale, so the dialogs are already shown at the desktop's scale: a density
+  // above 96 here would enlarge them twice.
+  return 96;
 }
 
 int SdlPlatform::DisplayBitsPerPixel() {

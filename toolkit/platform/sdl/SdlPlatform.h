@@ -96,6 +96,10 @@ class SdlPlatform : public Platform {
   int64_t startMs_ = 0;
   int buttonsHeld_ = 0;
   bool sdlStarted_ = false;
+  // The frame of dialog windows once one was seen, and whether the window
+  // manager left a request for it unanswered.
+  std::optional<FrameExtents> knownFrame_;
+  bool wmSilent_ = false;
 };
 
 }  // namespace tk::platform

@@ -3,6 +3,14 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <cmath>
+#include <cstdlib>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// After SDL_syswm.h, which brings Xlib.
+#include <X11/Xresource.h>
+#endif
+
 namespace tk::platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
@@ -16,6 +24,13 @@ struct X11Extras::Api {
   decltype(&::XFree) Free = nullptr;
   decltype(&::XSetErrorHandler) SetErrorHandler = nullptr;
   decltype(&::XMoveWindow) MoveWindow = nullptr;
+  decltype(&::XOpenDisplay) OpenDisplay = nullptr;
+  decltype(&::XCloseDisplay) CloseDisplay = nullptr;
+  decltype(&::XResourceManagerString) ResourceManagerString = nullptr;
+  decltype(&::XrmInitialize) XrmInitialize = nullptr;
+  decltype(&::XrmGetStringDatabase) XrmGetStringDatabase = nullptr;
+  decltype(&::XrmGetResource) XrmGetResource = nullptr;
+  decltype(&::XrmDestroyDatabase) XrmDestroyDatabase = nullptr;
   Display* display = nullptr;
   bool probed = false;
   Atom requestExtents = 0;
@@ -59,7 +74,14 @@ X11Extras::X11Extras() {
             Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
             Load(library, "XFree", api_->Free) &&
             Load(library, "XSetErrorHandler", api_->SetErrorHandler) &&
-            Load(library, "XMoveWindow", api_->MoveWindow);
+            Load(library, "XMoveWindow", api_->MoveWindow) &&
+            Load(library, "XOpenDisplay", api_->OpenDisplay) &&
+            Load(library, "XCloseDisplay", api_->CloseDisplay) &&
+            Load(library, "XResourceManagerString", api_->ResourceManagerString) &&
+            Load(library, "XrmInitialize", api_->XrmInitialize) &&
+            Load(library, "XrmGetStringDatabase", api_->XrmGetStringDatabase) &&
+            Load(library, "XrmGetResource", api_->XrmGetResource) &&
+            Load(library, "XrmDestroyDatabase", api_->XrmDestroyDatabase);
   if (!ok) {
     SDL_UnloadObject(library);
     delete api_;
@@ -99,7 +121,43 @@ int ReadLongs(X11Extras::Api& api, Window window, Atom property, Atom type, long
   return n;
 }
 
+// The density a resource value names: a number of dots per inch, possibly
+// with a fraction ("120", "96.0", "144.5"). Anything else, or a value outside
+// what any screen has, counts as absent.
+std::optional<int> ParseDpi(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  char* end = nullptr;
+  double dpi = std::strtod(text, &end);
+  if (end == text || !std::isfinite(dpi) || dpi < 24 || dpi > 1200) return std::nullopt;
+  return static_cast<int>(std::lround(dpi));
+}
+
 }  // namespace
+
+std::optional<int> X11Extras::ResourceDpi() {
+  if (dpiRead_ || api_ == nullptr) return dpi_;
+  dpiRead_ = true;
+  Api& api = *api_;
+  // The dialogs are built before SDL has made any window, so SDL's connection
+  // cannot be reached yet; a connection of our own reads the property, which
+  // Xlib fetches from the root window when it opens a connection.
+  Display* display = api.OpenDisplay(nullptr);
+  if (display == nullptr) return dpi_;
+  if (const char* resources = api.ResourceManagerString(display)) {
+    api.XrmInitialize();
+    if (XrmDatabase database = api.XrmGetStringDatabase(resources)) {
+      char* type = nullptr;
+      XrmValue value{};
+      // Looked up as Xft itself looks it up, so wildcards such as "*dpi"
+      // match too.
+      if (api.XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) != False)
+        dpi_ = ParseDpi(value.addr);
+      api.XrmDestroyDatabase(database);
+    }
+  }
+  api.CloseDisplay(display);
+  return dpi_;
+}
 
 void X11Extras::IgnoreVanishedWindowErrors() {
   if (api_ == nullptr || gPreviousErrorHandler != nullptr) return;
@@ -159,7 +217,8 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   Window xwindow = 0;
   if (!X11Handles(window, display, xwindow)) return std::nullopt;
   // The answer is a property change made by another client; look for it
-  // every millisecond until it comes. This happens once per dialog.
+  // every millisecond until it comes. This happens once per dialog. (Looking
+  // more often leaves the window manager less of a busy machine to answer.)
   uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(timeoutMs);
   for (;;) {
     long values[4] = {0, 0, 0, 0};
@@ -187,6 +246,9 @@ bool X11Extras::MoveUnmapped(SDL_Window*, int, int) {
 }
 void X11Extras::Request(SDL_Window*) {}
 std::optional<FrameExtents> X11Extras::Read(SDL_Window*, int) {
+  return std::nullopt;
+}
+std::optional<int> X11Extras::ResourceDpi() {
   return std::nullopt;
 }
 

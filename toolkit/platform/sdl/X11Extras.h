@@ -15,6 +15,11 @@
 // server answers with an error that Xlib's default handler turns into exit
 // code 1 when SDL closes the connection. That one error is harmless and is
 // ignored; every other error still goes to the previous handler.
+//
+// The desktop's text scale: GNOME, KDE and Xfce tell X11 programs the density
+// to draw text at through the resource Xft.dpi in the root window's resource
+// database (the RESOURCE_MANAGER property that xrdb writes), 120 at 125 %,
+// 192 at 200 %. SDL does not read it.
 
 #include <optional>
 
@@ -42,6 +47,12 @@ class X11Extras {
   // not on X11.
   bool MoveUnmapped(SDL_Window* window, int x, int y);
 
+  // The Xft.dpi value of the resource database of the display SDL uses,
+  // rounded; nullopt when the resource is absent or not a plausible density,
+  // or when not on X11. Read once, when first asked: the dialogs are built
+  // once and a later change of the setting would not rescale them anyway.
+  std::optional<int> ResourceDpi();
+
   // True when an X11 window manager that reports frame extents runs.
   bool Available() const { return available_; }
   // Asks the window manager to report the frame of window.
@@ -56,6 +67,8 @@ class X11Extras {
  private:
   Api* api_ = nullptr;
   bool available_ = false;
+  bool dpiRead_ = false;
+  std::optional<int> dpi_;
 };
 
 }  // namespace tk::platform

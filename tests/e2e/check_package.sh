@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a player's machine takes it: its Depends (the
+# libraries dpkg-shlibdeps found and the dialog face), its desktop entry and
+# AppStream metadata through their validators, lintian without errors; then
+# installs it with apt-get, starts the program by its menu entry's Exec line
+# under Xvfb with openbox, from outside any build tree and with a plain
+# environment, sees the board, and removes the package again, checking that
+# its files are gone. Needs root (apt-get); run by .ci/run after
+# `make package`.
+#
+# Usage: check_package.sh PATH/TO/mirvolant_VERSION_ARCH.deb
+set -euo pipefail
+
+DEB=$(realpath "$1")
+source "$(dirname "$0")/x11lib.sh"
+require_tools dpkg-deb desktop-file-validate appstreamcli lintian apt-get
+[[ $(id -u) == 0 ]] || fail "installing the package needs root"
+# Other installs may hold the package manager's lock for a while.
+apt_get=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -qq)
+
+WORK=$(mktemp -d)
+APP_PID=
+cleanup() {
+  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
+  stop_desktop
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# ------------------------------------------------------------ the control data
+[[ $(dpkg-deb -f "$DEB" Package) == mirvolant ]] || fail "the package is not named mirvolant"
+[[ $(dpkg-deb -f "$DEB" Section) == games ]] || fail "the package is not in section games"
+depends=$(dpkg-deb -f "$DEB" Depends)
+for p in fonts-wine libsdl2-2.0-0 libjpeg62-turbo libfreetype6 libstdc++6 libc6; do
+  [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] ||
+    fail "Depends lacks $p: $depends"
+done
+note "Depends: $depends"
+
+# ------------------------------------------------------------ metadata, lintian
+dpkg-deb -x "$DEB" "$WORK/tree"
+desktop-file-validate "$WORK/tree/usr/share/applications/mirvolant.desktop" ||
+  fail "desktop-file-validate"
+appstreamcli validate --no-net "$WORK"/tree/usr/share/metainfo/*.metainfo.xml ||
+  fail "appstreamcli validate"
+lintian --fail-on error "$DEB" || fail "lintian reports errors"
+
+# ------------------------------------------------------------ install
+if dpkg-query -W -f='${Status}' mirvolant 2>/dev/null | grep -q "ok installed"; then
+  "${apt_get[@]}" remove mirvolant >/dev/null
+fi
+"${apt_get[@]}" install "$DEB" >/dev/null || fail "apt-get install failed"
+mapfile -t files < <(dpkg -L mirvolant | while read -r f; do [[ -f "$f" ]] && echo "$f"; done)
+[[ ${#files[@]} -gt 5 ]] || fail "the installed package lists ${#files[@]} files"
+entry=/usr/share/applications/mirvolant.desktop
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[[ -f /usr/share/icons/hicolor/256x256/apps/$icon.png ]] || fail "no icon $icon installed"
+note "installed ${#files[@]} files; Exec=$exec_line"
+
+# ------------------------------------------------------------ start it from the menu entry
+start_desktop
+# A desktop starts entries in the user's session, not in a build folder.
+(cd / && exec env -i HOME="$WORK" DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
+  sh -c "exec $exec_line" >"$WORK/out.txt" 2>&1) &
+APP_PID=$!
+BOARD=$(wait_window MIRVOLANT 20) || fail "the installed program shows no board ($(cat "$WORK/out.txt"))"
+sleep 0.3
+expect_desktop_centred "$BOARD" 519 426
+shot "$BOARD" "$WORK/board.png"
+[[ $(pixel "$WORK/board.png" 83 57) == FFFFFF ]] || fail "the board shows no first field"
+[[ $(pixel "$WORK/board.png" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
+note "the installed program shows the board"
+close_window "$BOARD"
+wait "$APP_PID" || fail "the installed program ended with an error"
+APP_PID=
+
+# ------------------------------------------------------------ remove
+"${apt_get[@]}" remove mirvolant >/dev/null || fail "apt-get remove failed"
+dpkg-query -W -f='${Status}' mirvolant 2>/dev/null | grep -q "ok installed" &&
+  fail "the package is still installed"
+for f in "${files[@]}"; do
+  [[ -e "$f" ]] && fail "$f is left after removal"
+done
+note "removed; none of its ${#files[@]} files is left"
+echo PASS

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The desktop's text scale, as a player's desktop sets it: the real program
+# under Xvfb with openbox, first without Xft.dpi in the resource database,
+# then with 120 and 192 merged by xrdb. The board's client size follows the
+# layouts' rescale rule, the board is centred on the desktop by its rescaled
+# outer size and its content is rescaled too (the first field lies where the
+# rule puts it). At 120 the nine slots are solved and the path choice must be
+# centred on the board by its own rescaled size.
+#
+# Usage: density.sh PATH/TO/mirvolant [ARTIFACT_DIR]
+set -euo pipefail
+
+APP=$(realpath "$1")
+OUT=${2:-$(mktemp -d)}
+mkdir -p "$OUT"
+source "$(dirname "$0")/x11lib.sh"
+require_tools xrdb
+
+APP_PID=
+cleanup() {
+  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
+  stop_desktop
+}
+trap cleanup EXIT
+start_desktop
+
+# Xft.dpi, the board's client size and the height of "0" in the rescaled
+# font, which scales every edge (13 at 96 pixels per inch).
+cases=(
+  "none 519 426 13"
+  "120 639 524 16"
+  "192 798 655 20"
+)
+for c in "${cases[@]}"; do
+  read -r dpi width height text <<<"$c"
+  [[ $dpi != none ]] && echo "Xft.dpi: $dpi" | xrdb -merge
+  "$APP" >/dev/null 2>&1 &
+  APP_PID=$!
+  BOARD=$(wait_window MIRVOLANT 20) || fail "no board at Xft.dpi $dpi"
+  sleep 0.3
+  expect_desktop_centred "$BOARD" "$width" "$height"
+  # The first slot's field is white at (83, 57) of the unscaled board.
+  shot "$BOARD" "$OUT/board-$dpi.png"
+  x=$(((83 * text + 6) / 13))
+  y=$(((57 * text + 6) / 13))
+  [[ $(pixel "$OUT/board-$dpi.png" "$x" "$y") == FFFFFF ]] ||
+    fail "at Xft.dpi $dpi the first field is not at ($x, $y)"
+  note "Xft.dpi $dpi: board ${width}x${height}, centred on the desktop"
+  # The board in its window manager's frame, as the player sees it.
+  read -r ox oy ow oh < <(outer "$BOARD")
+  import -window root -crop "${ow}x${oh}+${ox}+${oy}" +repage "$OUT/real-board-$dpi.png"
+
+  if [[ $dpi == 120 ]]; then
+    focus_window "$BOARD"
+    codes=(gg38tt '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
+    for n in $(seq 0 8); do
+      [[ $n -gt 0 ]] && press Tab
+      type_text "${codes[n]}"
+      press Return
+      sleep 0.2
+    done
+    PATHS=$(wait_window "Выбор пути" 10) || fail "no path choice at Xft.dpi 120"
+    sleep 0.3
+    # 617 x 295 rescaled by 16/13.
+    expect_centred_on "$BOARD" "$PATHS" 759 363
+    shot "$PATHS" "$OUT/path-choice-$dpi.png"
+    note "Xft.dpi 120: path choice 759x363, centred on the board"
+  fi
+  kill -TERM "$APP_PID"
+  wait "$APP_PID" || fail "the program ended with an error at Xft.dpi $dpi"
+  APP_PID=
+done
+echo PASS
