@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "Pixels.h"
 #include "tests/graphics/PictureFiles.h"
 #include "toolkit/base/Exceptions.h"
 #include "toolkit/graphics/Jpeg.h"
@@ -14,6 +15,8 @@
 
 namespace tk {
 namespace {
+
+using mirvolant::testing::ExpectPixels;
 
 std::unique_ptr<TJPEGImage> LoadJpeg(const std::string& jpeg, bool eightBit = false) {
   auto image = std::make_unique<TJPEGImage>();
@@ -56,8 +59,7 @@ TEST(JpegDecode, DecodesOnceAndDrawsUnscaledAtTheTopLeft) {
   // The corners land on (0, 0) and (669, 276); nothing beyond is touched.
   EXPECT_EQ(buffer.At(0, 0), bitmap.Pixel(0, 0));
   EXPECT_EQ(buffer.At(669, 276), bitmap.Pixel(669, 276));
-  EXPECT_EQ(buffer.At(670, 0), 0x123456u);
-  EXPECT_EQ(buffer.At(0, 277), 0x123456u);
+  ExpectPixels(buffer, {{670, 0, 0x123456u}, {0, 277, 0x123456u}});
   // The top band is teal and the middle of the note is engraved: a sanity
   // check that the rows are in blue-green-red order and not mirrored.
   TColor band = bitmap.Pixel(20, 8);

@@ -7,12 +7,15 @@
 #include <fstream>
 #include <string>
 
+#include "Pixels.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
 
 namespace tk {
 namespace {
+
+using mirvolant::testing::ExpectPixels;
 
 constexpr TColor kBack = 0x111111;
 constexpr TColor kInk = 0xABCDEF;
@@ -73,14 +76,14 @@ TEST(CanvasTest, LinesCoverHalfOpenRangesInsideTheClip) {
   c.VLine(6, 4, 20, kInk);  // y 4..7 remain
   c.SetPixel(1, 1, kInk);   // outside the clip
   c.SetPixel(7, 7, 0x22);   // the clip's last pixel
-  EXPECT_EQ(b.At(2, 3), kInk);
-  EXPECT_EQ(b.At(4, 3), kInk);
-  EXPECT_EQ(b.At(5, 3), kBack);
-  EXPECT_EQ(b.At(6, 4), kInk);
-  EXPECT_EQ(b.At(6, 7), kInk);
-  EXPECT_EQ(b.At(6, 8), kBack);
-  EXPECT_EQ(b.At(1, 1), kBack);
-  EXPECT_EQ(b.At(7, 7), 0x22u);
+  ExpectPixels(b, {{2, 3, kInk},
+                   {4, 3, kInk},
+                   {5, 3, kBack},
+                   {6, 4, kInk},
+                   {6, 7, kInk},
+                   {6, 8, kBack},
+                   {1, 1, kBack},
+                   {7, 7, 0x22u}});
   EXPECT_EQ(CountInside(b, kInk, {2, 3, 7, 8}), 3 + 4);
 }
 
@@ -89,9 +92,9 @@ TEST(CanvasTest, InvertFlipsColoursInsideTheClipOnly) {
   b.Set(2, 1, 0x0A246A);
   Canvas c = Canvas(b).Clipped({1, 0, 3, 4});
   c.InvertRect({2, 1, 5, 3});
-  EXPECT_EQ(b.At(2, 1), 0xF5DB95u);
-  EXPECT_EQ(b.At(2, 2), 0x000000u);
-  EXPECT_EQ(b.At(3, 1), 0xFFFFFFu);  // outside the clip
+  ExpectPixels(b, {
+                      {2, 1, 0xF5DB95u}, {2, 2, 0x000000u}, {3, 1, 0xFFFFFFu}  // outside the clip
+                  });
   c.InvertRect({2, 1, 5, 3});
   EXPECT_EQ(b.At(2, 1), 0x0A246Au);  // inverting twice restores
 }
@@ -113,19 +116,19 @@ TEST(CanvasTest, ImagesAreCutAtEveryEdge) {
   PixelBuffer b(10, 10, kBack);
   Canvas c = Canvas(b).Clipped({3, 3, 6, 5});
   c.DrawBgr24(2, 2, 4, 3, &bgr[0][0], 12);
-  EXPECT_EQ(b.At(2, 2), kBack);
-  EXPECT_EQ(b.At(3, 3), 0x800101u);  // image pixel (1, 1)
-  EXPECT_EQ(b.At(5, 4), 0x800203u);  // image pixel (3, 2)
-  EXPECT_EQ(b.At(6, 4), kBack);
-  EXPECT_EQ(b.At(3, 5), kBack);
+  ExpectPixels(b, {{2, 2, kBack},
+                   {3, 3, 0x800101u},  // image pixel (1, 1)
+                   {5, 4, 0x800203u},  // image pixel (3, 2)
+                   {6, 4, kBack},
+                   {3, 5, kBack}});
 
   PixelBuffer p(10, 10, kBack);
   Canvas cp = Canvas(p).Child({1, 1, 9, 9});
   cp.DrawIndexed8(-1, 0, 4, 3, &idx[0][0], 4, palette, 11);
   EXPECT_EQ(p.At(1, 1), palette[1]);  // column 0 of the image is cut off
   EXPECT_EQ(p.At(3, 2), palette[7]);
-  EXPECT_EQ(p.At(3, 3), 0u);  // index 11 is past the palette
-  EXPECT_EQ(p.At(0, 1), kBack);
+  ExpectPixels(p, {{3, 3, 0u},  // index 11 is past the palette
+                   {0, 1, kBack}});
 }
 
 TEST(CanvasTest, TextIsClippedPixelExactly) {
@@ -180,8 +183,7 @@ TEST(PixelBufferTest, OutsideReadsAsMarkerAndWritesAreIgnored) {
   PixelBuffer b(2, 2, kBack);
   b.Set(-1, 0, kInk);
   b.Set(2, 1, kInk);
-  EXPECT_EQ(b.At(-1, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(b.At(0, 2), 0xFFFFFFFFu);
+  ExpectPixels(b, {{-1, 0, 0xFFFFFFFFu}, {0, 2, 0xFFFFFFFFu}});
   EXPECT_EQ(CountInside(b, kInk, b.Bounds()), 0);
 }
 

@@ -16,6 +16,7 @@
 namespace tk {
 namespace {
 
+using mirvolant::testing::ExpectPixels;
 using mirvolant::testing::InkOf;
 
 using namespace colors;
@@ -77,12 +78,12 @@ using ControlPaintTest = Fixture;
 TEST_F(ControlPaintTest, PanelHasRaisedBevelFaceAndNoTextWithoutCaption) {
   auto* p = Make<TPanel>(&form, {10, 10, 110, 60});
   PixelBuffer b = PaintAlone(p);
-  EXPECT_EQ(b.At(50, 10), clBtnHighlight);  // top
-  EXPECT_EQ(b.At(10, 30), clBtnHighlight);  // left
-  EXPECT_EQ(b.At(50, 59), clBtnShadow);     // bottom
-  EXPECT_EQ(b.At(109, 30), clBtnShadow);    // right
-  EXPECT_EQ(b.At(9, 9), kUnder);
-  EXPECT_EQ(b.At(110, 60), kUnder);
+  ExpectPixels(b, {{50, 10, clBtnHighlight},  // top
+                   {10, 30, clBtnHighlight},  // left
+                   {50, 59, clBtnShadow},     // bottom
+                   {109, 30, clBtnShadow},    // right
+                   {9, 9, kUnder},
+                   {110, 60, kUnder}});
   // No caption: the inside is plain face, not the panel's name.
   p->SetName("Panel1");
   b = PaintAlone(p);
@@ -105,8 +106,7 @@ TEST_F(ControlPaintTest, PanelCaptionIsCentredOnTheWholePanelEvenWhereClipped) {
   TRect ink = InkOf(b, clWindowText, b.Bounds());
   EXPECT_LT(ink.Left + ink.Right, 169);
   // The cut-off left bevel is not drawn at column 0; the clip ends there.
-  EXPECT_EQ(b.At(0, 50), clBtnFace);
-  EXPECT_EQ(b.At(168, 50), clBtnShadow);
+  ExpectPixels(b, {{0, 50, clBtnFace}, {168, 50, clBtnShadow}});
 }
 
 TEST_F(ControlPaintTest, LabelIsOpaqueAndDrawsOneLinePerCarriageReturn) {
@@ -137,11 +137,11 @@ TEST_F(ControlPaintTest, PasswordFieldShowsOneStarPerCharacterInsideAFlatBorder)
   e->SetText(AnsiString("код7"_ansi));
   PixelBuffer b = PaintAlone(e);
   // A single black line all around, white inside.
-  EXPECT_EQ(b.At(20, 30), clWindowFrame);
-  EXPECT_EQ(b.At(156, 48), clWindowFrame);
-  EXPECT_EQ(b.At(80, 30), clWindowFrame);
-  EXPECT_EQ(b.At(21, 31), clWindow);
-  EXPECT_EQ(b.At(155, 47), clWindow);
+  ExpectPixels(b, {{20, 30, clWindowFrame},
+                   {156, 48, clWindowFrame},
+                   {80, 30, clWindowFrame},
+                   {21, 31, clWindow},
+                   {155, 47, clWindow}});
   // The text shows as exactly four stars at the text area's corner.
   TRect area = e->TextArea().Offset(20, 30);
   PixelBuffer ref = Reference(300, 200, clWindow, area.Left, area.Top + 1, "****", clWindowText);
@@ -196,8 +196,7 @@ TEST_F(ControlPaintTest, LongFieldTextScrollsToKeepTheCaretInView) {
   ASSERT_GT(e->ScrollOffset(), 0);
   PixelBuffer b = PaintAlone(e);
   // Stars fill the area up to the caret; nothing is drawn over the border.
-  EXPECT_EQ(b.At(39, 10), clWindowFrame);
-  EXPECT_EQ(b.At(0, 10), clWindowFrame);
+  ExpectPixels(b, {{39, 10, clWindowFrame}, {0, 10, clWindowFrame}});
   EXPECT_FALSE(InkOf(b, clWindowText, e->TextArea()).IsEmpty());
 }
 
@@ -208,9 +207,7 @@ TEST_F(ControlPaintTest, DisabledMemoDrawsGreyWrappedTextInsideAFlatBorder) {
   m->SetLines({AnsiString("один два три четыре пять шесть семь восемь"_ansi)});
   ASSERT_GT(m->WrappedLines().size(), 2u);
   PixelBuffer b = PaintAlone(m);
-  EXPECT_EQ(b.At(0, 0), clWindowFrame);
-  EXPECT_EQ(b.At(119, 39), clWindowFrame);
-  EXPECT_EQ(b.At(60, 39), clWindowFrame);
+  ExpectPixels(b, {{0, 0, clWindowFrame}, {119, 39, clWindowFrame}, {60, 39, clWindowFrame}});
   // Inside: only window background and grey text; no black text.
   for (int y = 1; y < 39; ++y)
     for (int x = 1; x < 119; ++x)
@@ -228,9 +225,7 @@ TEST_F(ControlPaintTest, FlatSpeedButtonIsFramelessUntilHoveredAndSinksWhileHeld
   s->SetCaption(AnsiString("ОК"_ansi));
   PixelBuffer rest = PaintAlone(s);
   // No frame, no background: what lies beneath shows at every edge.
-  EXPECT_EQ(rest.At(10, 10), kUnder);
-  EXPECT_EQ(rest.At(40, 31), kUnder);
-  EXPECT_EQ(rest.At(74, 20), kUnder);
+  ExpectPixels(rest, {{10, 10, kUnder}, {40, 31, kUnder}, {74, 20, kUnder}});
   TRect caption = InkOf(rest, clWindowText, rest.Bounds());
   ASSERT_FALSE(caption.IsEmpty());
   // Centred: equal room left and right, within a pixel.
@@ -238,17 +233,16 @@ TEST_F(ControlPaintTest, FlatSpeedButtonIsFramelessUntilHoveredAndSinksWhileHeld
 
   s->MouseEnter();
   PixelBuffer hot = PaintAlone(s);
-  EXPECT_EQ(hot.At(40, 10), clBtnHighlight);
-  EXPECT_EQ(hot.At(10, 20), clBtnHighlight);
-  EXPECT_EQ(hot.At(40, 31), clBtnShadow);
-  EXPECT_EQ(hot.At(74, 20), clBtnShadow);
-  EXPECT_EQ(hot.At(11, 11), kUnder);
+  ExpectPixels(hot, {{40, 10, clBtnHighlight},
+                     {10, 20, clBtnHighlight},
+                     {40, 31, clBtnShadow},
+                     {74, 20, clBtnShadow},
+                     {11, 11, kUnder}});
   EXPECT_EQ(InkOf(hot, clWindowText, hot.Bounds()), caption);
 
   s->MouseDown(5, 5, 0);
   PixelBuffer held = PaintAlone(s);
-  EXPECT_EQ(held.At(40, 10), clBtnShadow);
-  EXPECT_EQ(held.At(40, 31), clBtnHighlight);
+  ExpectPixels(held, {{40, 10, clBtnShadow}, {40, 31, clBtnHighlight}});
   // The caption moves one pixel right and one down while held.
   EXPECT_EQ(InkOf(held, clWindowText, held.Bounds()), caption.Offset(1, 1));
 
@@ -266,21 +260,23 @@ TEST_F(ControlPaintTest, NonFlatSpeedButtonIsARaisedPushButtonPushedWhileHeld) {
   auto* s = Make<TSpeedButton>(&form, {216, 10, 289, 32});
   s->SetCaption(AnsiString("Закрыть"_ansi));
   PixelBuffer b = PaintAlone(s);
-  EXPECT_EQ(b.At(250, 10), clBtnHighlight);
-  EXPECT_EQ(b.At(216, 20), clBtnHighlight);
-  EXPECT_EQ(b.At(250, 31), cl3DDkShadow);
-  EXPECT_EQ(b.At(288, 20), cl3DDkShadow);
-  EXPECT_EQ(b.At(250, 30), clBtnShadow);
-  EXPECT_EQ(b.At(287, 20), clBtnShadow);
-  EXPECT_EQ(b.At(220, 14), clBtnFace);  // its own face, not what lies beneath
+  ExpectPixels(b, {
+                      {250, 10, clBtnHighlight},
+                      {216, 20, clBtnHighlight},
+                      {250, 31, cl3DDkShadow},
+                      {288, 20, cl3DDkShadow},
+                      {250, 30, clBtnShadow},
+                      {287, 20, clBtnShadow},
+                      {220, 14, clBtnFace}  // its own face, not what lies beneath
+                  });
   TRect caption = InkOf(b, clWindowText, b.Bounds());
 
   s->MouseDown(1, 1, 0);
   PixelBuffer held = PaintAlone(s);
-  EXPECT_EQ(held.At(250, 10), clWindowFrame);
-  EXPECT_EQ(held.At(250, 31), clWindowFrame);
-  EXPECT_EQ(held.At(250, 11), clBtnShadow);
-  EXPECT_EQ(held.At(217, 20), clBtnShadow);
+  ExpectPixels(held, {{250, 10, clWindowFrame},
+                      {250, 31, clWindowFrame},
+                      {250, 11, clBtnShadow},
+                      {217, 20, clBtnShadow}});
   EXPECT_EQ(InkOf(held, clWindowText, {219, 13, 286, 29}), caption.Offset(1, 1));
 }
 
@@ -301,20 +297,21 @@ TEST_F(ControlPaintTest, MessageBoxButtonAndIcon) {
   auto* button = Make<TButton>(&form, {10, 10, 85, 33});
   button->SetCaption("OK");
   PixelBuffer plain = PaintAlone(button);
-  EXPECT_EQ(plain.At(40, 10), clBtnHighlight);
-  EXPECT_EQ(plain.At(40, 32), cl3DDkShadow);
+  ExpectPixels(plain, {{40, 10, clBtnHighlight}, {40, 32, cl3DDkShadow}});
   form.FocusControl(button);
   PixelBuffer focused = PaintAlone(button);
-  EXPECT_EQ(focused.At(40, 10), clWindowFrame);  // the default button's frame
-  EXPECT_EQ(focused.At(40, 11), clBtnHighlight);
-  EXPECT_EQ(focused.At(14, 14), clWindowFrame);  // the dotted focus rectangle
-  EXPECT_EQ(focused.At(15, 14), clBtnFace);
+  ExpectPixels(focused, {{40, 10, clWindowFrame},  // the default button's frame
+                         {40, 11, clBtnHighlight},
+                         {14, 14, clWindowFrame},  // the dotted focus rectangle
+                         {15, 14, clBtnFace}});
 
   auto* icon = Make<TStopIcon>(&form, {100, 100, 132, 132});
   PixelBuffer b = PaintAlone(icon);
-  EXPECT_EQ(b.At(100, 100), kUnder);          // a round icon leaves its corners
-  EXPECT_EQ(b.At(116, 116), clBtnHighlight);  // the cross at the centre
-  EXPECT_EQ(b.At(116, 104), 0xFF0000u);       // red above the cross
+  ExpectPixels(b, {
+                      {100, 100, kUnder},          // a round icon leaves its corners
+                      {116, 116, clBtnHighlight},  // the cross at the centre
+                      {116, 104, 0xFF0000u}        // red above the cross
+                  });
 }
 
 }  // namespace

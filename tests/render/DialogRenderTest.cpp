@@ -37,36 +37,29 @@ TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
     ASSERT_EQ(b.Height(), 426);
     // The left column starts 8 left of the client area: its left bevel is
     // cut off, so column 0 is face, while its top bevel runs from column 0.
-    EXPECT_EQ(b.At(0, 50), clBtnFace);
-    EXPECT_EQ(b.At(0, 0), clBtnHighlight);
+    ExpectPixels(b, {{0, 50, clBtnFace}, {0, 0, clBtnHighlight}});
     // Neighbours overlap by one pixel and the later panel lies on top: its
     // highlight covers the earlier panel's shadow.
-    EXPECT_EQ(b.At(167, 50), clBtnFace);
-    EXPECT_EQ(b.At(168, 50), clBtnHighlight);
-    EXPECT_EQ(b.At(344, 50), clBtnHighlight);
-    EXPECT_EQ(b.At(50, 128), clBtnHighlight);
-    EXPECT_EQ(b.At(50, 127), clBtnFace);
+    ExpectPixels(b, {{167, 50, clBtnFace},
+                     {168, 50, clBtnHighlight},
+                     {344, 50, clBtnHighlight},
+                     {50, 128, clBtnHighlight},
+                     {50, 127, clBtnFace}});
     // The right column ends 2 past the client width: no shadow is seen.
-    EXPECT_EQ(b.At(518, 50), clBtnFace);
-    EXPECT_EQ(b.At(518, 300), clBtnFace);
+    ExpectPixels(b, {{518, 50, clBtnFace}, {518, 300, clBtnFace}});
     // The bottom row of the third row of slots, then the bottom bar.
-    EXPECT_EQ(b.At(50, 384), clBtnShadow);
-    EXPECT_EQ(b.At(50, 385), clBtnHighlight);
-    EXPECT_EQ(b.At(518, 425), clBtnShadow);
+    ExpectPixels(b, {{50, 384, clBtnShadow}, {50, 385, clBtnHighlight}, {518, 425, clBtnShadow}});
     // "Закрыть" is a raised push button.
-    EXPECT_EQ(b.At(216, 395), clBtnHighlight);
-    EXPECT_EQ(b.At(250, 416), cl3DDkShadow);
-    EXPECT_EQ(b.At(288, 400), cl3DDkShadow);
-    EXPECT_EQ(b.At(287, 400), clBtnShadow);
+    ExpectPixels(b, {{216, 395, clBtnHighlight},
+                     {250, 416, cl3DDkShadow},
+                     {288, 400, cl3DDkShadow},
+                     {287, 400, clBtnShadow}});
     EXPECT_FALSE(InkOf(b, clWindowText, {218, 397, 287, 415}).IsEmpty());
     // The slots' "ОК" buttons show no frame until hovered.
-    EXPECT_EQ(b.At(78, 80), clBtnFace);
-    EXPECT_EQ(b.At(48, 90), clBtnFace);
+    ExpectPixels(b, {{78, 80, clBtnFace}, {48, 90, clBtnFace}});
     EXPECT_FALSE(InkOf(b, clWindowText, {50, 82, 110, 100}).IsEmpty());
     // Fields: a black one-pixel border, white inside.
-    EXPECT_EQ(b.At(15, 48), clWindowFrame);
-    EXPECT_EQ(b.At(151, 66), clWindowFrame);
-    EXPECT_EQ(b.At(100, 60), clWindow);
+    ExpectPixels(b, {{15, 48, clWindowFrame}, {151, 66, clWindowFrame}, {100, 60, clWindow}});
     // Labels: their text on the face.
     EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 140, 37}).IsEmpty());
     tk::TPoint m = Middle(Form1->SpeedButton1);
@@ -75,18 +68,17 @@ TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
   q.Then([&] {
     const PixelBuffer& b = Shown(q, Form1);
     // Under the mouse: a thin raised edge.
-    EXPECT_EQ(b.At(78, 80), clBtnHighlight);
-    EXPECT_EQ(b.At(48, 90), clBtnHighlight);
-    EXPECT_EQ(b.At(78, 101), clBtnShadow);
-    EXPECT_EQ(b.At(112, 90), clBtnShadow);
+    ExpectPixels(b, {{78, 80, clBtnHighlight},
+                     {48, 90, clBtnHighlight},
+                     {78, 101, clBtnShadow},
+                     {112, 90, clBtnShadow}});
     tk::TPoint m = Middle(Form1->SpeedButton1);
     q.platform.MouseDown(Form1->WindowId(), m.X, m.Y);
   });
   q.Then([&] {
     const PixelBuffer& b = Shown(q, Form1);
     // Held down: a thin sunken edge.
-    EXPECT_EQ(b.At(78, 80), clBtnShadow);
-    EXPECT_EQ(b.At(78, 101), clBtnHighlight);
+    ExpectPixels(b, {{78, 80, clBtnShadow}, {78, 101, clBtnHighlight}});
     q.platform.MouseMove(Form1->WindowId(), 300, 300);
     q.platform.MouseUp(Form1->WindowId(), 300, 300);
   });
@@ -166,8 +158,7 @@ TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
     // window stacks above the label.
     EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 40, 37}).IsEmpty());
     EXPECT_FALSE(InkOf(b, clWindowText, {16, 37, 40, 48}).IsEmpty());
-    EXPECT_EQ(b.At(15, 48), clWindowFrame);
-    EXPECT_EQ(b.At(20, 55), clWindow);
+    ExpectPixels(b, {{15, 48, clWindowFrame}, {20, 55, clWindow}});
     Form1->Label1->SetCaption("");
     EXPECT_EQ(Form1->Label1->Height(), 13);
     EXPECT_EQ(Form1->Label1->Width(), 3);
@@ -188,11 +179,11 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
     ASSERT_EQ(b.Height(), 295);
     // The memo: flat black border; its bottom row lies over the slot
     // panels' top bevel row.
-    EXPECT_EQ(b.At(0, 0), clWindowFrame);
-    EXPECT_EQ(b.At(616, 100), clWindowFrame);
-    EXPECT_EQ(b.At(100, 144), clWindowFrame);
-    EXPECT_EQ(b.At(100, 145), clBtnFace);
-    EXPECT_EQ(b.At(0, 145), clBtnHighlight);
+    ExpectPixels(b, {{0, 0, clWindowFrame},
+                     {616, 100, clWindowFrame},
+                     {100, 144, clWindowFrame},
+                     {100, 145, clBtnFace},
+                     {0, 145, clBtnHighlight}});
     // Greyed text on white, no black text inside the memo.
     EXPECT_FALSE(InkOf(b, clGrayText, {1, 1, 616, 144}).IsEmpty());
     EXPECT_TRUE(InkOf(b, clWindowText, {1, 1, 616, 144}).IsEmpty());
@@ -200,15 +191,15 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
     EXPECT_EQ(b.At(208, 200), clBtnHighlight);
     // Panel4 covers the slots' bottom two rows: its top bevel, then face
     // where the panels' shadow would be.
-    EXPECT_EQ(b.At(100, 254), clBtnFace);
-    EXPECT_EQ(b.At(100, 255), clBtnHighlight);
-    EXPECT_EQ(b.At(100, 256), clBtnFace);
-    EXPECT_EQ(b.At(616, 294), clBtnShadow);
+    ExpectPixels(b, {{100, 254, clBtnFace},
+                     {100, 255, clBtnHighlight},
+                     {100, 256, clBtnFace},
+                     {616, 294, clBtnShadow}});
     // The third "ОК" is a raised push button, the others flat.
-    EXPECT_EQ(b.At(480, 224), clBtnHighlight);
-    EXPECT_EQ(b.At(552, 245), cl3DDkShadow);
-    EXPECT_EQ(b.At(100, 224), clBtnFace);
-    EXPECT_EQ(b.At(300, 224), clBtnFace);
+    ExpectPixels(b, {{480, 224, clBtnHighlight},
+                     {552, 245, cl3DDkShadow},
+                     {100, 224, clBtnFace},
+                     {300, 224, clBtnFace}});
     // The memo can't take the focus: a click on it leaves it with the field.
     q.platform.Click(Form2->WindowId(), 300, 50);
   });
@@ -235,11 +226,11 @@ TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
     const PixelBuffer& b = Shown(q, Form5);
     // The hovered button spans columns 128..160 and rows 200..221; the field
     // (columns 8..128, rows 200..218) lies above its leftmost column.
-    EXPECT_EQ(b.At(140, 200), clBtnHighlight);
-    EXPECT_EQ(b.At(160, 210), clBtnShadow);
-    EXPECT_EQ(b.At(128, 205), clWindowFrame);
-    EXPECT_EQ(b.At(128, 220), clBtnHighlight);
-    EXPECT_EQ(b.At(128, 221), clBtnShadow);
+    ExpectPixels(b, {{140, 200, clBtnHighlight},
+                     {160, 210, clBtnShadow},
+                     {128, 205, clWindowFrame},
+                     {128, 220, clBtnHighlight},
+                     {128, 221, clBtnShadow}});
     // The task text's three lines.
     EXPECT_FALSE(InkOf(b, clWindowText, {24, 50, 400, 63}).IsEmpty());
     // The countdown in the status bar.
@@ -265,10 +256,10 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
     EXPECT_EQ(Form1->SpeedButton10->Left(), 266);  // 216 -> 265.8
     const PixelBuffer& b = Shown(q, Form1);
     ASSERT_EQ(b.Width(), 639);
-    EXPECT_EQ(b.At(206, 60), clBtnFace);
-    EXPECT_EQ(b.At(207, 60), clBtnHighlight);
-    EXPECT_EQ(b.At(50, 474), clBtnHighlight);
-    EXPECT_EQ(b.At(50, 473), clBtnShadow);
+    ExpectPixels(b, {{206, 60, clBtnFace},
+                     {207, 60, clBtnHighlight},
+                     {50, 474, clBtnHighlight},
+                     {50, 473, clBtnShadow}});
     // Text in the 16-pixel strike: labels are 16 high.
     EXPECT_EQ(Form1->Label1->Height(), 16);
     Screenshot(q, Form1, "board-120ppi");
@@ -358,16 +349,15 @@ TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
     ASSERT_NE(box, nullptr);
     const PixelBuffer& b = Shown(q, box);
     // The stop icon: red with a white cross at its centre.
-    EXPECT_EQ(b.At(11 + 16, 11 + 4), 0xFF0000u);
-    EXPECT_EQ(b.At(11 + 16, 11 + 16), clBtnHighlight);
+    ExpectPixels(b, {{11 + 16, 11 + 4, 0xFF0000u}, {11 + 16, 11 + 16, clBtnHighlight}});
     // The focused OK button: the default button's dark frame, its raised
     // edge inside, the dotted focus rectangle and a centred caption.
     tk::TButton* ok = box->OkButton();
     tk::TRect r = ok->BoundsRect();
-    EXPECT_EQ(b.At(r.Left + 10, r.Top), clWindowFrame);
-    EXPECT_EQ(b.At(r.Left + 10, r.Top + 1), clBtnHighlight);
-    EXPECT_EQ(b.At(r.Left + 10, r.Bottom - 2), cl3DDkShadow);
-    EXPECT_EQ(b.At(r.Left + 4, r.Top + 4), clWindowFrame);
+    ExpectPixels(b, {{r.Left + 10, r.Top, clWindowFrame},
+                     {r.Left + 10, r.Top + 1, clBtnHighlight},
+                     {r.Left + 10, r.Bottom - 2, cl3DDkShadow},
+                     {r.Left + 4, r.Top + 4, clWindowFrame}});
     EXPECT_FALSE(
         InkOf(b, clWindowText, {r.Left + 5, r.Top + 5, r.Right - 5, r.Bottom - 5}).IsEmpty());
     // The message beside the icon.

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "Pixels.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/paint/StylePainter.h"
 
 namespace tk {
 namespace {
+
+using mirvolant::testing::ExpectPixels;
 
 using namespace colors;
 constexpr TColor kBack = 0x123456;
@@ -119,9 +122,7 @@ TEST(StylePainterTest, DegenerateRectanglesDrawSafely) {
   style::DrawButtonRaised(c, {4, 4, 4, 8});  // empty
   EXPECT_EQ(b.At(4, 4), kBack);
   style::DrawButtonRaised(c, {2, 2, 3, 3});  // a single pixel
-  EXPECT_EQ(b.At(2, 2), cl3DDkShadow);
-  EXPECT_EQ(b.At(3, 2), kBack);
-  EXPECT_EQ(b.At(2, 3), kBack);
+  ExpectPixels(b, {{2, 2, cl3DDkShadow}, {3, 2, kBack}, {2, 3, kBack}});
 }
 
 TEST(StylePainterTest, DefaultButtonHasADarkFrameAroundItsEdges) {
@@ -141,12 +142,14 @@ TEST(StylePainterTest, FocusRectangleIsDottedAroundItsEdge) {
   PixelBuffer b(12, 10, clBtnFace);
   Canvas c(b);
   style::DrawFocusRect(c, {1, 1, 11, 9});
-  EXPECT_EQ(b.At(1, 1), clWindowFrame);
-  EXPECT_EQ(b.At(2, 1), clBtnFace);
-  EXPECT_EQ(b.At(3, 1), clWindowFrame);
-  EXPECT_EQ(b.At(1, 2), clBtnFace);
-  EXPECT_EQ(b.At(1, 3), clWindowFrame);
-  EXPECT_EQ(b.At(5, 5), clBtnFace);  // the inside stays
+  ExpectPixels(b, {
+                      {1, 1, clWindowFrame},
+                      {2, 1, clBtnFace},
+                      {3, 1, clWindowFrame},
+                      {1, 2, clBtnFace},
+                      {1, 3, clWindowFrame},
+                      {5, 5, clBtnFace}  // the inside stays
+                  });
   int dots = 0;
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 12; ++x) dots += b.At(x, y) == clWindowFrame;

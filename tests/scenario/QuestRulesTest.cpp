@@ -187,129 +187,75 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
   EXPECT_EQ(kEscapeDrainCode, "5335k");
   EXPECT_EQ(kMysteryDrainCode, "83~");
 
+  // Along the road, each stop checks the texts shown there, then moves on.
   Driver q;
-  std::map<std::string, std::string> seen;
-  auto record = [&](const char* key, const tk::AnsiString& text) { seen[key] = text; };
-  q.Then([&] {
-    record("board label 5", Form1->Label5->Caption());
-    record("board ok", Form1->SpeedButton5->Caption());
-    record("board close", Form1->SpeedButton10->Caption());
-  });
-  q.SolveBoard();
-  q.Then([&] {
-    record("solved", Form1->Panel5->Caption());
-    record("path caption", Form2->Caption());
-    record("path 3", Form2->Label3->Caption());
-    record("story 5", Form2->Memo1->Lines()[4]);
-    record("story 10", Form2->Memo1->Lines()[9]);
-    q.Enter(Form2->MaskEdit3, "jjj52");
-  });
-  q.Then([&] {
-    record("escape task", Form5->Label1->Caption());
-    q.Seconds(1);
-  });
-  q.Then([&] {
-    record("phase 1 line", Form5->Label2->Caption());
-    q.Seconds(1199);
-  });
-  q.Then([&] {
-    record("escape clue 1", Form5->Label1->Caption());
-    q.Seconds(1);
-  });
-  q.Then([&] {
-    record("phase 2 line", Form5->Label2->Caption());
-    q.Seconds(1199);
-  });
-  q.Then([&] {
-    record("escape clue 2", Form5->Label1->Caption());
-    q.Seconds(1);
-  });
-  q.Then([&] {
-    record("phase 3 line", Form5->Label2->Caption());
-    q.Seconds(1199);
-  });
-  q.Then([&] {
-    record("escape drain", Form5->Label1->Caption());
-    record("success", Form5->Label2->Caption());
-    record("enter code", Form5->Label3->Caption());
-    q.Enter(Form5->MaskEdit1, "5335K");
-  });
-  q.Then([&] {
-    record("victory task", Form4->Label1->Caption());
-    q.Seconds(1200);
-  });
-  q.Then([&] {
-    record("victory clue 1", Form4->Label1->Caption());
-    q.Seconds(1200);
-  });
-  q.Then([&] {
-    record("victory clue 2", Form4->Label1->Caption());
-    q.Seconds(1200);
-  });
-  q.Then([&] {
-    record("victory drain", Form4->Label1->Caption());
-    q.Enter(Form4->MaskEdit1, "406?&");
-  });
-  q.Then([&] {
-    record("mystery task", Form3->Label1->Caption());
-    q.Seconds(2400);
-  });
-  q.Then([&] {
-    record("mystery clue 2", Form3->Label1->Caption());
-    q.Seconds(1200);
-  });
-  q.Then([&] {
-    record("mystery drain", Form3->Label1->Caption());
-    q.Enter(Form3->MaskEdit1, "83~");
-  });
-  q.Then([&] {
-    record("engine", Form3->Label1->Caption());
-    record("activated", Form3->Label2->Caption());
-    q.Close(Form3);
-  });
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
-  ASSERT_EQ(q.RunProgram(), 0);
-
-  const std::map<std::string, std::string> expected = {
-      {"board label 5", "Введите код 5го уровня:"},
-      {"board ok", "\xD0\x9E\xD0\x9A"},  // Cyrillic О and К
-      {"board close", "Закрыть"},
-      {"solved", "OK"},
-      {"path caption", "Выбор пути"},
-      {"path 3", "Cбежать подальше от этого города:"},
-      {"story 5", "прежде чем набрать № 8-900-123-45-67 или 8-900-765-43-21 "},
-      {"story 10", "Задайте мне этот вопрос и вы получите шанс узнать тайну."},
-      {"escape task",
-       "Задание:\rПрежде чем разгадать тайну я перекрестился, и в этом\rмне помог князь."},
-      {"phase 1 line", "До активации 1-ой части вируса осталось: 1199 сек."},
-      {"escape clue 1", "Князь Олвесар."},
-      {"phase 2 line", "До активации 2-ой части вируса осталось: 1199 сек."},
-      {"escape clue 2", "Ищи около моста."},
-      {"phase 3 line", "До активации 3-ой части вируса осталось: 1199 сек."},
-      {"escape drain", "Вирус активирован, введите код слива: 5335K"},
-      {"success", "Активация прошла успешно!!!"},
-      {"enter code", "Введите код:"},
-      {"victory task",
-       "Задание:\rВ сорок первом году Тарвелин продолжал искать\rдом в котором "
-       "торговали."},
-      {"victory clue 1", "Именно в доме торговли в одной из арок я написал код."},
-      {"victory clue 2", "Арка которая смотрит на ул. Вельдерова."},
-      {"victory drain", "Вирус активирован, введите код слива: 406?&"},
-      {"mystery task",
-       "Задание:\rNEW и первоначально - настоятель православного монастыря,\rи промышленное "
-       "предприятие, осущеспвлявшее добычу пластовых\rполезных ископаемых."},
-      {"mystery clue 2",
-       "Спустившись с горы, я увидел знак Ближняя игуменка, а \rрядом была шахта."},
-      {"mystery drain", "Вирус активирован, введите код слива: 83~"},
-      {"engine", "Код: 66$6\rВбейте в движок 10 уровня."},
-      {"activated", "Вирус активирован!!!"},
+  struct Shown {
+    std::function<tk::AnsiString()> text;
+    const char* utf8;
   };
-  for (const auto& [key, utf8] : expected) {
-    EXPECT_EQ(seen[key], Cp1251(utf8)) << key;
-  }
-  EXPECT_EQ(seen["path 3"][0], 'C');  // the Latin letter
-  EXPECT_EQ(seen["board ok"], "\xCE\xCA");
+  auto stop = [&q](std::vector<Shown> texts, std::function<void()> next) {
+    q.Then([texts = std::move(texts), next = std::move(next)] {
+      for (const Shown& t : texts) EXPECT_EQ(t.text(), Cp1251(t.utf8)) << t.utf8;
+      next();
+    });
+  };
+  auto seconds = [&q](int64_t s) { return [&q, s] { q.Seconds(s); }; };
+  stop({{[] { return Form1->Label5->Caption(); }, "Введите код 5го уровня:"},
+        {[] { return Form1->SpeedButton5->Caption(); }, "\xD0\x9E\xD0\x9A"},  // Cyrillic О, К
+        {[] { return Form1->SpeedButton10->Caption(); }, "Закрыть"}},
+       [] {});
+  q.SolveBoard();
+  stop({{[] { return Form1->Panel5->Caption(); }, "OK"},
+        {[] { return Form2->Caption(); }, "Выбор пути"},
+        {[] { return Form2->Label3->Caption(); }, "Cбежать подальше от этого города:"},
+        {[] { return Form2->Memo1->Lines()[4]; },
+         "прежде чем набрать № 8-900-123-45-67 или 8-900-765-43-21 "},
+        {[] { return Form2->Memo1->Lines()[9]; },
+         "Задайте мне этот вопрос и вы получите шанс узнать тайну."}},
+       [&q] { q.Enter(Form2->MaskEdit3, "jjj52"); });
+  stop({{[] { return Form5->Label1->Caption(); },
+         "Задание:\rПрежде чем разгадать тайну я перекрестился, и в этом\rмне помог князь."}},
+       seconds(1));
+  stop({{[] { return Form5->Label2->Caption(); },
+         "До активации 1-ой части вируса осталось: 1199 сек."}},
+       seconds(1199));
+  stop({{[] { return Form5->Label1->Caption(); }, "Князь Олвесар."}}, seconds(1));
+  stop({{[] { return Form5->Label2->Caption(); },
+         "До активации 2-ой части вируса осталось: 1199 сек."}},
+       seconds(1199));
+  stop({{[] { return Form5->Label1->Caption(); }, "Ищи около моста."}}, seconds(1));
+  stop({{[] { return Form5->Label2->Caption(); },
+         "До активации 3-ой части вируса осталось: 1199 сек."}},
+       seconds(1199));
+  stop({{[] { return Form5->Label1->Caption(); }, "Вирус активирован, введите код слива: 5335K"},
+        {[] { return Form5->Label2->Caption(); }, "Активация прошла успешно!!!"},
+        {[] { return Form5->Label3->Caption(); }, "Введите код:"}},
+       [&q] { q.Enter(Form5->MaskEdit1, "5335K"); });
+  stop({{[] { return Form4->Label1->Caption(); },
+         "Задание:\rВ сорок первом году Тарвелин продолжал искать\rдом в котором торговали."}},
+       seconds(1200));
+  stop({{[] { return Form4->Label1->Caption(); },
+         "Именно в доме торговли в одной из арок я написал код."}},
+       seconds(1200));
+  stop({{[] { return Form4->Label1->Caption(); }, "Арка которая смотрит на ул. Вельдерова."}},
+       seconds(1200));
+  stop({{[] { return Form4->Label1->Caption(); }, "Вирус активирован, введите код слива: 406?&"}},
+       [&q] { q.Enter(Form4->MaskEdit1, "406?&"); });
+  stop({{[] { return Form3->Label1->Caption(); },
+         "Задание:\rNEW и первоначально - настоятель православного монастыря,\rи промышленное "
+         "предприятие, осущеспвлявшее добычу пластовых\rполезных ископаемых."}},
+       seconds(2400));
+  stop({{[] { return Form3->Label1->Caption(); },
+         "Спустившись с горы, я увидел знак Ближняя игуменка, а \rрядом была шахта."}},
+       seconds(1200));
+  stop({{[] { return Form3->Label1->Caption(); }, "Вирус активирован, введите код слива: 83~"}},
+       [&q] { q.Enter(Form3->MaskEdit1, "83~"); });
+  stop({{[] { return Form3->Label1->Caption(); }, "Код: 66$6\rВбейте в движок 10 уровня."},
+        {[] { return Form3->Label2->Caption(); }, "Вирус активирован!!!"},
+        // The Latin C of the third path's prompt.
+        {[] { return Form2->Label3->Caption().substr(0, 1); }, "C"}},
+       [] {});
+  ASSERT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {

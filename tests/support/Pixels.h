@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "toolkit/forms/Application.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/headless/HeadlessPlatform.h"
@@ -27,6 +29,20 @@ inline tk::TRect InkOf(const tk::PixelBuffer& b, tk::TColor ink, const tk::TRect
     for (int x = r.Left; x < r.Right; ++x)
       if (b.At(x, y) == ink) box = box.Union({x, y, x + 1, y + 1});
   return box;
+}
+
+// A colour expected at a point.
+struct Probe {
+  int x;
+  int y;
+  tk::TColor colour;
+};
+
+// Checks the colour at each point; a mismatch names its point.
+inline void ExpectPixels(const tk::PixelBuffer& b, std::initializer_list<Probe> probes) {
+  for (const Probe& p : probes) {
+    EXPECT_EQ(b.At(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
+  }
 }
 
 // The middle of a control in its dialog's client coordinates.
