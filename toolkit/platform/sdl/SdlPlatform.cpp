@@ -249,7 +249,7 @@ bool SdlPlatform::Init(std::string& error) {
     sigaction(SIGINT, &action, &gOldInt);
   } else {
     // Without the pipe the program still runs; only signals end it the hard way.
-    std::fprintf(stderr, "mirvolant: no wake-up pipe: %s\n", std::strerror(errno));
+    std::fprintf(stderr, "SDL back end: no wake-up pipe: %s\n", std::strerror(errno));
   }
   return true;
 }
