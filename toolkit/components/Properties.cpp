@@ -16,6 +16,13 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 const Property* PropertyTable::Find(std::string_view name) const {
+  // Descriptions spell the names as published: an exact match is looked for
+  // first, as it is cheap; the slower comparison ignoring case comes after.
+  for (const PropertyTable* table = this; table != nullptr; table = table->base_) {
+    for (const Property& p : table->properties_) {
+      if (p.name == name) return &p;
+    }
+  }
   for (const PropertyTable* table = this; table != nullptr; table = table->base_) {
     for (const Property& p : table->properties_) {
       if (SameNameIgnoringCase(p.name, name)) return &p;

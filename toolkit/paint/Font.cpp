@@ -73,8 +73,14 @@ bool FileExists(const std::string& path) {
 std::vector<FT_Byte> ReadFaceFile(const std::string& path) {
   std::vector<FT_Byte> bytes;
   if (!FileExists(path)) return bytes;
-  std::ifstream in(FsPath(path), std::ios::binary);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // In one read of the file's size: a byte-wise copy was a noticeable part of
+  // the start-up.
+  std::ifstream in(FsPath(path), std::ios::binary | std::ios::ate);
+  std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+  if (size <= 0) return bytes;
+  bytes.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) bytes.clear();
   return bytes;
 }
 
