@@ -1,12 +1,9 @@
 // The program's entry: real windows through SDL, then the dialog set.
 
 #include "app/DialogSet.h"
-#include "app/FaceFiles.h"
-#include "toolkit/paint/Font.h"
 #include "toolkit/platform/sdl/SdlPlatform.h"
 
 int main(int /*argc*/, char** argv) {
-  tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(argv[0]));
   tk::platform::SdlPlatform platform;
   return mirvolant::RunProgram(platform, argv[0]);
 }
