@@ -6,21 +6,26 @@
 # Cross builds:
 #   make windows       the Windows build (MinGW-w64) in build-windows/
 #   make windows-test  ... and its tests under Wine
+#   make web           the browser build (emscripten) in build-web/
+#   make web-test      ... and its tests under node
 BUILD ?= build
 PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
+WEB_BUILD ?= build-web
 JOBS ?= $(shell nproc)
 # Which packages tools/deps.sh installs: run, test or package.
 DEPS ?= run
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test package clean windows windows-test
+.PHONY: deps configure build run test package clean windows windows-test web web-test
 
 # The settings of a goal hold for what it builds first, too.
 test: DEPS = test
 test: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
 windows: DEPS = test
 windows: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
+web: DEPS = test
+web: CMAKE_FLAGS = -DMV_WERROR=ON -DMV_TESTS=ON
 
 deps:
 	@bash tools/deps.sh $(DEPS)
@@ -45,7 +50,7 @@ package: deps
 	cd $(PACKAGE_BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)
 
 # The Windows build also renders the dialogs natively, to compare pixels.
 windows: configure
@@ -58,3 +63,15 @@ windows: configure
 
 windows-test: windows
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The web build's tests compare their pixels with the Linux build's too.
+web: configure
+	@bash tools/cross/deps.sh wasm $(WEB_BUILD)
+	@cmake -S . -B $(WEB_BUILD) -G Ninja -C $(WEB_BUILD)/cross-deps.cmake \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/emscripten.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DMV_NATIVE_BUILD_DIR=$(abspath $(BUILD)) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target render_tests
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+
+web-test: web
+	cd $(WEB_BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -12,6 +12,7 @@ set(MV_PICTURE_TOLERANCE 0 CACHE STRING "Largest channel difference inside the c
 
 add_executable(compare_pngs ${CMAKE_CURRENT_LIST_DIR}/ComparePngs.cpp)
 target_link_libraries(compare_pngs PRIVATE mv_paint)
+target_link_options(compare_pngs PRIVATE ${MV_TEST_LINK_OPTIONS})
 
 set(pixels ${CMAKE_BINARY_DIR}/pixels)
 set(screenshots

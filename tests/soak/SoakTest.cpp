@@ -45,6 +45,10 @@ size_t HeapInUse() {
     if (entry._useflag == _USEDENTRY) used += entry._size;
   }
   return used;
+#elif defined(__EMSCRIPTEN__)
+  // Small and large blocks alike come from the one arena.
+  struct mallinfo m = mallinfo();
+  return static_cast<size_t>(m.uordblks);
 #else
   // Small blocks from the arena plus large ones (pixel buffers) mapped apart.
   struct mallinfo2 m = mallinfo2();

@@ -154,13 +154,17 @@ case $target in
     simd=ON
     ;;
   wasm)
-    # Debian's emscripten needs Debian's node modules (acorn) on NODE_PATH.
+    # Debian's emscripten needs Debian's node modules (acorn) on NODE_PATH,
+    # and a writable cache for the system libraries it builds on first use
+    # (Debian's own is frozen).
     export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
-    export EM_CACHE="$cache/wasm/emscripten-cache"
+    em_version=$(dpkg-query -W -f='${Version}' emscripten)
+    export EM_CACHE="$cache/wasm/emscripten-${em_version#*:}"
+    export EM_FROZEN_CACHE=
     toolchain="$repo/cmake/toolchains/emscripten.cmake"
     cc=emcc
     ar=emar
-    compiler_id=$(emcc -dumpversion 2>/dev/null)
+    compiler_id=emscripten-$em_version
     simd=OFF
     ;;
 esac
@@ -214,19 +218,22 @@ cmake_build() {
   local src=$1 work=$2 prefix=$3
   shift 3
   cmake -S "$src" -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" &&
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" ${EM_CACHE:+-DMV_EM_CACHE="$EM_CACHE"} "$@" &&
     cmake --build "$work" -j "$jobs" &&
     cmake --install "$work"
 }
 
-# zlib's few C files compiled straight into libz.a, the same for every target.
+# zlib's few C files compiled straight into libz.a; outside Windows its
+# file functions come from unistd.h (what zlib's configure would find).
+zlib_cflags=
+if [[ $target != mingw64 ]]; then zlib_cflags=-DHAVE_UNISTD_H; fi
 zlib_sources=(adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast
               inflate inftrees trees uncompr zutil)
 build_zlib() {
   local src=$1 work=$2 prefix=$3
   local f
   for f in "${zlib_sources[@]}"; do
-    $cc -O2 -c "$src/$f.c" -o "$work/$f.o" || return 1
+    $cc -O2 $zlib_cflags -c "$src/$f.c" -o "$work/$f.o" || return 1
   done
   mkdir -p "$prefix/lib" "$prefix/include" &&
     $ar rcs "$prefix/lib/libz.a" "$work"/*.o &&
@@ -256,6 +263,7 @@ build_freetype() {
 zlib_prefix=
 build_png() {
   cmake_build "$@" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+    -DPNG_HARDWARE_OPTIMIZATIONS="$simd" \
     -DZLIB_INCLUDE_DIR="$zlib_prefix/include" -DZLIB_LIBRARY="$zlib_prefix/lib/libz.a" \
     -DCMAKE_FIND_ROOT_PATH="$zlib_prefix"
 }
@@ -269,10 +277,12 @@ ft_ver=$(source_versions "$ft_src" "$ft_ver")
 zlib_ver=$(source_versions "$zlib_src" "$zlib_ver")
 png_ver=$(source_versions "$png_src" "$png_ver")
 
-zlib_prefix=$(build_package "$zlib_src" "$zlib_ver" "zlib:${zlib_sources[*]}" build_zlib)
+zlib_prefix=$(build_package "$zlib_src" "$zlib_ver" "zlib:${zlib_sources[*]}${zlib_cflags:+ $zlib_cflags}" build_zlib)
 jpeg_prefix=$(build_package "$jpeg_src" "$jpeg_ver" "jpeg:static simd=$simd" build_jpeg)
 ft_prefix=$(build_package "$ft_src" "$ft_ver" "freetype:static no-extras no-gzip" build_freetype)
-png_prefix=$(build_package "$png_src" "$png_ver" "png:static zlib=$zlib_prefix" build_png)
+png_recipe="png:static zlib=$zlib_prefix"
+if [[ $simd == OFF ]]; then png_recipe+=" no-hw"; fi
+png_prefix=$(build_package "$png_src" "$png_ver" "$png_recipe" build_png)
 
 # The initial cache for the cross configuration (cmake -C).
 mkdir -p "$build_dir"
@@ -281,3 +291,6 @@ cat >"$build_dir/cross-deps.cmake" <<CMAKE
 set(MV_DEPS_PREFIXES "$jpeg_prefix;$ft_prefix;$png_prefix;$zlib_prefix" CACHE STRING "")
 set(MV_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "")
 CMAKE
+if [[ $target == wasm ]]; then
+  echo "set(MV_EM_CACHE \"$EM_CACHE\" CACHE PATH \"\")" >>"$build_dir/cross-deps.cmake"
+fi

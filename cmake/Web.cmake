@@ -1,0 +1,22 @@
+# The browser build: compiled with emscripten (cmake/toolchains/emscripten.cmake,
+# libraries from tools/cross/deps.sh), tests run by node.
+include(${CMAKE_CURRENT_LIST_DIR}/Cross.cmake)
+
+# C++ exceptions are the toolkit's failures; memory grows as dialogs and
+# pictures need it.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
+# The program will also need -sASYNCIFY, so that the nested modal loops and
+# the wait for the next deadline yield to the browser; the headless tests
+# never wait, and build without it.
+set(MV_WEB_PROGRAM_LINK_OPTIONS -sASYNCIFY)
+# Tests read and write the build machine's files (sources, screenshots, the
+# dialog face beside them) through node, and see node's environment.
+set(MV_TEST_LINK_OPTIONS -sNODERAWFS=1 --pre-js ${CMAKE_SOURCE_DIR}/tests/support/node-env.js)
+
+# libjpeg-turbo's plain C code decodes the clue picture a little differently
+# from the SIMD code of Debian's Linux build (measured: one pixel, by one
+# level in one channel); everything else must match exactly.
+set(MV_PICTURE_TOLERANCE 1)
+
+mv_ship_dialog_face(${CMAKE_BINARY_DIR}/tests)
