@@ -79,6 +79,13 @@ void TControl::SetParent(TWinControl* parent) {
   Invalidate();
 }
 
+bool TControl::IsWithin(const TControl* ancestor) const {
+  for (const TControl* c = this; c != nullptr; c = c->parent_) {
+    if (c == ancestor) return true;
+  }
+  return false;
+}
+
 ControlHost* TControl::Host() const {
   return parent_ != nullptr ? parent_->Host() : nullptr;
 }

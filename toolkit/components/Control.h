@@ -46,6 +46,8 @@ class TControl : public TComponent {
 
   TWinControl* Parent() const { return parent_; }
   void SetParent(TWinControl* parent);
+  // This control is ancestor or lies inside it.
+  bool IsWithin(const TControl* ancestor) const;
   // The dialog this control belongs to: the host of the top of its parent
   // chain, or null while it has none.
   ControlHost* Host() const override;

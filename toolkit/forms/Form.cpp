@@ -14,13 +14,6 @@ namespace tk {
 
 namespace {
 
-bool IsInside(const TControl* control, const TControl* ancestor) {
-  for (const TControl* c = control; c != nullptr; c = c->Parent()) {
-    if (c == ancestor) return true;
-  }
-  return false;
-}
-
 // Windowed controls that can take the focus by Tab, in tab order: each
 // control before its own children.
 void CollectTabStops(const TWinControl* parent, std::vector<TWinControl*>& out) {
@@ -132,7 +125,7 @@ void TCustomForm::SelectNext(bool forward) {
 }
 
 void TCustomForm::ControlLostShowing(TControl* control) {
-  if (activeControl_ != nullptr && IsInside(activeControl_, control)) {
+  if (activeControl_ != nullptr && activeControl_->IsWithin(control)) {
     // The focus goes to the dialog itself, not to another field.
     TWinControl* old = activeControl_;
     activeControl_ = nullptr;

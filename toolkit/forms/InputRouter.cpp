@@ -6,13 +6,6 @@ namespace tk {
 
 namespace {
 
-bool IsInside(const TControl* control, const TControl* ancestor) {
-  for (const TControl* c = control; c != nullptr; c = c->Parent()) {
-    if (c == ancestor) return true;
-  }
-  return false;
-}
-
 TPoint LocalOf(const TControl* control, TPoint p) {
   TPoint o = control->OriginInForm();
   return TPoint{p.X - o.X, p.Y - o.Y};
@@ -75,8 +68,8 @@ void InputRouter::Reset() {
 }
 
 void InputRouter::Forget(const TControl* control) {
-  if (captured_ != nullptr && IsInside(captured_, control)) EndCapture();
-  if (hot_ != nullptr && IsInside(hot_, control)) SetHot(nullptr);
+  if (captured_ != nullptr && captured_->IsWithin(control)) EndCapture();
+  if (hot_ != nullptr && hot_->IsWithin(control)) SetHot(nullptr);
 }
 
 void InputRouter::Mouse(const platform::Event& e) {
