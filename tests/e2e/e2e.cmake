@@ -21,7 +21,8 @@ set_tests_properties(e2e_play_quest PROPERTIES LABELS e2e TIMEOUT 1500 RUN_SERIA
 # The board and the path choice at the densities a desktop's text scale asks for.
 add_test(NAME e2e_density COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/density.sh $<TARGET_FILE:mirvolant>
                                   ${CMAKE_CURRENT_BINARY_DIR}/e2e-density)
-set_tests_properties(e2e_density PROPERTIES LABELS e2e TIMEOUT 120)
+set_tests_properties(e2e_density PROPERTIES LABELS e2e TIMEOUT 120 ENVIRONMENT
+                     LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp)
 
 add_test(NAME install_layout COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh
                                      ${CMAKE_BINARY_DIR})
