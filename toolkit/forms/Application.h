@@ -53,8 +53,11 @@ class TApplication {
     T* raw = form.get();
     forms_.push_back(std::move(form));
     try {
-      // The window itself is made when the dialog is first shown.
       Load(*raw);
+      // A dialog's window is made when it is first shown, except the main
+      // dialog's: that one is always shown, and made now the window system
+      // prepares it (the frame it will get) while the other dialogs are built.
+      if (mainForm_ == nullptr) raw->CreateWindowHandle();
     } catch (...) {
       forms_.pop_back();
       ref = nullptr;
