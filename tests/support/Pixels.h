@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "toolkit/forms/Application.h"
@@ -31,6 +32,15 @@ inline tk::TRect InkOf(const tk::PixelBuffer& b, tk::TColor ink, const tk::TRect
   return box;
 }
 
+// Checks that every pixel of b inside r has one of the colours.
+inline void ExpectOnly(const tk::PixelBuffer& b, const tk::TRect& r,
+                       std::initializer_list<tk::TColor> colours) {
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      ASSERT_NE(std::find(colours.begin(), colours.end(), b.At(x, y)), colours.end())
+          << "at (" << x << ", " << y << ")";
+}
+
 // A colour expected at a point.
 struct Probe {
   int x;
@@ -43,12 +53,6 @@ inline void ExpectPixels(const tk::PixelBuffer& b, std::initializer_list<Probe> 
   for (const Probe& p : probes) {
     EXPECT_EQ(b.At(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
   }
-}
-
-// The middle of a control in its dialog's client coordinates.
-inline tk::TPoint Middle(const tk::TControl* c) {
-  tk::TPoint o = c->OriginInForm();
-  return {o.X + c->Width() / 2, o.Y + c->Height() / 2};
 }
 
 }  // namespace mirvolant::testing
