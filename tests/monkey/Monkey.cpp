@@ -56,37 +56,20 @@ std::string Utf8Of(char32_t cp) {
   return out;
 }
 
+// The missions by index: mystery, victory, escape.
 TMissionForm* Mission(int i) {
-  switch (i) {
-    case 0:
-      return Form3;
-    case 1:
-      return Form4;
-    default:
-      return Form5;
-  }
+  TMissionForm* const missions[3] = {Form3, Form4, Form5};
+  return missions[i];
 }
 
-const int32_t& SecondsLeftOf(int i) {
-  switch (i) {
-    case 0:
-      return unit3::SecondsLeft;
-    case 1:
-      return unit4::SecondsLeft;
-    default:
-      return unit5::SecondsLeft;
-  }
+int32_t SecondsLeftOf(int i) {
+  const int32_t left[3] = {unit3::SecondsLeft, unit4::SecondsLeft, unit5::SecondsLeft};
+  return left[i];
 }
 
 std::string_view DrainCodeOf(int i) {
-  switch (i) {
-    case 0:
-      return kMysteryDrainCode;
-    case 1:
-      return kVictoryDrainCode;
-    default:
-      return kEscapeDrainCode;
-  }
+  const std::string_view codes[3] = {kMysteryDrainCode, kVictoryDrainCode, kEscapeDrainCode};
+  return codes[i];
 }
 
 }  // namespace
@@ -370,7 +353,7 @@ void Monkey::Act() {
           }
         }
         if (fields.empty()) {
-          p.Key(top->WindowId(), tk::platform::Key::Tab);
+          p.Key(top->WindowId(), Key::Tab);
           lastAction_ = "tab to find a field";
           Count();
           break;
@@ -390,22 +373,18 @@ void Monkey::Act() {
           if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);  // capitals
         }
       }
-      p.Key(top->WindowId(), tk::platform::Key::A, tk::platform::kCtrl);
+      p.Key(top->WindowId(), Key::A, tk::platform::kCtrl);
       p.Type(top->WindowId(), tk::AnsiToUtf8(code));
-      p.Key(top->WindowId(), tk::platform::Key::Enter);
+      p.Key(top->WindowId(), Key::Enter);
       lastAction_ = "type a code into " + std::string(top->ClassName());
       Count(3);
       break;
     }
     case kPressKey: {
-      static constexpr tk::platform::Key kKeys[] = {
-          tk::platform::Key::Tab,    tk::platform::Key::Tab,    tk::platform::Key::Enter,
-          tk::platform::Key::Enter,  tk::platform::Key::Escape, tk::platform::Key::Backspace,
-          tk::platform::Key::Delete, tk::platform::Key::Left,   tk::platform::Key::Right,
-          tk::platform::Key::Up,     tk::platform::Key::Down,   tk::platform::Key::Home,
-          tk::platform::Key::End,    tk::platform::Key::Space,  tk::platform::Key::A,
-          tk::platform::Key::C,      tk::platform::Key::V,      tk::platform::Key::X,
-          tk::platform::Key::Insert, tk::platform::Key::None,
+      static constexpr Key kKeys[] = {
+          Key::Tab,  Key::Tab,   Key::Enter, Key::Enter, Key::Escape, Key::Backspace, Key::Delete,
+          Key::Left, Key::Right, Key::Up,    Key::Down,  Key::Home,   Key::End,       Key::Space,
+          Key::A,    Key::C,     Key::V,     Key::X,     Key::Insert, Key::None,
       };
       auto key = kKeys[Uniform(0, static_cast<int>(std::size(kKeys)) - 1)];
       uint8_t mods = Chance(0.6) ? 0 : static_cast<uint8_t>(Uniform(0, 7));
