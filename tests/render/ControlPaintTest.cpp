@@ -16,6 +16,7 @@
 namespace tk {
 namespace {
 
+using mirvolant::testing::ExpectOnly;
 using mirvolant::testing::ExpectPixels;
 using mirvolant::testing::InkOf;
 
@@ -115,9 +116,7 @@ TEST_F(ControlPaintTest, LabelIsOpaqueAndDrawsOneLinePerCarriageReturn) {
   l->SetBounds(5, 5, 100, 39);  // fixed size whatever auto-size did
   PixelBuffer b = PaintAlone(l);
   // Every pixel of the label is face or text.
-  for (int y = 5; y < 44; ++y)
-    for (int x = 5; x < 105; ++x)
-      ASSERT_TRUE(b.At(x, y) == clBtnFace || b.At(x, y) == clWindowText) << x << "," << y;
+  ExpectOnly(b, {5, 5, 105, 44}, {clBtnFace, clWindowText});
   EXPECT_EQ(b.At(4, 4), kUnder);
   // Each line's ink lies in its own 13-pixel band and grows with the text.
   TRect line1 = InkOf(b, clWindowText, {5, 5, 105, 18});
@@ -209,9 +208,7 @@ TEST_F(ControlPaintTest, DisabledMemoDrawsGreyWrappedTextInsideAFlatBorder) {
   PixelBuffer b = PaintAlone(m);
   ExpectPixels(b, {{0, 0, clWindowFrame}, {119, 39, clWindowFrame}, {60, 39, clWindowFrame}});
   // Inside: only window background and grey text; no black text.
-  for (int y = 1; y < 39; ++y)
-    for (int x = 1; x < 119; ++x)
-      ASSERT_TRUE(b.At(x, y) == clWindow || b.At(x, y) == clGrayText) << x << "," << y;
+  ExpectOnly(b, {1, 1, 119, 39}, {clWindow, clGrayText});
   // The first two lines show, one line-height apart; the third is cut.
   EXPECT_FALSE(InkOf(b, clGrayText, {1, 1, 119, 14}).IsEmpty());
   EXPECT_FALSE(InkOf(b, clGrayText, {1, 14, 119, 27}).IsEmpty());

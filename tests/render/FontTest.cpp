@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "Pixels.h"
 #include "app/FaceFiles.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
@@ -12,6 +13,8 @@
 
 namespace tk {
 namespace {
+
+using mirvolant::testing::ExpectOnly;
 
 constexpr const char* kDialogFace = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -33,6 +36,14 @@ TRect InkBounds(const PixelBuffer& b, TColor background) {
     }
   }
   return ink;
+}
+
+// The number of pixels in which two buffers of one size differ.
+int Differing(const PixelBuffer& a, const PixelBuffer& b) {
+  int n = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) n += a.At(x, y) != b.At(x, y);
+  return n;
 }
 
 TEST(FontTest, DialogFontMetricsMatchTheStoredLayouts) {
@@ -88,12 +99,7 @@ TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
   TRect ink = InkBounds(b, colors::clWindow);
   ASSERT_FALSE(ink.IsEmpty());
   // Only the text colour is written: no anti-aliased pixels.
-  for (int y = 0; y < b.Height(); ++y) {
-    for (int x = 0; x < b.Width(); ++x) {
-      TColor p = b.At(x, y);
-      ASSERT_TRUE(p == colors::clWindow || p == 0x123456) << x << "," << y;
-    }
-  }
+  ExpectOnly(b, b.Bounds(), {colors::clWindow, 0x123456});
   EXPECT_GE(ink.Left, 5);
   EXPECT_GE(ink.Top, 3);
   EXPECT_LE(ink.Right, 5 + f.TextWidth("Ж0g"));
@@ -110,10 +116,7 @@ TEST(FontTest, CyrillicGlyphsComeFromWindows1251Bytes) {
   Canvas ca(a), cb(b);
   ca.TextOut(0, 0, "Ж"_ansi, f, 0);
   cb.TextOut(0, 0, "Ш"_ansi, f, 0);
-  int differing = 0;
-  for (int y = 0; y < 13; ++y)
-    for (int x = 0; x < 20; ++x) differing += a.At(x, y) != b.At(x, y);
-  EXPECT_GT(differing, 3);
+  EXPECT_GT(Differing(a, b), 3);
   EXPECT_NE(f.CharWidth(0xC6), 0);  // Ж
 }
 
@@ -129,8 +132,7 @@ TEST(FontTest, OutlineFaceFallbackRendersMonochromeAtTheRequestedHeight) {
   PixelBuffer b(80, 16, 0xFFFFFF);
   Canvas c(b);
   c.TextOut(0, 0, "Выход", *f, 0);
-  for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x) ASSERT_TRUE(b.At(x, y) == 0 || b.At(x, y) == 0xFFFFFF);
+  ExpectOnly(b, b.Bounds(), {0, 0xFFFFFF});
   EXPECT_FALSE(InkBounds(b, 0xFFFFFF).IsEmpty());
 }
 
@@ -157,10 +159,7 @@ TEST(FontTest, RussianRasterFaceDrawsTheDialogFacesStrikes) {
     PixelBuffer a = Drawn(*raster, text);
     PixelBuffer b = Drawn(*ttf, text);
     ASSERT_EQ(a.Width(), b.Width()) << height;
-    int differing = 0;
-    for (int y = 0; y < a.Height(); ++y)
-      for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
-    EXPECT_EQ(differing, 0) << height;
+    EXPECT_EQ(Differing(a, b), 0) << height;
   }
   EXPECT_EQ(Font::FromFile(kRussianRasterFace, -11)->TextWidth("Введите код 1го уровня:"_ansi),
             124);
@@ -173,10 +172,7 @@ TEST(FontTest, WesternRasterFaceHasNoCyrillicGlyphs) {
   ASSERT_NE(f, nullptr);
   PixelBuffer a = Drawn(*f, "Ж"_ansi);
   PixelBuffer b = Drawn(*f, "Ш"_ansi);
-  int differing = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(Differing(a, b), 0);
 }
 
 TEST(FontTest, TheFaceBesideTheExecutableComesFirst) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "Pixels.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/PixelBuffer.h"
@@ -50,46 +54,28 @@ PixelBuffer Framed(FrameKind kind, const TRect& r) {
 
 TEST(StylePainterTest, EveryFrameKindHasItsClassicColours) {
   const TRect r{3, 2, 25, 17};
-  {
-    SCOPED_TRACE("panel bevel");
-    auto b = Framed(FrameKind::PanelRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, clBtnShadow);
-    EXPECT_EQ(b.At(r.Left + 1, r.Top + 1), kBack);  // the inside is not filled
-  }
-  {
-    SCOPED_TRACE("raised push button");
-    auto b = Framed(FrameKind::ButtonRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, cl3DDkShadow);
-    ExpectRing(Ring(b, r, 1), cl3DLight, clBtnShadow);
-    EXPECT_EQ(b.At(r.Left + 2, r.Top + 2), kBack);
-  }
-  {
-    SCOPED_TRACE("pushed push button");
-    auto b = Framed(FrameKind::ButtonPushed, r);
-    ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-    ExpectRing(Ring(b, r, 1), clBtnShadow, clBtnShadow);
-  }
-  {
-    SCOPED_TRACE("thin raised");
-    auto b = Framed(FrameKind::ThinRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, clBtnShadow);
-  }
-  {
-    SCOPED_TRACE("thin sunken");
-    auto b = Framed(FrameKind::ThinSunken, r);
-    ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
-  }
-  {
-    SCOPED_TRACE("sunken field edge");
-    auto b = Framed(FrameKind::FieldSunken, r);
-    ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
-    ExpectRing(Ring(b, r, 1), cl3DDkShadow, cl3DLight);
-  }
-  {
-    SCOPED_TRACE("flat border");
-    auto b = Framed(FrameKind::FlatBorder, r);
-    ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-    EXPECT_EQ(b.At(r.Left + 1, r.Top + 1), kBack);
+  using Rings = std::vector<std::pair<TColor, TColor>>;  // top-left and bottom-right colours
+  const std::tuple<const char*, FrameKind, Rings> cases[] = {
+      {"panel bevel", FrameKind::PanelRaised, {{clBtnHighlight, clBtnShadow}}},
+      {"raised push button",
+       FrameKind::ButtonRaised,
+       {{clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
+      {"pushed push button",
+       FrameKind::ButtonPushed,
+       {{clWindowFrame, clWindowFrame}, {clBtnShadow, clBtnShadow}}},
+      {"thin raised", FrameKind::ThinRaised, {{clBtnHighlight, clBtnShadow}}},
+      {"thin sunken", FrameKind::ThinSunken, {{clBtnShadow, clBtnHighlight}}},
+      {"sunken field edge",
+       FrameKind::FieldSunken,
+       {{clBtnShadow, clBtnHighlight}, {cl3DDkShadow, cl3DLight}}},
+      {"flat border", FrameKind::FlatBorder, {{clWindowFrame, clWindowFrame}}},
+  };
+  for (const auto& [name, kind, rings] : cases) {
+    SCOPED_TRACE(name);
+    auto b = Framed(kind, r);
+    int i = 0;
+    for (auto [topLeft, bottomRight] : rings) ExpectRing(Ring(b, r, i++), topLeft, bottomRight);
+    EXPECT_EQ(b.At(r.Left + i, r.Top + i), kBack);  // the inside is not filled
   }
 }
 
