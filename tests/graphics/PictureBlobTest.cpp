@@ -17,16 +17,6 @@ class JpegSupport : public ::testing::Test {
   void TearDown() override { StopJpegSupport(); }
 };
 
-template <class E>
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
-
 TEST(MemoryStream, ReadStopsAtTheEndAndReadBufferFailsWhenShort) {
   TMemoryStream s(std::string_view("abcdef"));
   char buf[8] = {};
