@@ -120,12 +120,13 @@ void Monkey::Step() {
   q_->Then([this] { Step(); });
 }
 
-void Monkey::Fail(const std::string& what) {
+bool Monkey::Fail(const std::string& what) {
   if (report_.failure.empty()) {
     report_.failure = what + " (after event " + std::to_string(report_.events) + ", run " +
                       std::to_string(report_.runs) + ", last action: " + lastAction_ + ")";
   }
   stop_ = true;
+  return false;
 }
 
 std::vector<tk::TCustomForm*> Monkey::AllForms() const {
@@ -153,14 +154,12 @@ tk::TCustomForm* Monkey::PickTarget() {
 bool Monkey::Check() {
   tk::TApplication& app = *tk::Application;
   if (app.MessageBox() != nullptr) {
-    Fail("an error message box is shown: " + Utf8(app.MessageBox()->Text()));
-    return false;
+    return Fail("an error message box is shown: " + Utf8(app.MessageBox()->Text()));
   }
   for (int i = 0; i < 3; ++i) {
     int32_t s = SecondsLeftOf(i);
     if (s < 0 || s > kPhaseTicks) {
-      Fail("SecondsLeft of mission " + std::to_string(i + 3) + " is " + std::to_string(s));
-      return false;
+      return Fail("SecondsLeft of mission " + std::to_string(i + 3) + " is " + std::to_string(s));
     }
   }
   int modalEnabled = 0;
@@ -168,14 +167,10 @@ bool Monkey::Check() {
   for (tk::TCustomForm* f : AllForms()) {
     if (f->Modal() && f->WindowEnabled()) ++modalEnabled;
     if (f->FormVisible() && desktop.Intersect(f->OuterRect()) != f->OuterRect()) {
-      Fail(std::string(f->ClassName()) + " is shown outside the desktop");
-      return false;
+      return Fail(std::string(f->ClassName()) + " is shown outside the desktop");
     }
   }
-  if (modalEnabled > 1) {
-    Fail(std::to_string(modalEnabled) + " modal dialogs are enabled");
-    return false;
-  }
+  if (modalEnabled > 1) return Fail(std::to_string(modalEnabled) + " modal dialogs are enabled");
 
   // Board slots: solved (hidden, "OK") only by their own code.
   int solved = 0;
@@ -184,23 +179,20 @@ bool Monkey::Check() {
     bool hidden = !s.field->Visible();
     if (hidden) ++solved;
     if (hidden && s.field->Text() != kLevelCodes[slot - 1]) {
-      Fail("board slot " + std::to_string(slot) + " solved by \"" + Utf8(s.field->Text()) + "\"");
-      return false;
+      return Fail("board slot " + std::to_string(slot) + " solved by \"" + Utf8(s.field->Text()) +
+                  "\"");
     }
     if (hidden != (s.panel->Caption() == "OK") || hidden == s.label->Visible() ||
         hidden == s.button->Visible()) {
-      Fail("board slot " + std::to_string(slot) + " is half solved");
-      return false;
+      return Fail("board slot " + std::to_string(slot) + " is half solved");
     }
   }
   if (solved != SolvedCount) {
-    Fail(std::to_string(solved) + " slots hidden but SolvedCount is " +
-         std::to_string(SolvedCount));
-    return false;
+    return Fail(std::to_string(solved) + " slots hidden but SolvedCount is " +
+                std::to_string(SolvedCount));
   }
   if (Form2->FormVisible() && solved != 9) {
-    Fail("the path choice is open with " + std::to_string(solved) + " levels solved");
-    return false;
+    return Fail("the path choice is open with " + std::to_string(solved) + " levels solved");
   }
 
   // Missions: opened only through a right path code or the previous
@@ -215,18 +207,15 @@ bool Monkey::Check() {
   for (int i = 0; i < 3; ++i) {
     TMissionForm* m = Mission(i);
     if (m->FormVisible() && (!Form2->FormVisible() || !opened[i])) {
-      Fail(std::string(m->ClassName()) + " is open without its code");
-      return false;
+      return Fail(std::string(m->ClassName()) + " is open without its code");
     }
     if (!m->MaskEdit1->Visible() && m->MaskEdit1->Text() != DrainCodeOf(i)) {
-      Fail(std::string(m->ClassName()) + " accepted the drain code \"" +
-           Utf8(m->MaskEdit1->Text()) + "\"");
-      return false;
+      return Fail(std::string(m->ClassName()) + " accepted the drain code \"" +
+                  Utf8(m->MaskEdit1->Text()) + "\"");
     }
   }
   if (Form3->Label1->Caption() == kEngineCodeText && Form3->MaskEdit1->Text() != "83~") {
-    Fail("the engine code is shown without the drain code");
-    return false;
+    return Fail("the engine code is shown without the drain code");
   }
   return true;
 }

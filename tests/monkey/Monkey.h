@@ -43,7 +43,8 @@ class Monkey {
   void Step();
   void Act();
   bool Check();
-  void Fail(const std::string& what);
+  // Records the first broken invariant and stops; false, for Check.
+  bool Fail(const std::string& what);
 
   // Dialogs and where input goes.
   std::vector<tk::TCustomForm*> AllForms() const;
