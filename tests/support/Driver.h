@@ -196,13 +196,11 @@ struct TTestDialogN : TTestDialog {
 };
 
 // The description of test dialog n.
-inline std::string TestDescription(int n, const std::string& position = "poDesktopCenter") {
+inline std::string TestDescription(int n) {
   return "object Dialog" + std::to_string(n) + ": TTestDialog" + std::to_string(n) +
          "\n"
          "  Caption = 'Test'\n  ClientHeight = 200\n  ClientWidth = 300\n"
-         "  Position = " +
-         position +
-         "\n"
+         "  Position = poDesktopCenter\n"
          "  OnActivate = FormActivate\n"
          "  object Panel1: TPanel\n"
          "    Left = 0\n    Top = 0\n    Width = 300\n    Height = 100\n    TabOrder = 0\n"
