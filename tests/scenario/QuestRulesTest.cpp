@@ -159,17 +159,14 @@ TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
-std::string Cp1251(const std::string& utf8) {
-  return IconvToCp1251(utf8);
-}
-
 TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
-  EXPECT_EQ(kLevelCodes[4], Cp1251("жуфа"));
+  EXPECT_EQ(kLevelCodes[4], IconvToCp1251("жуфа"));
   EXPECT_EQ(std::string(kLevelCodes[0]) + kLevelCodes[1].data() + kLevelCodes[2].data(),
             "gg38tt72m%3&9");
-  EXPECT_EQ(kPathCodes[0], "hhh52");
-  EXPECT_EQ(kPathCodes[1], "hhh");
-  EXPECT_EQ(kPathCodes[2], "jjj52");
+  // The program's own path codes, not the driver's of the same name.
+  EXPECT_EQ(mirvolant::kPathCodes[0], "hhh52");
+  EXPECT_EQ(mirvolant::kPathCodes[1], "hhh");
+  EXPECT_EQ(mirvolant::kPathCodes[2], "jjj52");
   EXPECT_EQ(kVictoryDrainCode, "406?&");
   EXPECT_EQ(kEscapeDrainCode, "5335k");
   EXPECT_EQ(kMysteryDrainCode, "83~");
@@ -182,7 +179,7 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
   };
   auto stop = [&q](std::vector<Shown> texts, std::function<void()> next) {
     q.Then([texts = std::move(texts), next = std::move(next)] {
-      for (const Shown& t : texts) EXPECT_EQ(t.text(), Cp1251(t.utf8)) << t.utf8;
+      for (const Shown& t : texts) EXPECT_EQ(t.text(), IconvToCp1251(t.utf8)) << t.utf8;
       next();
     });
   };
