@@ -93,13 +93,7 @@ MonkeyReport Monkey::Run() {
         break;
     }
     ++report_.runs;
-    sawForm2_ = false;
-    for (int i = 0; i < 3; ++i) {
-      sawMission_[i] = false;
-      missionSlotShown_[i] = true;
-      missionPhase3_[i] = false;
-    }
-    solvedBefore_ = 0;
+    seen_ = Seen();
     lastAction_ = "start";
     int64_t clockStart = q.platform.Now();
     q.Then([this] { Step(); });
@@ -221,20 +215,20 @@ bool Monkey::Check() {
 }
 
 void Monkey::Observe() {
-  if (SolvedCount > solvedBefore_) report_.levelsSolved += SolvedCount - solvedBefore_;
-  solvedBefore_ = SolvedCount;
-  if (Form2->FormVisible() && !sawForm2_) ++report_.pathChoices;
-  sawForm2_ = Form2->FormVisible();
+  if (SolvedCount > seen_.solved) report_.levelsSolved += SolvedCount - seen_.solved;
+  seen_.solved = SolvedCount;
+  if (Form2->FormVisible() && !seen_.form2) ++report_.pathChoices;
+  seen_.form2 = Form2->FormVisible();
   for (int i = 0; i < 3; ++i) {
     TMissionForm* m = Mission(i);
-    if (m->FormVisible() && !sawMission_[i]) ++report_.missionsShown[i];
-    sawMission_[i] = m->FormVisible();
+    if (m->FormVisible() && !seen_.mission[i]) ++report_.missionsShown[i];
+    seen_.mission[i] = m->FormVisible();
     bool slot = m->MaskEdit1->Visible();
-    if (missionSlotShown_[i] && !slot) ++report_.missionsSolved[i];
-    missionSlotShown_[i] = slot;
+    if (seen_.missionSlotShown[i] && !slot) ++report_.missionsSolved[i];
+    seen_.missionSlotShown[i] = slot;
     bool phase3 = std::string_view(m->Label1->Caption()).starts_with(kPhase3Prefix);
-    if (phase3 && !missionPhase3_[i]) ++report_.phaseThreeReached;
-    missionPhase3_[i] = phase3;
+    if (phase3 && !seen_.missionPhase3[i]) ++report_.phaseThreeReached;
+    seen_.missionPhase3[i] = phase3;
   }
 }
 

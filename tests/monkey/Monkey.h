@@ -72,12 +72,14 @@ class Monkey {
   Driver* q_ = nullptr;
   std::string lastAction_;
   bool stop_ = false;
-  // Previous observations.
-  bool sawForm2_ = false;
-  bool sawMission_[3] = {false, false, false};
-  bool missionSlotShown_[3] = {true, true, true};
-  bool missionPhase3_[3] = {false, false, false};
-  int solvedBefore_ = 0;
+  // Previous observations, afresh for every run.
+  struct Seen {
+    bool form2 = false;
+    bool mission[3] = {false, false, false};
+    bool missionSlotShown[3] = {true, true, true};
+    bool missionPhase3[3] = {false, false, false};
+    int solved = 0;
+  } seen_;
 };
 
 }  // namespace mirvolant::testing
