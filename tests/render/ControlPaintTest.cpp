@@ -19,6 +19,7 @@ namespace {
 using mirvolant::testing::ExpectOnly;
 using mirvolant::testing::ExpectPixels;
 using mirvolant::testing::InkOf;
+using mirvolant::testing::Reference;
 
 using namespace colors;
 constexpr TColor kUnder = 0x00FF00;  // what lies beneath a control
@@ -65,14 +66,6 @@ struct Fixture : testing::Test {
     return b;
   }
 };
-
-// Text drawn by the font alone at (x, y) on a background, to compare with.
-PixelBuffer Reference(int w, int h, TColor back, int x, int y, std::string_view text, TColor ink) {
-  PixelBuffer b(w, h, back);
-  Canvas c(b);
-  Font::Get(-11).Draw(c, x, y, text, ink);
-  return b;
-}
 
 using ControlPaintTest = Fixture;
 

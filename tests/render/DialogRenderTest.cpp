@@ -9,7 +9,6 @@
 
 #include "Driver.h"
 #include "Pixels.h"
-#include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
 
@@ -22,7 +21,20 @@ using tk::PixelBuffer;
 using tk::TColor;
 using tk::TRect;
 
-void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name);
+// Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
+// folder) and checks the file reads back the same.
+void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name) {
+  const char* dir = std::getenv("MV_SCREENSHOT_DIR");
+  std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
+  std::string path = folder + "/" + name + ".png";
+  const PixelBuffer& b = Presented(q.platform, form);
+  ASSERT_TRUE(tk::WritePng(b, path)) << path;
+  PixelBuffer back;
+  ASSERT_TRUE(tk::ReadPng(path, back));
+  ASSERT_EQ(back.Width(), b.Width());
+  ASSERT_EQ(back.Height(), b.Height());
+  EXPECT_EQ(back.At(b.Width() / 2, b.Height() / 2), b.At(b.Width() / 2, b.Height() / 2));
+}
 
 TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
   Driver q;
@@ -91,9 +103,7 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     // them; the caret after them is not compared.
     TRect area = Form1->MaskEdit1->TextArea().Offset(15, 48);
     int starsWidth = 5 * font.CharWidth('*');
-    PixelBuffer ref(519, 426, clWindow);
-    tk::Canvas c(ref);
-    font.Draw(c, area.Left, area.Top + 1, "*****", clWindowText);
+    PixelBuffer ref = Reference(519, 426, clWindow, area.Left, area.Top + 1, "*****", clWindowText);
     TRect stars{area.Left, area.Top, area.Left + starsWidth, area.Bottom};
     ASSERT_FALSE(InkOf(ref, clWindowText, stars).IsEmpty());
     for (int y = stars.Top; y < stars.Bottom; ++y)
@@ -123,11 +133,9 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     // The slot's controls are gone; "OK" is centred on the whole panel,
     // 8 pixels of which are cut off, so it sits left of the visible middle.
     TRect ink = InkOf(b, clWindowText, {0, 1, 168, 128});
-    PixelBuffer ref(519, 426, clBtnFace);
-    tk::Canvas c(ref);
     int x = -8 + 1 + (175 - font.TextWidth("OK")) / 2;
     int y = (1 + 128 - font.TextHeight()) / 2;
-    font.Draw(c, x, y, "OK", clWindowText);
+    PixelBuffer ref = Reference(519, 426, clBtnFace, x, y, "OK", clWindowText);
     EXPECT_EQ(ink, InkOf(ref, clWindowText, ref.Bounds()));
     EXPECT_LT(ink.Left + ink.Right, 168);
     EXPECT_EQ(b.At(15, 48), clBtnFace);  // the field is hidden
@@ -191,11 +199,8 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
     // The memo can't take the focus: a click on it leaves it with the field.
     q.platform.Click(Form2->WindowId(), 300, 50);
   });
-  q.Then([&] {
-    EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
-    q.Close(Form2);
-  });
-  q.RunProgram();
+  q.Then([&] { EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1); });
+  q.CloseAllAndRun();
 }
 
 TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
@@ -252,26 +257,10 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
   q.RunProgram();
 }
 
-// Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
-// folder) and checks the file reads back the same.
-void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name) {
-  const char* dir = std::getenv("MV_SCREENSHOT_DIR");
-  std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
-  std::string path = folder + "/" + name + ".png";
-  const PixelBuffer& b = Presented(q.platform, form);
-  ASSERT_TRUE(tk::WritePng(b, path)) << path;
-  PixelBuffer back;
-  ASSERT_TRUE(tk::ReadPng(path, back));
-  ASSERT_EQ(back.Width(), b.Width());
-  ASSERT_EQ(back.Height(), b.Height());
-  EXPECT_EQ(back.At(b.Width() / 2, b.Height() / 2), b.At(b.Width() / 2, b.Height() / 2));
-}
-
 TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
   Driver q;
   // The board: two solved slots, stars in a field, a hovered button.
-  q.Then([&] { q.Enter(Form1->MaskEdit1, "gg38tt"); });
-  q.Then([&] { q.Enter(Form1->MaskEdit5, "жуфа"); });
+  q.SolveBoard({1, 5});
   q.Then([&] {
     q.Click(Form1->MaskEdit2);
     q.Type(Form1, "secret");

@@ -15,6 +15,7 @@ namespace tk {
 namespace {
 
 using mirvolant::testing::ExpectOnly;
+using mirvolant::testing::InkOf;
 
 constexpr const char* kDialogFace = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
@@ -25,17 +26,6 @@ constexpr const char* kWesternRasterFace = "/usr/share/wine/fonts/sserife.fon";
 
 bool HaveDialogFace() {
   return std::filesystem::exists(kDialogFace);
-}
-
-// The ink of a rendered text: its bounding box of non-background pixels.
-TRect InkBounds(const PixelBuffer& b, TColor background) {
-  TRect ink;
-  for (int y = 0; y < b.Height(); ++y) {
-    for (int x = 0; x < b.Width(); ++x) {
-      if (b.At(x, y) != background) ink = ink.Union({x, y, x + 1, y + 1});
-    }
-  }
-  return ink;
 }
 
 // The number of pixels in which two buffers of one size differ.
@@ -96,7 +86,7 @@ TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
   PixelBuffer b(60, 20, colors::clWindow);
   Canvas c(b);
   c.TextOut(5, 3, "Ж0g", f, 0x123456);
-  TRect ink = InkBounds(b, colors::clWindow);
+  TRect ink = InkOf(b, 0x123456, b.Bounds());
   ASSERT_FALSE(ink.IsEmpty());
   // Only the text colour is written: no anti-aliased pixels.
   ExpectOnly(b, b.Bounds(), {colors::clWindow, 0x123456});
@@ -133,7 +123,7 @@ TEST(FontTest, OutlineFaceFallbackRendersMonochromeAtTheRequestedHeight) {
   Canvas c(b);
   c.TextOut(0, 0, "Выход", *f, 0);
   ExpectOnly(b, b.Bounds(), {0, 0xFFFFFF});
-  EXPECT_FALSE(InkBounds(b, 0xFFFFFF).IsEmpty());
+  EXPECT_FALSE(InkOf(b, 0, b.Bounds()).IsEmpty());
 }
 
 // The pixels of a text drawn black on white.

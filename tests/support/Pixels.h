@@ -1,13 +1,16 @@
 #pragma once
-// Probes of presented pixels: what a dialog's window shows, and where ink of
-// one colour lies.
+// Probes of pixels: what a dialog's window shows, where ink of one colour
+// lies, which colours a place holds, and text drawn alone to compare with.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <initializer_list>
+#include <string_view>
 
 #include "toolkit/forms/Application.h"
+#include "toolkit/paint/Canvas.h"
+#include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/headless/HeadlessPlatform.h"
 
@@ -39,6 +42,16 @@ inline void ExpectOnly(const tk::PixelBuffer& b, const tk::TRect& r,
     for (int x = r.Left; x < r.Right; ++x)
       ASSERT_NE(std::find(colours.begin(), colours.end(), b.At(x, y)), colours.end())
           << "at (" << x << ", " << y << ")";
+}
+
+// Text drawn by the dialog font alone at (x, y) on a background, to compare
+// with.
+inline tk::PixelBuffer Reference(int w, int h, tk::TColor back, int x, int y, std::string_view text,
+                                 tk::TColor ink) {
+  tk::PixelBuffer b(w, h, back);
+  tk::Canvas c(b);
+  tk::Font::Get(-11).Draw(c, x, y, text, ink);
+  return b;
 }
 
 // A colour expected at a point.
