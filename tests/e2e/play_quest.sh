@@ -28,11 +28,6 @@ trap cleanup EXIT
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
 
-# Expects window $1 (client $2 x $3) centred on the board.
-expect_board_centred() {
-  expect_centred_on "$BOARD" "$@"
-}
-
 # Takes two screenshots of window $1 $2 seconds apart and prints how many
 # pixels of the rectangle ($3, $4, $5 x $6) changed between them.
 changes_over() {
@@ -101,7 +96,7 @@ press Return
 # ---------------------------------------------------------- the path choice
 PATHS=$(wait_window "Выбор пути" 10) || fail "the path choice did not open"
 sleep 0.5
-expect_board_centred "$PATHS" 617 295
+expect_centred_on "$BOARD" "$PATHS" 617 295
 note "path choice $PATHS: 617x295, centred on the board"
 # The board beneath is disabled: its close box does nothing now.
 close_window "$BOARD"
@@ -123,7 +118,7 @@ press Return
 # ------------------------------------------------------ the escape mission
 ESCAPE=$(wait_window MIRVOLANT 10 "$BOARD") || fail "the escape mission did not open"
 sleep 0.5
-expect_board_centred "$ESCAPE" 672 256
+expect_centred_on "$BOARD" "$ESCAPE" 672 256
 note "escape mission $ESCAPE: 672x256, centred on the board"
 # The status line counts down: the status panel changes within 1.5 s.
 changed=$(changes_over "$ESCAPE" 1.5 2 227 550 27)
@@ -153,7 +148,7 @@ press Return
 MYSTERY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE $VICTORY") ||
   fail "the mystery mission did not open"
 sleep 0.5
-expect_board_centred "$MYSTERY" 672 368
+expect_centred_on "$BOARD" "$MYSTERY" 672 368
 note "mystery mission $MYSTERY: 672x368, centred on the board"
 shot "$MYSTERY" "$OUT/mystery-task.png"
 [[ $(pixel "$OUT/mystery-task.png" 68 321) == "$WHITE" ]] || fail "no drain-code field"
