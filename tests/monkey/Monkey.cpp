@@ -318,8 +318,7 @@ void Monkey::Act() {
     case kTypeText: {
       std::string text = RandomText(Uniform(1, 12));
       p.Type(w, text);
-      lastAction_ = "type " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("type " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kTypeCode: {
@@ -337,13 +336,11 @@ void Monkey::Act() {
         }
         if (fields.empty()) {
           p.Key(top->WindowId(), Key::Tab);
-          lastAction_ = "tab to find a field";
-          Count();
+          Did("tab to find a field");
           break;
         }
         q_->Click(fields[static_cast<size_t>(Uniform(0, static_cast<int>(fields.size()) - 1))]);
-        Count(3);
-        lastAction_ = "click a field";
+        Did("click a field", 3);
         break;
       }
       int variant = Uniform(0, 9);
@@ -359,8 +356,7 @@ void Monkey::Act() {
       p.Key(top->WindowId(), Key::A, tk::platform::kCtrl);
       p.Type(top->WindowId(), tk::AnsiToUtf8(code));
       p.Key(top->WindowId(), Key::Enter);
-      lastAction_ = "type a code into " + std::string(top->ClassName());
-      Count(3);
+      Did("type a code into " + std::string(top->ClassName()), 3);
       break;
     }
     case kPressKey: {
@@ -378,9 +374,8 @@ void Monkey::Act() {
       e.modifiers = mods;
       e.repeat = Chance(0.1);
       p.Push(e);
-      lastAction_ = "key " + std::to_string(static_cast<int>(key)) + " mods " +
-                    std::to_string(mods) + " to " + target->ClassName();
-      Count();
+      Did("key " + std::to_string(static_cast<int>(key)) + " mods " + std::to_string(mods) +
+          " to " + target->ClassName());
       break;
     }
     case kClickControl: {
@@ -398,8 +393,7 @@ void Monkey::Act() {
                     o.Y + Uniform(0, std::max(0, c->Height() - 1))};
       if (EndsTheRun(target, pt)) break;
       p.Click(w, pt.X, pt.Y);
-      lastAction_ = "click " + c->Name() + " of " + target->ClassName();
-      Count(3);
+      Did("click " + c->Name() + " of " + target->ClassName(), 3);
       break;
     }
     case kClickAnywhere: {
@@ -415,8 +409,7 @@ void Monkey::Act() {
       up.kind = EventKind::MouseUp;
       p.Push(down);
       p.Push(up);
-      lastAction_ = "click anywhere in " + std::string(target->ClassName());
-      Count(2);
+      Did("click anywhere in " + std::string(target->ClassName()), 2);
       break;
     }
     case kDrag: {
@@ -429,8 +422,7 @@ void Monkey::Act() {
       }
       tk::TPoint to = RandomPoint(target);
       p.MouseUp(w, to.X, to.Y);
-      lastAction_ = "drag in " + std::string(target->ClassName());
-      Count(moves + 2);
+      Did("drag in " + std::string(target->ClassName()), moves + 2);
       break;
     }
     case kMoveMouse: {
@@ -443,45 +435,39 @@ void Monkey::Act() {
       } else {
         p.MouseMove(w, pt.X, pt.Y);
       }
-      lastAction_ = "move the mouse";
-      Count();
+      Did("move the mouse");
       break;
     }
     case kCloseRequest: {
       // Closing the enabled board ends the run, so it is rarer.
       if (target == Form1 && Form1->WindowEnabled() && Chance(0.98)) break;
       p.Close(w);
-      lastAction_ = "close " + std::string(target->ClassName());
-      Count();
+      Did("close " + std::string(target->ClassName()));
       break;
     }
     case kAdvanceShort: {
       int ms = Uniform(0, 2500);
       p.Advance(ms);
-      lastAction_ = "advance " + std::to_string(ms) + " ms";
-      Count();
+      Did("advance " + std::to_string(ms) + " ms");
       break;
     }
     case kAdvanceLong: {
       // Long enough for a phase or two to end while the monkey waits.
       int s = Uniform(60, 2500);
       p.Advance(int64_t{s} * 1000);
-      lastAction_ = "advance " + std::to_string(s) + " s";
-      Count();
+      Did("advance " + std::to_string(s) + " s");
       break;
     }
     case kJumpClock: {
       int64_t ms = Chance(0.5) ? Uniform(1, 60'000) : int64_t{Uniform(1, 30 * 24 * 3600)} * 1000;
       p.JumpClock(ms);
-      lastAction_ = "jump the clock " + std::to_string(ms) + " ms";
-      Count();
+      Did("jump the clock " + std::to_string(ms) + " ms");
       break;
     }
     case kPasteShort: {
       std::string text = RandomText(Uniform(0, 40));
       p.Paste(w, text);
-      lastAction_ = "paste " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("paste " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kLongText: {
@@ -499,8 +485,7 @@ void Monkey::Act() {
         p.Type(w, text);
       }
       ++report_.longPastes;
-      lastAction_ = "long text of " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("long text of " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kWindowEvent: {
@@ -510,8 +495,7 @@ void Monkey::Act() {
       e.kind = kKinds[Uniform(0, 3)];
       e.window = w;
       p.Push(e);
-      lastAction_ = "window event " + std::to_string(static_cast<int>(e.kind));
-      Count();
+      Did("window event " + std::to_string(static_cast<int>(e.kind)));
       break;
     }
     default:

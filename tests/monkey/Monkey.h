@@ -61,7 +61,11 @@ class Monkey {
   tk::TPoint RandomPoint(tk::TCustomForm* form);
   // Most clicks that would end the run are skipped.
   bool EndsTheRun(tk::TCustomForm* form, tk::TPoint pt);
-  void Count(int64_t n = 1) { report_.events += n; }
+  // Counts the events an action sent and notes it for the failure report.
+  void Did(std::string action, int64_t events = 1) {
+    lastAction_ = std::move(action);
+    report_.events += events;
+  }
 
   // Observations between steps, to count the road the monkey took.
   void Observe();
