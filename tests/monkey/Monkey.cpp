@@ -56,6 +56,16 @@ std::string Utf8Of(char32_t cp) {
   return out;
 }
 
+// The components of type T of a dialog that are shown.
+template <class T>
+std::vector<T*> ShownOf(tk::TCustomForm* form) {
+  std::vector<T*> shown;
+  for (tk::TComponent* c : form->Components()) {
+    if (auto* t = dynamic_cast<T*>(c); t != nullptr && t->Showing()) shown.push_back(t);
+  }
+  return shown;
+}
+
 // The missions by index: mystery, victory, escape.
 TMissionForm* Mission(int i) {
   TMissionForm* const missions[3] = {Form3, Form4, Form5};
@@ -328,12 +338,7 @@ void Monkey::Act() {
       std::string code = CodeForFocusedField(top);
       if (code.empty()) {
         // Focus some field of the top dialog first.
-        std::vector<tk::TMaskEdit*> fields;
-        for (tk::TComponent* c : top->Components()) {
-          if (auto* e = dynamic_cast<tk::TMaskEdit*>(c); e != nullptr && e->Showing()) {
-            fields.push_back(e);
-          }
-        }
+        std::vector<tk::TMaskEdit*> fields = ShownOf<tk::TMaskEdit>(top);
         if (fields.empty()) {
           p.Key(top->WindowId(), Key::Tab);
           Did("tab to find a field");
@@ -379,12 +384,7 @@ void Monkey::Act() {
       break;
     }
     case kClickControl: {
-      std::vector<tk::TControl*> controls;
-      for (tk::TComponent* c : target->Components()) {
-        if (auto* ctl = dynamic_cast<tk::TControl*>(c); ctl != nullptr && ctl->Showing()) {
-          controls.push_back(ctl);
-        }
-      }
+      std::vector<tk::TControl*> controls = ShownOf<tk::TControl>(target);
       if (controls.empty()) break;
       tk::TControl* c =
           controls[static_cast<size_t>(Uniform(0, static_cast<int>(controls.size()) - 1))];
