@@ -43,7 +43,7 @@ PropValue Str(std::string_view v) {
   return p;
 }
 
-struct Fixture : testing::Test {
+struct ControlPaintTest : testing::Test {
   PaintTestForm form;
   ReadContext ctx{&form};
 
@@ -66,8 +66,6 @@ struct Fixture : testing::Test {
     return b;
   }
 };
-
-using ControlPaintTest = Fixture;
 
 TEST_F(ControlPaintTest, PanelHasRaisedBevelFaceAndNoTextWithoutCaption) {
   auto* p = Make<TPanel>(&form, {10, 10, 110, 60});

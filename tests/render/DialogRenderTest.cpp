@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "Driver.h"
