@@ -19,13 +19,7 @@ require_tools dpkg-deb desktop-file-validate appstreamcli lintian apt-get
 apt_get=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -qq)
 
 WORK=$(mktemp -d)
-APP_PID=
-cleanup() {
-  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
-  stop_desktop
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'stop_all; rm -rf "$WORK"' EXIT
 
 # ------------------------------------------------------------ the control data
 [[ $(dpkg-deb -f "$DEB" Package) == mirvolant ]] || fail "the package is not named mirvolant"

@@ -18,12 +18,7 @@ require_tools faketime
 FACE=D4D0C8
 WHITE=FFFFFF
 
-APP_PID=
-cleanup() {
-  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
-  stop_desktop
-}
-trap cleanup EXIT
+trap stop_all EXIT
 
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"

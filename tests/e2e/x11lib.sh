@@ -57,6 +57,14 @@ stop_desktop() {
   wait 2>/dev/null || true
 }
 
+# The program under test: a script sets APP_PID when it starts it and clears
+# it once it has ended; stop_all, its exit trap, kills it if still running.
+APP_PID=
+stop_all() {
+  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
+  stop_desktop
+}
+
 # Prints the ids (decimal) of the shown windows whose title is exactly $1.
 # The window manager's client list holds the mapped windows with their UTF-8
 # titles (xdotool's name search misses non-Latin titles).
