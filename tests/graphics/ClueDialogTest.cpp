@@ -32,6 +32,19 @@ class ClueDialog : public ::testing::Test {
  protected:
   // Lets the event loop turn (and paint) before the next step runs.
   void Paint() { q.platform.Wake(); }
+  // Steps that show the mission out of turn and let it paint, then show its
+  // picture and let that paint; `before` runs between the two.
+  void ShowPicture(std::function<void()> before = [] {}) {
+    q.Then([this] {
+      Form3->Show();
+      Paint();
+    });
+    q.Then([this, before] {
+      before();
+      Form3->Image1->SetVisible(true);
+      Paint();
+    });
+  }
   // Hides the mission again in the last step and ends the run at the board.
   void HideAndEnd() {
     q.Then([this] {
@@ -114,14 +127,8 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
   q.Then([&] {
     ASSERT_NE(ClueImage(), nullptr);
     EXPECT_EQ(ClueImage()->Width(), 0);
-    Form3->Show();
-    Paint();
   });
-  q.Then([&] {
-    beneath = At(10, 200);
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture([&] { beneath = At(10, 200); });
   q.Then([&] {
     // The paint raised; the message box is up.
     ASSERT_NE(tk::Application->MessageBox(), nullptr);
@@ -146,11 +153,7 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
 TEST_F(ClueDialog, TruncatedJpegShowsWhatArrivedWithoutAMessage) {
   std::string jpeg = ReadClueJpeg();
   q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJPEGImage", jpeg.substr(0, 60000)));
-  q.Then([&] {
-    Form3->Show();
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture();
   q.Then([&] {
     EXPECT_EQ(tk::Application->MessageBox(), nullptr);
     ASSERT_EQ(ClueImage()->DecodeCount(), 1);
@@ -190,16 +193,8 @@ TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
 TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) {
   q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJpegImage", ReadClueJpeg()));
   tk::TColor before = 0;
-  q.Then([&] {
-    EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr);
-    Form3->Show();
-    Paint();
-  });
-  q.Then([&] {
-    before = At(0, 0);
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  q.Then([&] { EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr); });
+  ShowPicture([&] { before = At(0, 0); });
   q.Then([&] {
     EXPECT_EQ(tk::Application->MessageBox(), nullptr);
     EXPECT_EQ(At(0, 0), before) << "nothing drawn";
@@ -209,11 +204,7 @@ TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) 
 
 TEST_F(ClueDialog, EightBitDisplayDecodesToAPaletteOfAtMost236Colours) {
   q.platform.SetBitsPerPixel(8);
-  q.Then([&] {
-    Form3->Show();
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture();
   q.Then([&] {
     ASSERT_EQ(ClueImage()->DecodeCount(), 1);
     const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
