@@ -62,9 +62,8 @@ TEST(BoardRules, TabSkipsSolvedSlotsAndWraps) {
 TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
   Driver q;
   q.SolveBoard();
-  q.Then([&] {
-    q.Enter(Form2->MaskEdit1, "hhh");  // the second path's code is a prefix
-  });
+  // The second path's code is a prefix of the first's.
+  q.Then([&] { q.Enter(Form2->MaskEdit1, "hhh"); });
   q.Then([&] {
     EXPECT_FALSE(Form3->FormVisible());
     EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
