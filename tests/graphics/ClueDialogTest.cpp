@@ -114,7 +114,6 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
     EXPECT_TRUE(Form3->Image1->Visible());
     EXPECT_EQ(At(0, 0), topLeft);
     EXPECT_EQ(ClueImage()->DecodeCount(), 1) << "showing again draws from the cache";
-    q.Close(Form3);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
   EXPECT_EQ(decodesWhenVisible, 1) << "the paint that showed the picture decoded it";
