@@ -91,16 +91,12 @@ MonkeyReport Monkey::Run() {
     // Each run starts as a fresh process would.
     SolvedCount = 0;
     unit3::SecondsLeft = unit4::SecondsLeft = unit5::SecondsLeft = 0;
-    // Desktops of several shapes, one with two monitors side by side.
-    switch (Uniform(0, 2)) {
-      case 0:
-        break;
-      case 1:
-        q.platform.SetDesktop({0, 0, 1024, 768});
-        break;
-      default:
-        q.platform.SetDesktop({0, 0, 2304, 1024}, {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}});
-        break;
+    // Desktops of several shapes (the default one, a small one, two monitors
+    // side by side).
+    int desktop = Uniform(0, 2);
+    if (desktop == 1) q.platform.SetDesktop({0, 0, 1024, 768});
+    if (desktop == 2) {
+      q.platform.SetDesktop({0, 0, 2304, 1024}, {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}});
     }
     ++report_.runs;
     seen_ = Seen();
