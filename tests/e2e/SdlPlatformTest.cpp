@@ -221,12 +221,11 @@ TEST_F(SdlPlatformTest, PostQuitAndTerminationSignalsEndTheWaitWithQuit) {
   EXPECT_EQ(e.kind, EventKind::Quit);
 
   // The handler only asks for the quit; the process goes on to end normally.
-  raise(SIGTERM);
-  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
-  EXPECT_EQ(e.kind, EventKind::Quit);
-  raise(SIGINT);
-  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
-  EXPECT_EQ(e.kind, EventKind::Quit);
+  for (int signal : {SIGTERM, SIGINT}) {
+    raise(signal);
+    ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000)) << signal;
+    EXPECT_EQ(e.kind, EventKind::Quit) << signal;
+  }
 }
 
 TEST_F(SdlPlatformTest, DesktopSpansTheMonitors) {
