@@ -59,10 +59,10 @@ shot "$BOARD" "$OUT/board-start.png"
 # 8 pixels outside the client area); its field at (+23, +48), 137 x 19.
 panel_left=(-8 168 344 -8 168 344 -8 168 344)
 panel_top=(0 0 0 128 128 128 256 256 256)
+# The colour of slot $2's field (0 for the first) in screenshot $1.
+field_colour() { pixel "$1" $((panel_left[$2] + 91)) $((panel_top[$2] + 57)); }
 for n in $(seq 0 8); do
-  fx=$((panel_left[n] + 91))
-  fy=$((panel_top[n] + 57))
-  [[ $(pixel "$OUT/board-start.png" $fx $fy) == "$WHITE" ]] ||
+  [[ $(field_colour "$OUT/board-start.png" "$n") == "$WHITE" ]] ||
     fail "slot $((n + 1))'s field is not shown at start"
 done
 
@@ -202,9 +202,7 @@ sleep 0.5
 # Uncovered again, the board shows nine solved slots.
 shot "$BOARD" "$OUT/real-board.png"
 for n in $(seq 0 8); do
-  fx=$((panel_left[n] + 91))
-  fy=$((panel_top[n] + 57))
-  [[ $(pixel "$OUT/real-board.png" $fx $fy) == "$FACE" ]] || fail "slot $((n + 1)) not solved"
+  [[ $(field_colour "$OUT/real-board.png" "$n") == "$FACE" ]] || fail "slot $((n + 1)) not solved"
   # The panel's "OK": dark text around the panel's centre.
   dark=$(count_other "$OUT/real-board.png" $((panel_left[n] + 76)) $((panel_top[n] + 57)) 24 14 \
     "$FACE")
