@@ -45,14 +45,6 @@ class ClueDialog : public ::testing::Test {
       Paint();
     });
   }
-  // Hides the mission again in the last step and ends the run at the board.
-  void HideAndEnd() {
-    q.Then([this] {
-      Form3->Hide();
-      q.Close(Form1);
-    });
-    EXPECT_EQ(q.RunProgram(), 0);
-  }
   // The pixel at (x, y) of Image1's area in the mystery mission's window.
   tk::TColor At(int x, int y) {
     tk::TPoint o = Form3->Image1->OriginInForm();
@@ -145,7 +137,7 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
     EXPECT_EQ(ClueImage()->DecodeCount(), 1);
     EXPECT_EQ(At(10, 200), beneath) << "and draw nothing";
   });
-  HideAndEnd();
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
   EXPECT_EQ(messages, std::vector<std::string>{"JPEG error #42."});
 }
 
@@ -160,7 +152,7 @@ TEST_F(ClueDialog, TruncatedJpegShowsWhatArrivedWithoutAMessage) {
     EXPECT_EQ(bitmap.Width(), 670);
     EXPECT_EQ(At(669, 276), bitmap.Pixel(669, 276));
   });
-  HideAndEnd();
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
@@ -198,7 +190,7 @@ TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) 
     EXPECT_EQ(tk::Application->MessageBox(), nullptr);
     EXPECT_EQ(At(0, 0), before) << "nothing drawn";
   });
-  HideAndEnd();
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST_F(ClueDialog, EightBitDisplayDecodesToAPaletteOfAtMost236Colours) {
@@ -211,7 +203,7 @@ TEST_F(ClueDialog, EightBitDisplayDecodesToAPaletteOfAtMost236Colours) {
     EXPECT_LE(bitmap.Palette().size(), 236u);
     EXPECT_EQ(At(100, 100), bitmap.Pixel(100, 100));
   });
-  HideAndEnd();
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 }  // namespace
