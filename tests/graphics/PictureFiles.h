@@ -1,12 +1,13 @@
 #pragma once
-// Reading the committed clue picture, composing picture blobs for tests and
-// catching the errors that reading them raises.
+// Reading the committed clue picture and composing picture blobs for tests
+// (and MessageOf for the errors that reading them raises).
 
 #include <cstdint>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
+
+#include "MessageOf.h"
 
 inline std::string ReadClueJpeg() {
   std::ifstream in(std::string(MV_SOURCE_DIR) + "/resources/clue-picture.jpg", std::ios::binary);
@@ -25,15 +26,4 @@ inline std::string MakeBlob(const std::string& className, const std::string& byt
   uint32_t n = static_cast<uint32_t>(count < 0 ? static_cast<int64_t>(bytes.size()) : count);
   for (int i = 0; i < 4; ++i) blob.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
   return blob + bytes;
-}
-
-// The message of the exception of type E that f raises.
-template <class E>
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
 }

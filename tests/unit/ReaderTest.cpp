@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "MessageOf.h"
 #include "toolkit/base/Exceptions.h"
 #include "toolkit/components/Controls.h"
 #include "toolkit/forms/Application.h"
@@ -20,12 +21,7 @@ using Kind = tk::PropValue::Kind;
 
 // The message of the reading error that parsing text raises.
 std::string ParseError(const std::string& text) {
-  try {
-    tk::ParseDescription(text);
-  } catch (const tk::EReadError& e) {
-    return e.Message();
-  }
-  return "no error";
+  return MessageOf<tk::EReadError>([&] { tk::ParseDescription(text); });
 }
 
 TEST(ReaderParse, EveryKindOfValueAndNesting) {
@@ -134,12 +130,9 @@ std::string BuildError(const std::string& body, const std::string& className = "
   tk::platform::HeadlessPlatform platform;
   tk::TApplication app(platform, "/usr/games/mirvolant");
   TReaderDialog form;
-  try {
+  return MessageOf<tk::EReadError>([&] {
     tk::BuildDialog(form, *tk::ParseDescription("object D: " + className + "\n" + body + "end\n"));
-  } catch (const tk::EReadError& e) {
-    return e.Message();
-  }
-  return "no error";
+  });
 }
 
 TEST(ReaderBuild, ValuesTheDialogCannotTakeFailWithTheComponentAndProperty) {
