@@ -494,8 +494,6 @@ void Monkey::Act() {
       Did("window event " + std::to_string(static_cast<int>(e.kind)));
       break;
     }
-    default:
-      break;
   }
 }
 

@@ -17,7 +17,6 @@ namespace {
 using namespace tk::colors;
 using tk::operator""_ansi;
 using tk::PixelBuffer;
-using tk::TColor;
 using tk::TRect;
 
 // Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
