@@ -22,11 +22,12 @@ using mirvolant::testing::InkOf;
 using mirvolant::testing::Reference;
 
 using namespace colors;
-constexpr TColor kUnder = 0x00FF00;  // what lies beneath a control
+constexpr TColor kUnder = 0x00FF00;      // what lies beneath a control
+const TRect kWholeForm{0, 0, 300, 200};  // the test form's client area, painted whole
 
 class PaintTestForm : public TForm {
  public:
-  PaintTestForm() { SetClientSize(300, 200); }
+  PaintTestForm() { SetClientSize(kWholeForm.Width(), kWholeForm.Height()); }
   const char* ClassName() const override { return "TPaintTestForm"; }
 };
 
@@ -146,8 +147,7 @@ TEST_F(ControlPaintTest, FocusedFieldShowsSelectionAndCaret) {
   e->SetText("abc");
   // Without the focus neither the selection nor the caret shows.
   e->SetSelection(0, 3);
-  PixelBuffer unfocused = PaintAlone(e);
-  EXPECT_TRUE(InkOf(unfocused, clHighlight, unfocused.Bounds()).IsEmpty());
+  EXPECT_TRUE(InkOf(PaintAlone(e), clHighlight, kWholeForm).IsEmpty());
 
   form.FocusControl(e);  // by keyboard: the whole text is selected
   ASSERT_EQ(e->SelLength(), 3);
@@ -173,8 +173,7 @@ TEST_F(ControlPaintTest, FocusedFieldShowsSelectionAndCaret) {
     EXPECT_EQ(b.At(caretX, y), clWindowText) << y;
   }
   e->SetCaretOn(false);
-  b = PaintAlone(e);
-  EXPECT_EQ(b.At(caretX, area.Top + 1), clWindow);
+  EXPECT_EQ(PaintAlone(e).At(caretX, area.Top + 1), clWindow);
 }
 
 TEST_F(ControlPaintTest, LongFieldTextScrollsToKeepTheCaretInView) {
@@ -236,12 +235,10 @@ TEST_F(ControlPaintTest, FlatSpeedButtonIsFramelessUntilHoveredAndSinksWhileHeld
 
   // Dragged off the button while held: it pops out again.
   s->MouseMove(-5, -5, true);
-  PixelBuffer off = PaintAlone(s);
-  EXPECT_EQ(InkOf(off, clWindowText, off.Bounds()), caption);
+  EXPECT_EQ(InkOf(PaintAlone(s), clWindowText, kWholeForm), caption);
   s->MouseUp(-5, -5, false);
   s->MouseLeave();
-  PixelBuffer after = PaintAlone(s);
-  EXPECT_EQ(after.At(40, 10), kUnder);
+  EXPECT_EQ(PaintAlone(s).At(40, 10), kUnder);
 }
 
 TEST_F(ControlPaintTest, NonFlatSpeedButtonIsARaisedPushButtonPushedWhileHeld) {
@@ -284,22 +281,19 @@ TEST_F(ControlPaintTest, DisabledCaptionsAreEmbossed) {
 TEST_F(ControlPaintTest, MessageBoxButtonAndIcon) {
   auto* button = Make<TButton>(&form, {10, 10, 85, 33});
   button->SetCaption("OK");
-  PixelBuffer plain = PaintAlone(button);
-  ExpectPixels(plain, {{40, 10, clBtnHighlight}, {40, 32, cl3DDkShadow}});
+  ExpectPixels(PaintAlone(button), {{40, 10, clBtnHighlight}, {40, 32, cl3DDkShadow}});
   form.FocusControl(button);
-  PixelBuffer focused = PaintAlone(button);
-  ExpectPixels(focused, {{40, 10, clWindowFrame},  // the default button's frame
-                         {40, 11, clBtnHighlight},
-                         {14, 14, clWindowFrame},  // the dotted focus rectangle
-                         {15, 14, clBtnFace}});
+  ExpectPixels(PaintAlone(button), {{40, 10, clWindowFrame},  // the default button's frame
+                                    {40, 11, clBtnHighlight},
+                                    {14, 14, clWindowFrame},  // the dotted focus rectangle
+                                    {15, 14, clBtnFace}});
 
   auto* icon = Make<TStopIcon>(&form, {100, 100, 132, 132});
-  PixelBuffer b = PaintAlone(icon);
-  ExpectPixels(b, {
-                      {100, 100, kUnder},          // a round icon leaves its corners
-                      {116, 116, clBtnHighlight},  // the cross at the centre
-                      {116, 104, 0xFF0000u}        // red above the cross
-                  });
+  ExpectPixels(PaintAlone(icon), {
+                                     {100, 100, kUnder},          // a round icon leaves its corners
+                                     {116, 116, clBtnHighlight},  // the cross at the centre
+                                     {116, 104, 0xFF0000u}        // red above the cross
+                                 });
 }
 
 }  // namespace
