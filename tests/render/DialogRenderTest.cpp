@@ -100,9 +100,8 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     // Five stars where the field's text starts, exactly as the font draws
     // them; the caret after them is not compared.
     TRect area = Form1->MaskEdit1->TextArea().Offset(15, 48);
-    int starsWidth = 5 * font.CharWidth('*');
     PixelBuffer ref = Reference(519, 426, clWindow, area.Left, area.Top + 1, "*****", clWindowText);
-    TRect stars{area.Left, area.Top, area.Left + starsWidth, area.Bottom};
+    TRect stars{area.Left, area.Top, area.Left + 5 * font.CharWidth('*'), area.Bottom};
     ASSERT_FALSE(InkOf(ref, clWindowText, stars).IsEmpty());
     for (int y = stars.Top; y < stars.Bottom; ++y)
       for (int x = stars.Left; x < stars.Right; ++x)
@@ -315,8 +314,7 @@ TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
     ExpectPixels(b, {{11 + 16, 11 + 4, 0xFF0000u}, {11 + 16, 11 + 16, clBtnHighlight}});
     // The focused OK button: the default button's dark frame, its raised
     // edge inside, the dotted focus rectangle and a centred caption.
-    tk::TButton* ok = box->OkButton();
-    tk::TRect r = ok->BoundsRect();
+    tk::TRect r = box->OkButton()->BoundsRect();
     ExpectPixels(b, {{r.Left + 10, r.Top, clWindowFrame},
                      {r.Left + 10, r.Top + 1, clBtnHighlight},
                      {r.Left + 10, r.Bottom - 2, cl3DDkShadow},

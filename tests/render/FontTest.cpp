@@ -160,9 +160,7 @@ TEST(FontTest, WesternRasterFaceHasNoCyrillicGlyphs) {
   // Its character map is code page 1252: the Cyrillic letters find no glyph.
   auto f = Font::FromFile(kWesternRasterFace, -11);
   ASSERT_NE(f, nullptr);
-  PixelBuffer a = Drawn(*f, "Ж"_ansi);
-  PixelBuffer b = Drawn(*f, "Ш"_ansi);
-  EXPECT_EQ(Differing(a, b), 0);
+  EXPECT_EQ(Differing(Drawn(*f, "Ж"_ansi), Drawn(*f, "Ш"_ansi)), 0);
 }
 
 TEST(FontTest, TheFaceBesideTheExecutableComesFirst) {
