@@ -66,8 +66,7 @@ shot "$BOARD" "$WORK/board.png"
 [[ $(pixel "$WORK/board.png" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
 note "the installed program shows the board"
 close_window "$BOARD"
-wait "$APP_PID" || fail "the installed program ended with an error"
-APP_PID=
+wait_app "closing the installed program's board"
 
 # ------------------------------------------------------------ remove
 "${apt_get[@]}" remove mirvolant >/dev/null || fail "apt-get remove failed"

@@ -62,7 +62,6 @@ for c in "${cases[@]}"; do
     note "Xft.dpi 120: path choice 759x363, centred on the board"
   fi
   kill -TERM "$APP_PID"
-  wait "$APP_PID" || fail "the program ended with an error at Xft.dpi $dpi"
-  APP_PID=
+  wait_app "SIGTERM at Xft.dpi $dpi"
 done
 echo PASS

@@ -210,15 +210,12 @@ for n in $(seq 0 8); do
 done
 
 close_window "$BOARD"
-status=0
 for i in $(seq 100); do
   kill -0 "$APP_PID" 2>/dev/null || break
   sleep 0.1
 done
 kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end after the board was closed"
-wait "$APP_PID" || status=$?
-APP_PID=
-[[ $status == 0 ]] || fail "the program ended with exit code $status"
+wait_app "closing the board"
 note "board closed; exit code 0"
 
 # ------------------------------------------------------- a signal ends it
@@ -226,9 +223,6 @@ note "board closed; exit code 0"
 APP_PID=$!
 BOARD=$(wait_window MIRVOLANT 20) || fail "the board did not appear on the second start"
 kill -TERM "$APP_PID"
-status=0
-wait "$APP_PID" || status=$?
-APP_PID=
-[[ $status == 0 ]] || fail "SIGTERM ended the program with exit code $status"
+wait_app SIGTERM
 note "SIGTERM: exit code 0"
 echo "PASS"
