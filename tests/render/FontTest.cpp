@@ -24,10 +24,6 @@ constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSan
 constexpr const char* kRussianRasterFace = "/usr/share/wine/fonts/sserifer.fon";
 constexpr const char* kWesternRasterFace = "/usr/share/wine/fonts/sserife.fon";
 
-bool HaveDialogFace() {
-  return std::filesystem::exists(kDialogFace);
-}
-
 // The number of pixels in which two buffers of one size differ.
 int Differing(const PixelBuffer& a, const PixelBuffer& b) {
   int n = 0;
@@ -37,7 +33,7 @@ int Differing(const PixelBuffer& a, const PixelBuffer& b) {
 }
 
 TEST(FontTest, DialogFontMetricsMatchTheStoredLayouts) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   const Font& f = Font::Get(-11);
   EXPECT_EQ(f.Height(), -11);
   EXPECT_EQ(f.TextHeight(), 13);
@@ -58,7 +54,7 @@ TEST(FontTest, GetCachesOneFontPerHeight) {
 }
 
 TEST(FontTest, RescaledHeightsPickTheStrikeForTheCharacterHeight) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   // 8 points at 120 pixels per inch is -14: the 16-pixel strike.
   EXPECT_EQ(Font::Get(-14).DigitHeight(), 16);
   EXPECT_EQ(Font::Get(-13).DigitHeight(), 16);
@@ -99,7 +95,7 @@ TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
 }
 
 TEST(FontTest, CyrillicGlyphsComeFromWindows1251Bytes) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   const Font& f = Font::Get(-11);
   // "Ж" and "Ш" are different glyphs of the strike, not a missing-glyph box.
   PixelBuffer a(20, 13, 0xFFFFFF), b(20, 13, 0xFFFFFF);
@@ -135,7 +131,7 @@ PixelBuffer Drawn(const Font& f, std::string_view ansi) {
 }
 
 TEST(FontTest, RussianRasterFaceDrawsTheDialogFacesStrikes) {
-  if (!HaveDialogFace() || !std::filesystem::exists(kRussianRasterFace)) {
+  if (!std::filesystem::exists(kDialogFace) || !std::filesystem::exists(kRussianRasterFace)) {
     GTEST_SKIP() << "fonts-wine is not installed";
   }
   // One face per strike in the .fon file; the byte itself finds the glyph.
