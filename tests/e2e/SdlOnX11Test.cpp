@@ -58,10 +58,9 @@ TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto badRequest = [] {
     std::string error;
-    auto owned = SdlPlatform::Open(error);
-    if (!owned) std::exit(4);
-    SdlPlatform& platform = *owned;
-    WindowId w = platform.CreateWindow("MIRVOLANT", 20, 20);
+    auto platform = SdlPlatform::Open(error);
+    if (!platform) std::exit(4);
+    WindowId w = platform->CreateWindow("MIRVOLANT", 20, 20);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info)) std::exit(3);

@@ -35,6 +35,18 @@ class SdlPlatformTest : public ::testing::Test {
     platform_.Translate(e, out);
     return out;
   }
+  // Checks that an SDL key event becomes exactly one key event of window 7.
+  void ExpectKey(const SDL_Event& sdl, EventKind kind, platform::Key key, uint8_t modifiers = 0,
+                 bool repeat = false) {
+    SCOPED_TRACE(::testing::Message() << "SDL key " << sdl.key.keysym.sym);
+    std::deque<Event> out = Translate(sdl);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].kind, kind);
+    EXPECT_EQ(out[0].window, 7u);
+    EXPECT_EQ(out[0].key, key);
+    EXPECT_EQ(out[0].modifiers, modifiers);
+    EXPECT_EQ(out[0].repeat, repeat);
+  }
   static SDL_Event Key(uint32_t type, SDL_Keycode sym, uint16_t mod = 0, uint8_t repeat = 0) {
     SDL_Event e{};
     e.type = type;
@@ -90,54 +102,25 @@ TEST_F(SdlPlatformTest, PresentCopiesOnlyTheDirtyRectanglesInTheSurfaceFormat) {
 }
 
 TEST_F(SdlPlatformTest, CommandKeysBecomeKeyDownsWithModifiersAndRepeat) {
-  auto tab = Translate(Key(SDL_KEYDOWN, SDLK_TAB, KMOD_LSHIFT));
-  ASSERT_EQ(tab.size(), 1u);
-  EXPECT_EQ(tab[0].kind, EventKind::KeyDown);
-  EXPECT_EQ(tab[0].key, Key::Tab);
-  EXPECT_EQ(tab[0].modifiers, kShift);
-  EXPECT_EQ(tab[0].window, 7u);
-
-  auto enter = Translate(Key(SDL_KEYDOWN, SDLK_KP_ENTER));
-  ASSERT_EQ(enter.size(), 1u);
-  EXPECT_EQ(enter[0].key, Key::Enter);
-
-  auto held = Translate(Key(SDL_KEYDOWN, SDLK_BACKSPACE, 0, 1));
-  ASSERT_EQ(held.size(), 1u);
-  EXPECT_EQ(held[0].key, Key::Backspace);
-  EXPECT_TRUE(held[0].repeat);
-
-  auto up = Translate(Key(SDL_KEYUP, SDLK_DELETE));
-  ASSERT_EQ(up.size(), 1u);
-  EXPECT_EQ(up[0].kind, EventKind::KeyUp);
-  EXPECT_EQ(up[0].key, Key::Delete);
-
-  const std::pair<SDL_Keycode, platform::Key> moves[] = {{SDLK_LEFT, Key::Left},
-                                                         {SDLK_RIGHT, Key::Right},
-                                                         {SDLK_HOME, Key::Home},
-                                                         {SDLK_END, Key::End}};
-  for (auto [sym, key] : moves) {
-    auto out = Translate(Key(SDL_KEYDOWN, sym));
-    ASSERT_EQ(out.size(), 1u);
-    EXPECT_EQ(out[0].key, key);
-  }
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_TAB, KMOD_LSHIFT), EventKind::KeyDown, Key::Tab, kShift);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_KP_ENTER), EventKind::KeyDown, Key::Enter);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_BACKSPACE, 0, 1), EventKind::KeyDown, Key::Backspace, 0, true);
+  ExpectKey(Key(SDL_KEYUP, SDLK_DELETE), EventKind::KeyUp, Key::Delete);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_LEFT), EventKind::KeyDown, Key::Left);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_RIGHT), EventKind::KeyDown, Key::Right);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_HOME), EventKind::KeyDown, Key::Home);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_END), EventKind::KeyDown, Key::End);
 }
 
 TEST_F(SdlPlatformTest, ShortcutLettersAreReportedAsKeysAndTheClipboardIsReadOnRequest) {
   // The letters of the shortcuts come as keys with their modifiers; what they
   // mean is the toolkit's business. Other letters only arrive as text.
   EXPECT_TRUE(Translate(Key(SDL_KEYDOWN, SDLK_b, KMOD_LCTRL)).empty());
-  const std::pair<SDL_Keycode, platform::Key> letters[] = {
-      {SDLK_a, Key::A}, {SDLK_c, Key::C}, {SDLK_v, Key::V}, {SDLK_x, Key::X}};
-  for (auto [sym, key] : letters) {
-    auto plain = Translate(Key(SDL_KEYDOWN, sym));
-    ASSERT_EQ(plain.size(), 1u);
-    EXPECT_EQ(plain[0].key, key);
-    EXPECT_EQ(plain[0].modifiers, 0);
-  }
-  auto ctrlV = Translate(Key(SDL_KEYDOWN, SDLK_v, KMOD_RCTRL));
-  ASSERT_EQ(ctrlV.size(), 1u);
-  EXPECT_EQ(ctrlV[0].kind, EventKind::KeyDown);
-  EXPECT_EQ(ctrlV[0].modifiers, kCtrl);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_a), EventKind::KeyDown, Key::A);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_c), EventKind::KeyDown, Key::C);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_v), EventKind::KeyDown, Key::V);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_x), EventKind::KeyDown, Key::X);
+  ExpectKey(Key(SDL_KEYDOWN, SDLK_v, KMOD_RCTRL), EventKind::KeyDown, Key::V, kCtrl);
 
   ASSERT_EQ(SDL_SetClipboardText("жуфа"), 0);
   EXPECT_EQ(platform_.ClipboardText(), "жуфа");
@@ -238,12 +221,11 @@ TEST_F(SdlPlatformTest, PostQuitAndTerminationSignalsEndTheWaitWithQuit) {
   EXPECT_EQ(e.kind, EventKind::Quit);
 
   // The handler only asks for the quit; the process goes on to end normally.
-  raise(SIGTERM);
-  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
-  EXPECT_EQ(e.kind, EventKind::Quit);
-  raise(SIGINT);
-  ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000));
-  EXPECT_EQ(e.kind, EventKind::Quit);
+  for (int signal : {SIGTERM, SIGINT}) {
+    raise(signal);
+    ASSERT_TRUE(platform_.WaitEvent(e, platform_.NowMs() + 5000)) << signal;
+    EXPECT_EQ(e.kind, EventKind::Quit) << signal;
+  }
 }
 
 TEST_F(SdlPlatformTest, DesktopSpansTheMonitors) {

@@ -19,13 +19,7 @@ require_tools dpkg-deb desktop-file-validate appstreamcli lintian apt-get
 apt_get=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -qq)
 
 WORK=$(mktemp -d)
-APP_PID=
-cleanup() {
-  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
-  stop_desktop
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'stop_all; rm -rf "$WORK"' EXIT
 
 # ------------------------------------------------------------ the control data
 [[ $(dpkg-deb -f "$DEB" Package) == mirvolant ]] || fail "the package is not named mirvolant"
@@ -72,8 +66,7 @@ shot "$BOARD" "$WORK/board.png"
 [[ $(pixel "$WORK/board.png" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
 note "the installed program shows the board"
 close_window "$BOARD"
-wait "$APP_PID" || fail "the installed program ended with an error"
-APP_PID=
+wait_app "closing the installed program's board"
 
 # ------------------------------------------------------------ remove
 "${apt_get[@]}" remove mirvolant >/dev/null || fail "apt-get remove failed"

@@ -16,12 +16,7 @@ mkdir -p "$OUT"
 source "$(dirname "$0")/x11lib.sh"
 require_tools xrdb
 
-APP_PID=
-cleanup() {
-  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
-  stop_desktop
-}
-trap cleanup EXIT
+trap stop_all EXIT
 start_desktop
 
 # Xft.dpi, the board's client size and the height of "0" in the rescaled
@@ -67,7 +62,6 @@ for c in "${cases[@]}"; do
     note "Xft.dpi 120: path choice 759x363, centred on the board"
   fi
   kill -TERM "$APP_PID"
-  wait "$APP_PID" || fail "the program ended with an error at Xft.dpi $dpi"
-  APP_PID=
+  wait_app "SIGTERM at Xft.dpi $dpi"
 done
 echo PASS

@@ -18,20 +18,10 @@ require_tools faketime
 FACE=D4D0C8
 WHITE=FFFFFF
 
-APP_PID=
-cleanup() {
-  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
-  stop_desktop
-}
-trap cleanup EXIT
+trap stop_all EXIT
 
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
-
-# Expects window $1 (client $2 x $3) centred on the board.
-expect_board_centred() {
-  expect_centred_on "$BOARD" "$@"
-}
 
 # Takes two screenshots of window $1 $2 seconds apart and prints how many
 # pixels of the rectangle ($3, $4, $5 x $6) changed between them.
@@ -69,10 +59,10 @@ shot "$BOARD" "$OUT/board-start.png"
 # 8 pixels outside the client area); its field at (+23, +48), 137 x 19.
 panel_left=(-8 168 344 -8 168 344 -8 168 344)
 panel_top=(0 0 0 128 128 128 256 256 256)
+# The colour of slot $2's field (0 for the first) in screenshot $1.
+field_colour() { pixel "$1" $((panel_left[$2] + 91)) $((panel_top[$2] + 57)); }
 for n in $(seq 0 8); do
-  fx=$((panel_left[n] + 91))
-  fy=$((panel_top[n] + 57))
-  [[ $(pixel "$OUT/board-start.png" $fx $fy) == "$WHITE" ]] ||
+  [[ $(field_colour "$OUT/board-start.png" "$n") == "$WHITE" ]] ||
     fail "slot $((n + 1))'s field is not shown at start"
 done
 
@@ -101,7 +91,7 @@ press Return
 # ---------------------------------------------------------- the path choice
 PATHS=$(wait_window "Выбор пути" 10) || fail "the path choice did not open"
 sleep 0.5
-expect_board_centred "$PATHS" 617 295
+expect_centred_on "$BOARD" "$PATHS" 617 295
 note "path choice $PATHS: 617x295, centred on the board"
 # The board beneath is disabled: its close box does nothing now.
 close_window "$BOARD"
@@ -123,7 +113,7 @@ press Return
 # ------------------------------------------------------ the escape mission
 ESCAPE=$(wait_window MIRVOLANT 10 "$BOARD") || fail "the escape mission did not open"
 sleep 0.5
-expect_board_centred "$ESCAPE" 672 256
+expect_centred_on "$BOARD" "$ESCAPE" 672 256
 note "escape mission $ESCAPE: 672x256, centred on the board"
 # The status line counts down: the status panel changes within 1.5 s.
 changed=$(changes_over "$ESCAPE" 1.5 2 227 550 27)
@@ -153,7 +143,7 @@ press Return
 MYSTERY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE $VICTORY") ||
   fail "the mystery mission did not open"
 sleep 0.5
-expect_board_centred "$MYSTERY" 672 368
+expect_centred_on "$BOARD" "$MYSTERY" 672 368
 note "mystery mission $MYSTERY: 672x368, centred on the board"
 shot "$MYSTERY" "$OUT/mystery-task.png"
 [[ $(pixel "$OUT/mystery-task.png" 68 321) == "$WHITE" ]] || fail "no drain-code field"
@@ -212,9 +202,7 @@ sleep 0.5
 # Uncovered again, the board shows nine solved slots.
 shot "$BOARD" "$OUT/real-board.png"
 for n in $(seq 0 8); do
-  fx=$((panel_left[n] + 91))
-  fy=$((panel_top[n] + 57))
-  [[ $(pixel "$OUT/real-board.png" $fx $fy) == "$FACE" ]] || fail "slot $((n + 1)) not solved"
+  [[ $(field_colour "$OUT/real-board.png" "$n") == "$FACE" ]] || fail "slot $((n + 1)) not solved"
   # The panel's "OK": dark text around the panel's centre.
   dark=$(count_other "$OUT/real-board.png" $((panel_left[n] + 76)) $((panel_top[n] + 57)) 24 14 \
     "$FACE")
@@ -222,15 +210,12 @@ for n in $(seq 0 8); do
 done
 
 close_window "$BOARD"
-status=0
 for i in $(seq 100); do
   kill -0 "$APP_PID" 2>/dev/null || break
   sleep 0.1
 done
 kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end after the board was closed"
-wait "$APP_PID" || status=$?
-APP_PID=
-[[ $status == 0 ]] || fail "the program ended with exit code $status"
+wait_app "closing the board"
 note "board closed; exit code 0"
 
 # ------------------------------------------------------- a signal ends it
@@ -238,9 +223,6 @@ note "board closed; exit code 0"
 APP_PID=$!
 BOARD=$(wait_window MIRVOLANT 20) || fail "the board did not appear on the second start"
 kill -TERM "$APP_PID"
-status=0
-wait "$APP_PID" || status=$?
-APP_PID=
-[[ $status == 0 ]] || fail "SIGTERM ended the program with exit code $status"
+wait_app SIGTERM
 note "SIGTERM: exit code 0"
 echo "PASS"

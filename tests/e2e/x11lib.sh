@@ -57,6 +57,21 @@ stop_desktop() {
   wait 2>/dev/null || true
 }
 
+# The program under test: a script sets APP_PID when it starts it and clears
+# it once it has ended; stop_all, its exit trap, kills it if still running.
+APP_PID=
+stop_all() {
+  [[ -n "$APP_PID" ]] && kill -KILL "$APP_PID" 2>/dev/null
+  stop_desktop
+}
+
+# Waits for the program under test to end, which must be with exit code 0;
+# $1 names what ended it.
+wait_app() {
+  wait "$APP_PID" || fail "$1 ended the program with exit code $?"
+  APP_PID=
+}
+
 # Prints the ids (decimal) of the shown windows whose title is exactly $1.
 # The window manager's client list holds the mapped windows with their UTF-8
 # titles (xdotool's name search misses non-Latin titles).

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "toolkit/base/Exceptions.h"
@@ -34,11 +33,10 @@ std::string WrapJpeg(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool started = [] {
+  [[maybe_unused]] static const bool started = [] {
     tk::StartJpegSupport(32);
     return true;
   }();
-  (void)started;
 
   std::string bytes = size >= 2 && data[0] == 0xFF && data[1] == 0xD8
                           ? WrapJpeg(data, size)

@@ -32,6 +32,19 @@ class ClueDialog : public ::testing::Test {
  protected:
   // Lets the event loop turn (and paint) before the next step runs.
   void Paint() { q.platform.Wake(); }
+  // Steps that show the mission out of turn and let it paint, then show its
+  // picture and let that paint; `before` runs between the two.
+  void ShowPicture(std::function<void()> before = [] {}) {
+    q.Then([this] {
+      Form3->Show();
+      Paint();
+    });
+    q.Then([this, before] {
+      before();
+      Form3->Image1->SetVisible(true);
+      Paint();
+    });
+  }
   // The pixel at (x, y) of Image1's area in the mystery mission's window.
   tk::TColor At(int x, int y) {
     tk::TPoint o = Form3->Image1->OriginInForm();
@@ -88,12 +101,11 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
     q.Close(Form3);
   });
   q.Then([&] { Form3->RunModal(); });  // shown again: a fresh first phase
-  q.Then([&] { q.Seconds(1200); });
+  q.Wait(1200);
   q.Then([&] {
     EXPECT_TRUE(Form3->Image1->Visible());
     EXPECT_EQ(At(0, 0), topLeft);
     EXPECT_EQ(ClueImage()->DecodeCount(), 1) << "showing again draws from the cache";
-    q.Close(Form3);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
   EXPECT_EQ(decodesWhenVisible, 1) << "the paint that showed the picture decoded it";
@@ -106,14 +118,8 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
   q.Then([&] {
     ASSERT_NE(ClueImage(), nullptr);
     EXPECT_EQ(ClueImage()->Width(), 0);
-    Form3->Show();
-    Paint();
   });
-  q.Then([&] {
-    beneath = At(10, 200);
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture([&] { beneath = At(10, 200); });
   q.Then([&] {
     // The paint raised; the message box is up.
     ASSERT_NE(tk::Application->MessageBox(), nullptr);
@@ -130,31 +136,23 @@ TEST_F(ClueDialog, EmptyJpegLetsTheDialogBeCreatedAndFailsOnceAtTheFirstPaint) {
     EXPECT_EQ(tk::Application->MessageBox(), nullptr) << "later paints report nothing";
     EXPECT_EQ(ClueImage()->DecodeCount(), 1);
     EXPECT_EQ(At(10, 200), beneath) << "and draw nothing";
-    Form3->Hide();
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
   EXPECT_EQ(messages, std::vector<std::string>{"JPEG error #42."});
 }
 
 TEST_F(ClueDialog, TruncatedJpegShowsWhatArrivedWithoutAMessage) {
   std::string jpeg = ReadClueJpeg();
   q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJPEGImage", jpeg.substr(0, 60000)));
-  q.Then([&] {
-    Form3->Show();
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture();
   q.Then([&] {
     EXPECT_EQ(tk::Application->MessageBox(), nullptr);
     ASSERT_EQ(ClueImage()->DecodeCount(), 1);
     const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
     EXPECT_EQ(bitmap.Width(), 670);
     EXPECT_EQ(At(669, 276), bitmap.Pixel(669, 276));
-    Form3->Hide();
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
@@ -177,12 +175,8 @@ TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
     Program program(platform, "/usr/games/mirvolant", [&](std::string_view) {
       return std::optional<std::string_view>(q.overrides["TFORM3"]);
     });
-    try {
-      program.Application().CreateDialog(Form3);
-      ADD_FAILURE() << "created with " << c.message;
-    } catch (const tk::EReadError& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    EXPECT_EQ(MessageOf<tk::EReadError>([&] { program.Application().CreateDialog(Form3); }),
+              c.message);
     EXPECT_EQ(Form3, nullptr);
   }
 }
@@ -190,42 +184,26 @@ TEST_F(ClueDialog, BrokenPictureDataFailsTheCreationWithTheReadingError) {
 TEST_F(ClueDialog, DifferentlyCasedClassNameGivesAnEmptyPictureWithoutAMessage) {
   q.overrides["TFORM3"] = Form3WithBlob(MakeBlob("TJpegImage", ReadClueJpeg()));
   tk::TColor before = 0;
-  q.Then([&] {
-    EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr);
-    Form3->Show();
-    Paint();
-  });
-  q.Then([&] {
-    before = At(0, 0);
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  q.Then([&] { EXPECT_EQ(Form3->Image1->Picture().Graphic(), nullptr); });
+  ShowPicture([&] { before = At(0, 0); });
   q.Then([&] {
     EXPECT_EQ(tk::Application->MessageBox(), nullptr);
     EXPECT_EQ(At(0, 0), before) << "nothing drawn";
-    Form3->Hide();
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST_F(ClueDialog, EightBitDisplayDecodesToAPaletteOfAtMost236Colours) {
   q.platform.SetBitsPerPixel(8);
-  q.Then([&] {
-    Form3->Show();
-    Form3->Image1->SetVisible(true);
-    Paint();
-  });
+  ShowPicture();
   q.Then([&] {
     ASSERT_EQ(ClueImage()->DecodeCount(), 1);
     const tk::TBitmap& bitmap = ClueImage()->DecodedBitmap();
     EXPECT_EQ(bitmap.BitsPerPixel(), 8);
     EXPECT_LE(bitmap.Palette().size(), 236u);
     EXPECT_EQ(At(100, 100), bitmap.Pixel(100, 100));
-    Form3->Hide();
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 }  // namespace

@@ -74,12 +74,10 @@ TEST(JpegDecode, EmptyDataFailsAtTheFirstDrawOnlyAndDrawsNothingLater) {
   EXPECT_EQ(image->Width(), 0);
   PixelBuffer buffer(20, 20, 0x123456);
   Canvas canvas(buffer);
-  try {
-    image->Draw(canvas, TRect{0, 0, image->Width(), image->Height()});
-    ADD_FAILURE() << "no error";
-  } catch (const EJPEG& e) {
-    EXPECT_EQ(e.Message(), "JPEG error #42");
-  }
+  EXPECT_EQ(MessageOf<EJPEG>([&] {
+              image->Draw(canvas, TRect{0, 0, image->Width(), image->Height()});
+            }),
+            "JPEG error #42");
   EXPECT_TRUE(image->HasBitmap()) << "the failed bitmap stays cached";
   EXPECT_NO_THROW(image->Draw(canvas, TRect{0, 0, image->Width(), image->Height()}));
   EXPECT_EQ(image->DecodeCount(), 1);

@@ -10,22 +10,14 @@
 namespace tk {
 namespace {
 
-// Registers the JPEG formats for one test and removes them afterwards.
+// Registers the JPEG formats for one test and removes them afterwards; the
+// clue picture's JPEG bytes at hand.
 class JpegSupport : public ::testing::Test {
  protected:
   void SetUp() override { StartJpegSupport(32); }
   void TearDown() override { StopJpegSupport(); }
+  const std::string jpeg = ReadClueJpeg();
 };
-
-template <class E>
-std::string MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "(no exception)";
-}
 
 TEST(MemoryStream, ReadStopsAtTheEndAndReadBufferFailsWhenShort) {
   TMemoryStream s(std::string_view("abcdef"));
@@ -83,7 +75,6 @@ TEST(GraphicRegistry, EightBitDefaultFollowsTheDisplayDepth) {
 }
 
 TEST_F(JpegSupport, ClueBlobGivesAJpegGraphicWithItsHeaderSizeAndNoDecode) {
-  std::string jpeg = ReadClueJpeg();
   std::string blob = MakeBlob("TJPEGImage", jpeg);
   EXPECT_EQ(blob.size(), 1 + 10 + 4 + jpeg.size());
   TMemoryStream stream(blob);
@@ -108,7 +99,7 @@ TEST_F(JpegSupport, ClueBlobGivesAJpegGraphicWithItsHeaderSizeAndNoDecode) {
 
 TEST_F(JpegSupport, UnknownOrDifferentlyCasedClassNameGivesAnEmptyPicture) {
   for (const char* name : {"TJpegImage", "tjpegimage", "TPngImage"}) {
-    TMemoryStream stream(MakeBlob(name, ReadClueJpeg()));
+    TMemoryStream stream(MakeBlob(name, jpeg));
     TPicture picture;
     picture.LoadPictureBlob(stream);
     EXPECT_EQ(picture.Graphic(), nullptr) << name;
@@ -117,7 +108,6 @@ TEST_F(JpegSupport, UnknownOrDifferentlyCasedClassNameGivesAnEmptyPicture) {
 }
 
 TEST_F(JpegSupport, MalformedBlobsFailWithClearReadErrors) {
-  std::string jpeg = ReadClueJpeg();
   auto load = [](const std::string& blob) {
     return MessageOf<EReadError>([&] {
       TMemoryStream stream(blob);
@@ -140,7 +130,6 @@ TEST_F(JpegSupport, MalformedBlobsFailWithClearReadErrors) {
 }
 
 TEST_F(JpegSupport, HeaderErrorsAreJpegErrorsAndThePictureKeepsItsGraphic) {
-  std::string jpeg = ReadClueJpeg();
   TPicture picture;
   TMemoryStream good(MakeBlob("TJPEGImage", jpeg));
   picture.LoadPictureBlob(good);

@@ -1,10 +1,13 @@
 #pragma once
-// Reading the committed clue picture and composing picture blobs for tests.
+// Reading the committed clue picture and composing picture blobs for tests
+// (and MessageOf for the errors that reading them raises).
 
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "MessageOf.h"
 
 inline std::string ReadClueJpeg() {
   std::ifstream in(std::string(MV_SOURCE_DIR) + "/resources/clue-picture.jpg", std::ios::binary);

@@ -56,37 +56,30 @@ std::string Utf8Of(char32_t cp) {
   return out;
 }
 
-TMissionForm* Mission(int i) {
-  switch (i) {
-    case 0:
-      return Form3;
-    case 1:
-      return Form4;
-    default:
-      return Form5;
+// The components of type T of a dialog that are shown.
+template <class T>
+std::vector<T*> ShownOf(tk::TCustomForm* form) {
+  std::vector<T*> shown;
+  for (tk::TComponent* c : form->Components()) {
+    if (auto* t = dynamic_cast<T*>(c); t != nullptr && t->Showing()) shown.push_back(t);
   }
+  return shown;
 }
 
-const int32_t& SecondsLeftOf(int i) {
-  switch (i) {
-    case 0:
-      return unit3::SecondsLeft;
-    case 1:
-      return unit4::SecondsLeft;
-    default:
-      return unit5::SecondsLeft;
-  }
+// The missions by index: mystery, victory, escape.
+TMissionForm* Mission(int i) {
+  TMissionForm* const missions[3] = {Form3, Form4, Form5};
+  return missions[i];
+}
+
+int32_t SecondsLeftOf(int i) {
+  const int32_t left[3] = {unit3::SecondsLeft, unit4::SecondsLeft, unit5::SecondsLeft};
+  return left[i];
 }
 
 std::string_view DrainCodeOf(int i) {
-  switch (i) {
-    case 0:
-      return kMysteryDrainCode;
-    case 1:
-      return kVictoryDrainCode;
-    default:
-      return kEscapeDrainCode;
-  }
+  const std::string_view codes[3] = {kMysteryDrainCode, kVictoryDrainCode, kEscapeDrainCode};
+  return codes[i];
 }
 
 }  // namespace
@@ -98,25 +91,15 @@ MonkeyReport Monkey::Run() {
     // Each run starts as a fresh process would.
     SolvedCount = 0;
     unit3::SecondsLeft = unit4::SecondsLeft = unit5::SecondsLeft = 0;
-    // Desktops of several shapes, one with two monitors side by side.
-    switch (Uniform(0, 2)) {
-      case 0:
-        break;
-      case 1:
-        q.platform.SetDesktop({0, 0, 1024, 768});
-        break;
-      default:
-        q.platform.SetDesktop({0, 0, 2304, 1024}, {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}});
-        break;
+    // Desktops of several shapes (the default one, a small one, two monitors
+    // side by side).
+    int desktop = Uniform(0, 2);
+    if (desktop == 1) q.platform.SetDesktop({0, 0, 1024, 768});
+    if (desktop == 2) {
+      q.platform.SetDesktop({0, 0, 2304, 1024}, {{0, 0, 1024, 768}, {1024, 0, 2304, 1024}});
     }
     ++report_.runs;
-    sawForm2_ = false;
-    for (int i = 0; i < 3; ++i) {
-      sawMission_[i] = false;
-      missionSlotShown_[i] = true;
-      missionPhase3_[i] = false;
-    }
-    solvedBefore_ = 0;
+    seen_ = Seen();
     lastAction_ = "start";
     int64_t clockStart = q.platform.Now();
     q.Then([this] { Step(); });
@@ -137,12 +120,13 @@ void Monkey::Step() {
   q_->Then([this] { Step(); });
 }
 
-void Monkey::Fail(const std::string& what) {
+bool Monkey::Fail(const std::string& what) {
   if (report_.failure.empty()) {
     report_.failure = what + " (after event " + std::to_string(report_.events) + ", run " +
                       std::to_string(report_.runs) + ", last action: " + lastAction_ + ")";
   }
   stop_ = true;
+  return false;
 }
 
 std::vector<tk::TCustomForm*> Monkey::AllForms() const {
@@ -170,14 +154,12 @@ tk::TCustomForm* Monkey::PickTarget() {
 bool Monkey::Check() {
   tk::TApplication& app = *tk::Application;
   if (app.MessageBox() != nullptr) {
-    Fail("an error message box is shown: " + Utf8(app.MessageBox()->Text()));
-    return false;
+    return Fail("an error message box is shown: " + Utf8(app.MessageBox()->Text()));
   }
   for (int i = 0; i < 3; ++i) {
     int32_t s = SecondsLeftOf(i);
     if (s < 0 || s > kPhaseTicks) {
-      Fail("SecondsLeft of mission " + std::to_string(i + 3) + " is " + std::to_string(s));
-      return false;
+      return Fail("SecondsLeft of mission " + std::to_string(i + 3) + " is " + std::to_string(s));
     }
   }
   int modalEnabled = 0;
@@ -192,14 +174,10 @@ bool Monkey::Check() {
       return false;
     }
     if (f->FormVisible() && desktop.Intersect(f->OuterRect()) != f->OuterRect()) {
-      Fail(std::string(f->ClassName()) + " is shown outside the desktop");
-      return false;
+      return Fail(std::string(f->ClassName()) + " is shown outside the desktop");
     }
   }
-  if (modalEnabled > 1) {
-    Fail(std::to_string(modalEnabled) + " modal dialogs are enabled");
-    return false;
-  }
+  if (modalEnabled > 1) return Fail(std::to_string(modalEnabled) + " modal dialogs are enabled");
 
   // Board slots: solved (hidden, "OK") only by their own code.
   int solved = 0;
@@ -208,23 +186,20 @@ bool Monkey::Check() {
     bool hidden = !s.field->Visible();
     if (hidden) ++solved;
     if (hidden && s.field->Text() != kLevelCodes[slot - 1]) {
-      Fail("board slot " + std::to_string(slot) + " solved by \"" + Utf8(s.field->Text()) + "\"");
-      return false;
+      return Fail("board slot " + std::to_string(slot) + " solved by \"" + Utf8(s.field->Text()) +
+                  "\"");
     }
     if (hidden != (s.panel->Caption() == "OK") || hidden == s.label->Visible() ||
         hidden == s.button->Visible()) {
-      Fail("board slot " + std::to_string(slot) + " is half solved");
-      return false;
+      return Fail("board slot " + std::to_string(slot) + " is half solved");
     }
   }
   if (solved != SolvedCount) {
-    Fail(std::to_string(solved) + " slots hidden but SolvedCount is " +
-         std::to_string(SolvedCount));
-    return false;
+    return Fail(std::to_string(solved) + " slots hidden but SolvedCount is " +
+                std::to_string(SolvedCount));
   }
   if (Form2->FormVisible() && solved != 9) {
-    Fail("the path choice is open with " + std::to_string(solved) + " levels solved");
-    return false;
+    return Fail("the path choice is open with " + std::to_string(solved) + " levels solved");
   }
 
   // Missions: opened only through a right path code or the previous
@@ -239,37 +214,34 @@ bool Monkey::Check() {
   for (int i = 0; i < 3; ++i) {
     TMissionForm* m = Mission(i);
     if (m->FormVisible() && (!Form2->FormVisible() || !opened[i])) {
-      Fail(std::string(m->ClassName()) + " is open without its code");
-      return false;
+      return Fail(std::string(m->ClassName()) + " is open without its code");
     }
     if (!m->MaskEdit1->Visible() && m->MaskEdit1->Text() != DrainCodeOf(i)) {
-      Fail(std::string(m->ClassName()) + " accepted the drain code \"" +
-           Utf8(m->MaskEdit1->Text()) + "\"");
-      return false;
+      return Fail(std::string(m->ClassName()) + " accepted the drain code \"" +
+                  Utf8(m->MaskEdit1->Text()) + "\"");
     }
   }
   if (Form3->Label1->Caption() == kEngineCodeText && Form3->MaskEdit1->Text() != "83~") {
-    Fail("the engine code is shown without the drain code");
-    return false;
+    return Fail("the engine code is shown without the drain code");
   }
   return true;
 }
 
 void Monkey::Observe() {
-  if (SolvedCount > solvedBefore_) report_.levelsSolved += SolvedCount - solvedBefore_;
-  solvedBefore_ = SolvedCount;
-  if (Form2->FormVisible() && !sawForm2_) ++report_.pathChoices;
-  sawForm2_ = Form2->FormVisible();
+  if (SolvedCount > seen_.solved) report_.levelsSolved += SolvedCount - seen_.solved;
+  seen_.solved = SolvedCount;
+  if (Form2->FormVisible() && !seen_.form2) ++report_.pathChoices;
+  seen_.form2 = Form2->FormVisible();
   for (int i = 0; i < 3; ++i) {
     TMissionForm* m = Mission(i);
-    if (m->FormVisible() && !sawMission_[i]) ++report_.missionsShown[i];
-    sawMission_[i] = m->FormVisible();
+    if (m->FormVisible() && !seen_.mission[i]) ++report_.missionsShown[i];
+    seen_.mission[i] = m->FormVisible();
     bool slot = m->MaskEdit1->Visible();
-    if (missionSlotShown_[i] && !slot) ++report_.missionsSolved[i];
-    missionSlotShown_[i] = slot;
+    if (seen_.missionSlotShown[i] && !slot) ++report_.missionsSolved[i];
+    seen_.missionSlotShown[i] = slot;
     bool phase3 = std::string_view(m->Label1->Caption()).starts_with(kPhase3Prefix);
-    if (phase3 && !missionPhase3_[i]) ++report_.phaseThreeReached;
-    missionPhase3_[i] = phase3;
+    if (phase3 && !seen_.missionPhase3[i]) ++report_.phaseThreeReached;
+    seen_.missionPhase3[i] = phase3;
   }
 }
 
@@ -359,8 +331,7 @@ void Monkey::Act() {
     case kTypeText: {
       std::string text = RandomText(Uniform(1, 12));
       p.Type(w, text);
-      lastAction_ = "type " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("type " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kTypeCode: {
@@ -370,21 +341,14 @@ void Monkey::Act() {
       std::string code = CodeForFocusedField(top);
       if (code.empty()) {
         // Focus some field of the top dialog first.
-        std::vector<tk::TMaskEdit*> fields;
-        for (tk::TComponent* c : top->Components()) {
-          if (auto* e = dynamic_cast<tk::TMaskEdit*>(c); e != nullptr && e->Showing()) {
-            fields.push_back(e);
-          }
-        }
+        std::vector<tk::TMaskEdit*> fields = ShownOf<tk::TMaskEdit>(top);
         if (fields.empty()) {
-          p.Key(top->WindowId(), tk::platform::Key::Tab);
-          lastAction_ = "tab to find a field";
-          Count();
+          p.Key(top->WindowId(), Key::Tab);
+          Did("tab to find a field");
           break;
         }
         q_->Click(fields[static_cast<size_t>(Uniform(0, static_cast<int>(fields.size()) - 1))]);
-        Count(3);
-        lastAction_ = "click a field";
+        Did("click a field", 3);
         break;
       }
       int variant = Uniform(0, 9);
@@ -397,22 +361,17 @@ void Monkey::Act() {
           if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);  // capitals
         }
       }
-      p.Key(top->WindowId(), tk::platform::Key::A, tk::platform::kCtrl);
+      p.Key(top->WindowId(), Key::A, tk::platform::kCtrl);
       p.Type(top->WindowId(), tk::AnsiToUtf8(code));
-      p.Key(top->WindowId(), tk::platform::Key::Enter);
-      lastAction_ = "type a code into " + std::string(top->ClassName());
-      Count(3);
+      p.Key(top->WindowId(), Key::Enter);
+      Did("type a code into " + std::string(top->ClassName()), 3);
       break;
     }
     case kPressKey: {
-      static constexpr tk::platform::Key kKeys[] = {
-          tk::platform::Key::Tab,    tk::platform::Key::Tab,    tk::platform::Key::Enter,
-          tk::platform::Key::Enter,  tk::platform::Key::Escape, tk::platform::Key::Backspace,
-          tk::platform::Key::Delete, tk::platform::Key::Left,   tk::platform::Key::Right,
-          tk::platform::Key::Up,     tk::platform::Key::Down,   tk::platform::Key::Home,
-          tk::platform::Key::End,    tk::platform::Key::Space,  tk::platform::Key::A,
-          tk::platform::Key::C,      tk::platform::Key::V,      tk::platform::Key::X,
-          tk::platform::Key::Insert, tk::platform::Key::None,
+      static constexpr Key kKeys[] = {
+          Key::Tab,  Key::Tab,   Key::Enter, Key::Enter, Key::Escape, Key::Backspace, Key::Delete,
+          Key::Left, Key::Right, Key::Up,    Key::Down,  Key::Home,   Key::End,       Key::Space,
+          Key::A,    Key::C,     Key::V,     Key::X,     Key::Insert, Key::None,
       };
       auto key = kKeys[Uniform(0, static_cast<int>(std::size(kKeys)) - 1)];
       uint8_t mods = Chance(0.6) ? 0 : static_cast<uint8_t>(Uniform(0, 7));
@@ -423,18 +382,12 @@ void Monkey::Act() {
       e.modifiers = mods;
       e.repeat = Chance(0.1);
       p.Push(e);
-      lastAction_ = "key " + std::to_string(static_cast<int>(key)) + " mods " +
-                    std::to_string(mods) + " to " + target->ClassName();
-      Count();
+      Did("key " + std::to_string(static_cast<int>(key)) + " mods " + std::to_string(mods) +
+          " to " + target->ClassName());
       break;
     }
     case kClickControl: {
-      std::vector<tk::TControl*> controls;
-      for (tk::TComponent* c : target->Components()) {
-        if (auto* ctl = dynamic_cast<tk::TControl*>(c); ctl != nullptr && ctl->Showing()) {
-          controls.push_back(ctl);
-        }
-      }
+      std::vector<tk::TControl*> controls = ShownOf<tk::TControl>(target);
       if (controls.empty()) break;
       tk::TControl* c =
           controls[static_cast<size_t>(Uniform(0, static_cast<int>(controls.size()) - 1))];
@@ -443,8 +396,7 @@ void Monkey::Act() {
                     o.Y + Uniform(0, std::max(0, c->Height() - 1))};
       if (EndsTheRun(target, pt)) break;
       p.Click(w, pt.X, pt.Y);
-      lastAction_ = "click " + c->Name() + " of " + target->ClassName();
-      Count(3);
+      Did("click " + c->Name() + " of " + target->ClassName(), 3);
       break;
     }
     case kClickAnywhere: {
@@ -460,8 +412,7 @@ void Monkey::Act() {
       up.kind = EventKind::MouseUp;
       p.Push(down);
       p.Push(up);
-      lastAction_ = "click anywhere in " + std::string(target->ClassName());
-      Count(2);
+      Did("click anywhere in " + std::string(target->ClassName()), 2);
       break;
     }
     case kDrag: {
@@ -474,8 +425,7 @@ void Monkey::Act() {
       }
       tk::TPoint to = RandomPoint(target);
       p.MouseUp(w, to.X, to.Y);
-      lastAction_ = "drag in " + std::string(target->ClassName());
-      Count(moves + 2);
+      Did("drag in " + std::string(target->ClassName()), moves + 2);
       break;
     }
     case kMoveMouse: {
@@ -488,45 +438,39 @@ void Monkey::Act() {
       } else {
         p.MouseMove(w, pt.X, pt.Y);
       }
-      lastAction_ = "move the mouse";
-      Count();
+      Did("move the mouse");
       break;
     }
     case kCloseRequest: {
       // Closing the enabled board ends the run, so it is rarer.
       if (target == Form1 && Form1->WindowEnabled() && Chance(0.98)) break;
       p.Close(w);
-      lastAction_ = "close " + std::string(target->ClassName());
-      Count();
+      Did("close " + std::string(target->ClassName()));
       break;
     }
     case kAdvanceShort: {
       int ms = Uniform(0, 2500);
       p.Advance(ms);
-      lastAction_ = "advance " + std::to_string(ms) + " ms";
-      Count();
+      Did("advance " + std::to_string(ms) + " ms");
       break;
     }
     case kAdvanceLong: {
       // Long enough for a phase or two to end while the monkey waits.
       int s = Uniform(60, 2500);
       p.Advance(int64_t{s} * 1000);
-      lastAction_ = "advance " + std::to_string(s) + " s";
-      Count();
+      Did("advance " + std::to_string(s) + " s");
       break;
     }
     case kJumpClock: {
       int64_t ms = Chance(0.5) ? Uniform(1, 60'000) : int64_t{Uniform(1, 30 * 24 * 3600)} * 1000;
       p.JumpClock(ms);
-      lastAction_ = "jump the clock " + std::to_string(ms) + " ms";
-      Count();
+      Did("jump the clock " + std::to_string(ms) + " ms");
       break;
     }
     case kPasteShort: {
       std::string text = RandomText(Uniform(0, 40));
       p.Paste(w, text);
-      lastAction_ = "paste " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("paste " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kLongText: {
@@ -544,8 +488,7 @@ void Monkey::Act() {
         p.Type(w, text);
       }
       ++report_.longPastes;
-      lastAction_ = "long text of " + std::to_string(text.size()) + " bytes";
-      Count();
+      Did("long text of " + std::to_string(text.size()) + " bytes");
       break;
     }
     case kWindowEvent: {
@@ -555,12 +498,9 @@ void Monkey::Act() {
       e.kind = kKinds[Uniform(0, 3)];
       e.window = w;
       p.Push(e);
-      lastAction_ = "window event " + std::to_string(static_cast<int>(e.kind));
-      Count();
+      Did("window event " + std::to_string(static_cast<int>(e.kind)));
       break;
     }
-    default:
-      break;
   }
 }
 

@@ -43,7 +43,8 @@ class Monkey {
   void Step();
   void Act();
   bool Check();
-  void Fail(const std::string& what);
+  // Records the first broken invariant and stops; false, for Check.
+  bool Fail(const std::string& what);
 
   // Dialogs and where input goes.
   std::vector<tk::TCustomForm*> AllForms() const;
@@ -60,7 +61,11 @@ class Monkey {
   tk::TPoint RandomPoint(tk::TCustomForm* form);
   // Most clicks that would end the run are skipped.
   bool EndsTheRun(tk::TCustomForm* form, tk::TPoint pt);
-  void Count(int64_t n = 1) { report_.events += n; }
+  // Counts the events an action sent and notes it for the failure report.
+  void Did(std::string action, int64_t events = 1) {
+    lastAction_ = std::move(action);
+    report_.events += events;
+  }
 
   // Observations between steps, to count the road the monkey took.
   void Observe();
@@ -71,12 +76,14 @@ class Monkey {
   Driver* q_ = nullptr;
   std::string lastAction_;
   bool stop_ = false;
-  // Previous observations.
-  bool sawForm2_ = false;
-  bool sawMission_[3] = {false, false, false};
-  bool missionSlotShown_[3] = {true, true, true};
-  bool missionPhase3_[3] = {false, false, false};
-  int solvedBefore_ = 0;
+  // Previous observations, afresh for every run.
+  struct Seen {
+    bool form2 = false;
+    bool mission[3] = {false, false, false};
+    bool missionSlotShown[3] = {true, true, true};
+    bool missionPhase3[3] = {false, false, false};
+    int solved = 0;
+  } seen_;
 };
 
 }  // namespace mirvolant::testing

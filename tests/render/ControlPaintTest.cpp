@@ -16,15 +16,18 @@
 namespace tk {
 namespace {
 
+using mirvolant::testing::ExpectOnly;
 using mirvolant::testing::ExpectPixels;
 using mirvolant::testing::InkOf;
+using mirvolant::testing::Reference;
 
 using namespace colors;
-constexpr TColor kUnder = 0x00FF00;  // what lies beneath a control
+constexpr TColor kUnder = 0x00FF00;      // what lies beneath a control
+const TRect kWholeForm{0, 0, 300, 200};  // the test form's client area, painted whole
 
 class PaintTestForm : public TForm {
  public:
-  PaintTestForm() { SetClientSize(300, 200); }
+  PaintTestForm() { SetClientSize(kWholeForm.Width(), kWholeForm.Height()); }
   const char* ClassName() const override { return "TPaintTestForm"; }
 };
 
@@ -41,7 +44,7 @@ PropValue Str(std::string_view v) {
   return p;
 }
 
-struct Fixture : testing::Test {
+struct ControlPaintTest : testing::Test {
   PaintTestForm form;
   ReadContext ctx{&form};
 
@@ -64,16 +67,6 @@ struct Fixture : testing::Test {
     return b;
   }
 };
-
-// Text drawn by the font alone at (x, y) on a background, to compare with.
-PixelBuffer Reference(int w, int h, TColor back, int x, int y, std::string_view text, TColor ink) {
-  PixelBuffer b(w, h, back);
-  Canvas c(b);
-  Font::Get(-11).Draw(c, x, y, text, ink);
-  return b;
-}
-
-using ControlPaintTest = Fixture;
 
 TEST_F(ControlPaintTest, PanelHasRaisedBevelFaceAndNoTextWithoutCaption) {
   auto* p = Make<TPanel>(&form, {10, 10, 110, 60});
@@ -115,9 +108,7 @@ TEST_F(ControlPaintTest, LabelIsOpaqueAndDrawsOneLinePerCarriageReturn) {
   l->SetBounds(5, 5, 100, 39);  // fixed size whatever auto-size did
   PixelBuffer b = PaintAlone(l);
   // Every pixel of the label is face or text.
-  for (int y = 5; y < 44; ++y)
-    for (int x = 5; x < 105; ++x)
-      ASSERT_TRUE(b.At(x, y) == clBtnFace || b.At(x, y) == clWindowText) << x << "," << y;
+  ExpectOnly(b, {5, 5, 105, 44}, {clBtnFace, clWindowText});
   EXPECT_EQ(b.At(4, 4), kUnder);
   // Each line's ink lies in its own 13-pixel band and grows with the text.
   TRect line1 = InkOf(b, clWindowText, {5, 5, 105, 18});
@@ -156,8 +147,7 @@ TEST_F(ControlPaintTest, FocusedFieldShowsSelectionAndCaret) {
   e->SetText("abc");
   // Without the focus neither the selection nor the caret shows.
   e->SetSelection(0, 3);
-  PixelBuffer unfocused = PaintAlone(e);
-  EXPECT_TRUE(InkOf(unfocused, clHighlight, unfocused.Bounds()).IsEmpty());
+  EXPECT_TRUE(InkOf(PaintAlone(e), clHighlight, kWholeForm).IsEmpty());
 
   form.FocusControl(e);  // by keyboard: the whole text is selected
   ASSERT_EQ(e->SelLength(), 3);
@@ -183,8 +173,7 @@ TEST_F(ControlPaintTest, FocusedFieldShowsSelectionAndCaret) {
     EXPECT_EQ(b.At(caretX, y), clWindowText) << y;
   }
   e->SetCaretOn(false);
-  b = PaintAlone(e);
-  EXPECT_EQ(b.At(caretX, area.Top + 1), clWindow);
+  EXPECT_EQ(PaintAlone(e).At(caretX, area.Top + 1), clWindow);
 }
 
 TEST_F(ControlPaintTest, LongFieldTextScrollsToKeepTheCaretInView) {
@@ -209,9 +198,7 @@ TEST_F(ControlPaintTest, DisabledMemoDrawsGreyWrappedTextInsideAFlatBorder) {
   PixelBuffer b = PaintAlone(m);
   ExpectPixels(b, {{0, 0, clWindowFrame}, {119, 39, clWindowFrame}, {60, 39, clWindowFrame}});
   // Inside: only window background and grey text; no black text.
-  for (int y = 1; y < 39; ++y)
-    for (int x = 1; x < 119; ++x)
-      ASSERT_TRUE(b.At(x, y) == clWindow || b.At(x, y) == clGrayText) << x << "," << y;
+  ExpectOnly(b, {1, 1, 119, 39}, {clWindow, clGrayText});
   // The first two lines show, one line-height apart; the third is cut.
   EXPECT_FALSE(InkOf(b, clGrayText, {1, 1, 119, 14}).IsEmpty());
   EXPECT_FALSE(InkOf(b, clGrayText, {1, 14, 119, 27}).IsEmpty());
@@ -248,12 +235,10 @@ TEST_F(ControlPaintTest, FlatSpeedButtonIsFramelessUntilHoveredAndSinksWhileHeld
 
   // Dragged off the button while held: it pops out again.
   s->MouseMove(-5, -5, true);
-  PixelBuffer off = PaintAlone(s);
-  EXPECT_EQ(InkOf(off, clWindowText, off.Bounds()), caption);
+  EXPECT_EQ(InkOf(PaintAlone(s), clWindowText, kWholeForm), caption);
   s->MouseUp(-5, -5, false);
   s->MouseLeave();
-  PixelBuffer after = PaintAlone(s);
-  EXPECT_EQ(after.At(40, 10), kUnder);
+  EXPECT_EQ(PaintAlone(s).At(40, 10), kUnder);
 }
 
 TEST_F(ControlPaintTest, NonFlatSpeedButtonIsARaisedPushButtonPushedWhileHeld) {
@@ -296,22 +281,19 @@ TEST_F(ControlPaintTest, DisabledCaptionsAreEmbossed) {
 TEST_F(ControlPaintTest, MessageBoxButtonAndIcon) {
   auto* button = Make<TButton>(&form, {10, 10, 85, 33});
   button->SetCaption("OK");
-  PixelBuffer plain = PaintAlone(button);
-  ExpectPixels(plain, {{40, 10, clBtnHighlight}, {40, 32, cl3DDkShadow}});
+  ExpectPixels(PaintAlone(button), {{40, 10, clBtnHighlight}, {40, 32, cl3DDkShadow}});
   form.FocusControl(button);
-  PixelBuffer focused = PaintAlone(button);
-  ExpectPixels(focused, {{40, 10, clWindowFrame},  // the default button's frame
-                         {40, 11, clBtnHighlight},
-                         {14, 14, clWindowFrame},  // the dotted focus rectangle
-                         {15, 14, clBtnFace}});
+  ExpectPixels(PaintAlone(button), {{40, 10, clWindowFrame},  // the default button's frame
+                                    {40, 11, clBtnHighlight},
+                                    {14, 14, clWindowFrame},  // the dotted focus rectangle
+                                    {15, 14, clBtnFace}});
 
   auto* icon = Make<TStopIcon>(&form, {100, 100, 132, 132});
-  PixelBuffer b = PaintAlone(icon);
-  ExpectPixels(b, {
-                      {100, 100, kUnder},          // a round icon leaves its corners
-                      {116, 116, clBtnHighlight},  // the cross at the centre
-                      {116, 104, 0xFF0000u}        // red above the cross
-                  });
+  ExpectPixels(PaintAlone(icon), {
+                                     {100, 100, kUnder},          // a round icon leaves its corners
+                                     {116, 116, clBtnHighlight},  // the cross at the centre
+                                     {116, 104, 0xFF0000u}        // red above the cross
+                                 });
 }
 
 }  // namespace

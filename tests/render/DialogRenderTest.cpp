@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "Driver.h"
 #include "Pixels.h"
-#include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
 
@@ -19,20 +17,27 @@ namespace {
 using namespace tk::colors;
 using tk::operator""_ansi;
 using tk::PixelBuffer;
-using tk::TColor;
 using tk::TRect;
 
-// What the window of a dialog shows after every pending repaint.
-const PixelBuffer& Shown(Driver& q, tk::TCustomForm* form) {
-  return Presented(q.platform, form);
+// Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
+// folder) and checks the file reads back the same.
+void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name) {
+  const char* dir = std::getenv("MV_SCREENSHOT_DIR");
+  std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
+  std::string path = folder + "/" + name + ".png";
+  const PixelBuffer& b = Presented(q.platform, form);
+  ASSERT_TRUE(tk::WritePng(b, path)) << path;
+  PixelBuffer back;
+  ASSERT_TRUE(tk::ReadPng(path, back));
+  ASSERT_EQ(back.Width(), b.Width());
+  ASSERT_EQ(back.Height(), b.Height());
+  EXPECT_EQ(back.At(b.Width() / 2, b.Height() / 2), b.At(b.Width() / 2, b.Height() / 2));
 }
-
-void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name);
 
 TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
   Driver q;
   q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     ASSERT_EQ(b.Width(), 519);
     ASSERT_EQ(b.Height(), 426);
     // The left column starts 8 left of the client area: its left bevel is
@@ -62,30 +67,23 @@ TEST(DialogRender, BoardBevelsAtTheirStoredEdgesAndButtons) {
     ExpectPixels(b, {{15, 48, clWindowFrame}, {151, 66, clWindowFrame}, {100, 60, clWindow}});
     // Labels: their text on the face.
     EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 140, 37}).IsEmpty());
-    tk::TPoint m = Middle(Form1->SpeedButton1);
-    q.platform.MouseMove(Form1->WindowId(), m.X, m.Y);
+    q.Hover(Form1->SpeedButton1);
   });
   q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
     // Under the mouse: a thin raised edge.
-    ExpectPixels(b, {{78, 80, clBtnHighlight},
-                     {48, 90, clBtnHighlight},
-                     {78, 101, clBtnShadow},
-                     {112, 90, clBtnShadow}});
-    tk::TPoint m = Middle(Form1->SpeedButton1);
-    q.platform.MouseDown(Form1->WindowId(), m.X, m.Y);
+    ExpectPixels(Presented(q.platform, Form1), {{78, 80, clBtnHighlight},
+                                                {48, 90, clBtnHighlight},
+                                                {78, 101, clBtnShadow},
+                                                {112, 90, clBtnShadow}});
+    q.Press(Form1->SpeedButton1);
   });
   q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
     // Held down: a thin sunken edge.
-    ExpectPixels(b, {{78, 80, clBtnShadow}, {78, 101, clBtnHighlight}});
+    ExpectPixels(Presented(q.platform, Form1), {{78, 80, clBtnShadow}, {78, 101, clBtnHighlight}});
     q.platform.MouseMove(Form1->WindowId(), 300, 300);
     q.platform.MouseUp(Form1->WindowId(), 300, 300);
   });
-  q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
-    EXPECT_EQ(b.At(78, 80), clBtnFace);
-  });
+  q.Then([&] { EXPECT_EQ(Presented(q.platform, Form1).At(78, 80), clBtnFace); });
   q.RunProgram();
 }
 
@@ -98,15 +96,12 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     q.Type(Form1, "абв12");
   });
   q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     // Five stars where the field's text starts, exactly as the font draws
     // them; the caret after them is not compared.
     TRect area = Form1->MaskEdit1->TextArea().Offset(15, 48);
-    int starsWidth = 5 * font.CharWidth('*');
-    PixelBuffer ref(519, 426, clWindow);
-    tk::Canvas c(ref);
-    font.Draw(c, area.Left, area.Top + 1, "*****", clWindowText);
-    TRect stars{area.Left, area.Top, area.Left + starsWidth, area.Bottom};
+    PixelBuffer ref = Reference(519, 426, clWindow, area.Left, area.Top + 1, "*****", clWindowText);
+    TRect stars{area.Left, area.Top, area.Left + 5 * font.CharWidth('*'), area.Bottom};
     ASSERT_FALSE(InkOf(ref, clWindowText, stars).IsEmpty());
     for (int y = stars.Top; y < stars.Bottom; ++y)
       for (int x = stars.Left; x < stars.Right; ++x)
@@ -120,7 +115,7 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
     q.Key(Form1, Key::Tab);
   });
   q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     TRect area = Form1->MaskEdit2->TextArea().Offset(Form1->MaskEdit2->OriginInForm().X,
                                                      Form1->MaskEdit2->OriginInForm().Y);
     TRect sel = InkOf(b, clHighlight, area);
@@ -131,15 +126,13 @@ TEST(DialogRender, TypedCharactersShowAsStarsAndSolvedPanelsShowOk) {
   });
   q.Then([&] {
     ASSERT_EQ(Form1->Panel1->Caption(), "OK");
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     // The slot's controls are gone; "OK" is centred on the whole panel,
     // 8 pixels of which are cut off, so it sits left of the visible middle.
     TRect ink = InkOf(b, clWindowText, {0, 1, 168, 128});
-    PixelBuffer ref(519, 426, clBtnFace);
-    tk::Canvas c(ref);
     int x = -8 + 1 + (175 - font.TextWidth("OK")) / 2;
     int y = (1 + 128 - font.TextHeight()) / 2;
-    font.Draw(c, x, y, "OK", clWindowText);
+    PixelBuffer ref = Reference(519, 426, clBtnFace, x, y, "OK", clWindowText);
     EXPECT_EQ(ink, InkOf(ref, clWindowText, ref.Bounds()));
     EXPECT_LT(ink.Left + ink.Right, 168);
     EXPECT_EQ(b.At(15, 48), clBtnFace);  // the field is hidden
@@ -153,7 +146,7 @@ TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
     Form1->Label1->SetCaption("1\r22\r333");
     EXPECT_EQ(Form1->Label1->Height(), 39);
     EXPECT_EQ(Form1->Label1->Width(), tk::Font::Get(-11).TextWidth("333"));
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     // Lines one and two show; the third lies beneath the field, which as a
     // window stacks above the label.
     EXPECT_FALSE(InkOf(b, clWindowText, {16, 24, 40, 37}).IsEmpty());
@@ -162,9 +155,8 @@ TEST(DialogRender, ThreeLineLabelIsThirtyNinePixelsHighUnderItsField) {
     Form1->Label1->SetCaption("");
     EXPECT_EQ(Form1->Label1->Height(), 13);
     EXPECT_EQ(Form1->Label1->Width(), 3);
-    const PixelBuffer& after = Shown(q, Form1);
     // Shrinking repaints what the longer caption covered.
-    EXPECT_TRUE(InkOf(after, clWindowText, {16, 24, 40, 48}).IsEmpty());
+    EXPECT_TRUE(InkOf(Presented(q.platform, Form1), clWindowText, {16, 24, 40, 48}).IsEmpty());
   });
   q.RunProgram();
 }
@@ -174,7 +166,7 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
   q.SolveBoard();
   q.Then([&] {
     ASSERT_TRUE(Form2->FormVisible());
-    const PixelBuffer& b = Shown(q, Form2);
+    const PixelBuffer& b = Presented(q.platform, Form2);
     ASSERT_EQ(b.Width(), 617);
     ASSERT_EQ(b.Height(), 295);
     // The memo: flat black border; its bottom row lies over the slot
@@ -203,11 +195,8 @@ TEST(DialogRender, PathChoiceMemoOverSlotsAndBottomBarOverTheirLastRows) {
     // The memo can't take the focus: a click on it leaves it with the field.
     q.platform.Click(Form2->WindowId(), 300, 50);
   });
-  q.Then([&] {
-    EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
-    q.Close(Form2);
-  });
-  q.RunProgram();
+  q.Then([&] { EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1); });
+  q.CloseAllAndRun();
 }
 
 TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
@@ -218,12 +207,9 @@ TEST(DialogRender, MissionFieldCoversTheButtonsLeftmostColumn) {
     EXPECT_EQ(Form5->Label1->Height(), 39);
     q.Seconds(1);
   });
+  q.Then([&] { q.Hover(Form5->SpeedButton2); });
   q.Then([&] {
-    tk::TPoint m = Middle(Form5->SpeedButton2);
-    q.platform.MouseMove(Form5->WindowId(), m.X, m.Y);
-  });
-  q.Then([&] {
-    const PixelBuffer& b = Shown(q, Form5);
+    const PixelBuffer& b = Presented(q.platform, Form5);
     // The hovered button spans columns 128..160 and rows 200..221; the field
     // (columns 8..128, rows 200..218) lies above its leftmost column.
     ExpectPixels(b, {{140, 200, clBtnHighlight},
@@ -254,7 +240,7 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
     EXPECT_EQ(Form1->Panel10->Top(), 474);         // 385 -> 473.8
     EXPECT_EQ(Form1->Panel10->Height(), 50);       // bottom 426 -> 524
     EXPECT_EQ(Form1->SpeedButton10->Left(), 266);  // 216 -> 265.8
-    const PixelBuffer& b = Shown(q, Form1);
+    const PixelBuffer& b = Presented(q.platform, Form1);
     ASSERT_EQ(b.Width(), 639);
     ExpectPixels(b, {{206, 60, clBtnFace},
                      {207, 60, clBtnHighlight},
@@ -267,42 +253,21 @@ TEST(DialogRender, EveryEdgeRescaledAt120PixelsPerInch) {
   q.RunProgram();
 }
 
-// Writes a dialog's window as PNG into MV_SCREENSHOT_DIR (or a temporary
-// folder) and checks the file reads back the same.
-void Screenshot(Driver& q, tk::TCustomForm* form, const std::string& name) {
-  const char* dir = std::getenv("MV_SCREENSHOT_DIR");
-  std::string folder = dir != nullptr && *dir != 0 ? dir : ::testing::TempDir();
-  std::string path = folder + "/" + name + ".png";
-  const PixelBuffer& b = Shown(q, form);
-  ASSERT_TRUE(tk::WritePng(b, path)) << path;
-  PixelBuffer back;
-  ASSERT_TRUE(tk::ReadPng(path, back));
-  ASSERT_EQ(back.Width(), b.Width());
-  ASSERT_EQ(back.Height(), b.Height());
-  EXPECT_EQ(back.At(b.Width() / 2, b.Height() / 2), b.At(b.Width() / 2, b.Height() / 2));
-}
-
 TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
   Driver q;
   // The board: two solved slots, stars in a field, a hovered button.
-  q.Then([&] { q.Enter(Form1->MaskEdit1, "gg38tt"); });
-  q.Then([&] { q.Enter(Form1->MaskEdit5, "жуфа"); });
+  q.SolveBoard({1, 5});
   q.Then([&] {
     q.Click(Form1->MaskEdit2);
     q.Type(Form1, "secret");
-    tk::TPoint m = Middle(Form1->SpeedButton3);
-    q.platform.MouseMove(Form1->WindowId(), m.X, m.Y);
+    q.Hover(Form1->SpeedButton3);
   });
   q.Then([&] {
     Form1->MaskEdit2->SetCaretOn(true);
     Screenshot(q, Form1, "board");
     Form1->MaskEdit2->SetText("");
   });
-  for (int slot : {2, 3, 4, 6, 7, 8, 9}) {
-    q.Then([&q, slot] {
-      q.Enter(Form1->SlotControls(slot).field, tk::AnsiToUtf8(kLevelCodes[slot - 1]));
-    });
-  }
+  q.SolveBoard({2, 3, 4, 6, 7, 8, 9});
   // The path choice: the story, stars in the third field.
   q.Then([&] {
     ASSERT_TRUE(Form2->FormVisible());
@@ -316,23 +281,20 @@ TEST(DialogRender, ScreenshotsOfAllFiveDialogs) {
     q.Key(Form2, Key::Enter);
   });
   // The escape mission: the task and the countdown.
-  q.Then([&] { q.Seconds(17); });
-  q.Then([&] {
-    tk::TPoint m = Middle(Form5->SpeedButton1);
-    q.platform.MouseMove(Form5->WindowId(), m.X, m.Y);
-  });
+  q.Wait(17);
+  q.Then([&] { q.Hover(Form5->SpeedButton1); });
   q.Then([&] {
     Screenshot(q, Form5, "escape-mission");
     q.Seconds(3600 - 17);
   });
   q.Then([&] { q.Enter(Form5->MaskEdit1, "5335K"); });
   // The victory mission, then the mystery mission with its picture.
-  q.Then([&] { q.Seconds(42); });
+  q.Wait(42);
   q.Then([&] {
     Screenshot(q, Form4, "victory-mission");
     q.Enter(Form4->MaskEdit1, "406?&");
   });
-  q.Then([&] { q.Seconds(1200); });
+  q.Wait(1200);
   q.Then([&] {
     EXPECT_TRUE(Form3->Image1->Visible());
     Screenshot(q, Form3, "mystery-mission");
@@ -347,13 +309,12 @@ TEST(DialogRender, ErrorMessageBoxInTheSameLook) {
   q.Then([&] {
     tk::TMessageBoxForm* box = tk::Application->MessageBox();
     ASSERT_NE(box, nullptr);
-    const PixelBuffer& b = Shown(q, box);
+    const PixelBuffer& b = Presented(q.platform, box);
     // The stop icon: red with a white cross at its centre.
     ExpectPixels(b, {{11 + 16, 11 + 4, 0xFF0000u}, {11 + 16, 11 + 16, clBtnHighlight}});
     // The focused OK button: the default button's dark frame, its raised
     // edge inside, the dotted focus rectangle and a centred caption.
-    tk::TButton* ok = box->OkButton();
-    tk::TRect r = ok->BoundsRect();
+    tk::TRect r = box->OkButton()->BoundsRect();
     ExpectPixels(b, {{r.Left + 10, r.Top, clWindowFrame},
                      {r.Left + 10, r.Top + 1, clBtnHighlight},
                      {r.Left + 10, r.Bottom - 2, cl3DDkShadow},

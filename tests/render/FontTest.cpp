@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "Pixels.h"
 #include "app/FaceFiles.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
@@ -13,6 +14,9 @@
 namespace tk {
 namespace {
 
+using mirvolant::testing::ExpectOnly;
+using mirvolant::testing::InkOf;
+
 constexpr const char* kDialogFace = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // Windows' raster MS Sans Serif as Wine ships it: the Russian (code page 1251)
@@ -20,23 +24,16 @@ constexpr const char* kOutlineFace = "/usr/share/fonts/truetype/dejavu/DejaVuSan
 constexpr const char* kRussianRasterFace = "/usr/share/wine/fonts/sserifer.fon";
 constexpr const char* kWesternRasterFace = "/usr/share/wine/fonts/sserife.fon";
 
-bool HaveDialogFace() {
-  return std::filesystem::exists(kDialogFace);
-}
-
-// The ink of a rendered text: its bounding box of non-background pixels.
-TRect InkBounds(const PixelBuffer& b, TColor background) {
-  TRect ink;
-  for (int y = 0; y < b.Height(); ++y) {
-    for (int x = 0; x < b.Width(); ++x) {
-      if (b.At(x, y) != background) ink = ink.Union({x, y, x + 1, y + 1});
-    }
-  }
-  return ink;
+// The number of pixels in which two buffers of one size differ.
+int Differing(const PixelBuffer& a, const PixelBuffer& b) {
+  int n = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) n += a.At(x, y) != b.At(x, y);
+  return n;
 }
 
 TEST(FontTest, DialogFontMetricsMatchTheStoredLayouts) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   const Font& f = Font::Get(-11);
   EXPECT_EQ(f.Height(), -11);
   EXPECT_EQ(f.TextHeight(), 13);
@@ -57,7 +54,7 @@ TEST(FontTest, GetCachesOneFontPerHeight) {
 }
 
 TEST(FontTest, RescaledHeightsPickTheStrikeForTheCharacterHeight) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   // 8 points at 120 pixels per inch is -14: the 16-pixel strike.
   EXPECT_EQ(Font::Get(-14).DigitHeight(), 16);
   EXPECT_EQ(Font::Get(-13).DigitHeight(), 16);
@@ -85,15 +82,10 @@ TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
   PixelBuffer b(60, 20, colors::clWindow);
   Canvas c(b);
   c.TextOut(5, 3, "Ж0g", f, 0x123456);
-  TRect ink = InkBounds(b, colors::clWindow);
+  TRect ink = InkOf(b, 0x123456, b.Bounds());
   ASSERT_FALSE(ink.IsEmpty());
   // Only the text colour is written: no anti-aliased pixels.
-  for (int y = 0; y < b.Height(); ++y) {
-    for (int x = 0; x < b.Width(); ++x) {
-      TColor p = b.At(x, y);
-      ASSERT_TRUE(p == colors::clWindow || p == 0x123456) << x << "," << y;
-    }
-  }
+  ExpectOnly(b, b.Bounds(), {colors::clWindow, 0x123456});
   EXPECT_GE(ink.Left, 5);
   EXPECT_GE(ink.Top, 3);
   EXPECT_LE(ink.Right, 5 + f.TextWidth("Ж0g"));
@@ -103,17 +95,14 @@ TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
 }
 
 TEST(FontTest, CyrillicGlyphsComeFromWindows1251Bytes) {
-  if (!HaveDialogFace()) GTEST_SKIP() << "fonts-wine is not installed";
+  if (!std::filesystem::exists(kDialogFace)) GTEST_SKIP() << "fonts-wine is not installed";
   const Font& f = Font::Get(-11);
   // "Ж" and "Ш" are different glyphs of the strike, not a missing-glyph box.
   PixelBuffer a(20, 13, 0xFFFFFF), b(20, 13, 0xFFFFFF);
   Canvas ca(a), cb(b);
   ca.TextOut(0, 0, "Ж"_ansi, f, 0);
   cb.TextOut(0, 0, "Ш"_ansi, f, 0);
-  int differing = 0;
-  for (int y = 0; y < 13; ++y)
-    for (int x = 0; x < 20; ++x) differing += a.At(x, y) != b.At(x, y);
-  EXPECT_GT(differing, 3);
+  EXPECT_GT(Differing(a, b), 3);
   EXPECT_NE(f.CharWidth(0xC6), 0);  // Ж
 }
 
@@ -129,9 +118,8 @@ TEST(FontTest, OutlineFaceFallbackRendersMonochromeAtTheRequestedHeight) {
   PixelBuffer b(80, 16, 0xFFFFFF);
   Canvas c(b);
   c.TextOut(0, 0, "Выход", *f, 0);
-  for (int y = 0; y < b.Height(); ++y)
-    for (int x = 0; x < b.Width(); ++x) ASSERT_TRUE(b.At(x, y) == 0 || b.At(x, y) == 0xFFFFFF);
-  EXPECT_FALSE(InkBounds(b, 0xFFFFFF).IsEmpty());
+  ExpectOnly(b, b.Bounds(), {0, 0xFFFFFF});
+  EXPECT_FALSE(InkOf(b, 0, b.Bounds()).IsEmpty());
 }
 
 // The pixels of a text drawn black on white.
@@ -143,7 +131,7 @@ PixelBuffer Drawn(const Font& f, std::string_view ansi) {
 }
 
 TEST(FontTest, RussianRasterFaceDrawsTheDialogFacesStrikes) {
-  if (!HaveDialogFace() || !std::filesystem::exists(kRussianRasterFace)) {
+  if (!std::filesystem::exists(kDialogFace) || !std::filesystem::exists(kRussianRasterFace)) {
     GTEST_SKIP() << "fonts-wine is not installed";
   }
   // One face per strike in the .fon file; the byte itself finds the glyph.
@@ -157,10 +145,7 @@ TEST(FontTest, RussianRasterFaceDrawsTheDialogFacesStrikes) {
     PixelBuffer a = Drawn(*raster, text);
     PixelBuffer b = Drawn(*ttf, text);
     ASSERT_EQ(a.Width(), b.Width()) << height;
-    int differing = 0;
-    for (int y = 0; y < a.Height(); ++y)
-      for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
-    EXPECT_EQ(differing, 0) << height;
+    EXPECT_EQ(Differing(a, b), 0) << height;
   }
   EXPECT_EQ(Font::FromFile(kRussianRasterFace, -11)->TextWidth("Введите код 1го уровня:"_ansi),
             124);
@@ -171,12 +156,7 @@ TEST(FontTest, WesternRasterFaceHasNoCyrillicGlyphs) {
   // Its character map is code page 1252: the Cyrillic letters find no glyph.
   auto f = Font::FromFile(kWesternRasterFace, -11);
   ASSERT_NE(f, nullptr);
-  PixelBuffer a = Drawn(*f, "Ж"_ansi);
-  PixelBuffer b = Drawn(*f, "Ш"_ansi);
-  int differing = 0;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x) differing += a.At(x, y) != b.At(x, y);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(Differing(Drawn(*f, "Ж"_ansi), Drawn(*f, "Ш"_ansi)), 0);
 }
 
 TEST(FontTest, TheFaceBesideTheExecutableComesFirst) {

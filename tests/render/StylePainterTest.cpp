@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "Pixels.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/PixelBuffer.h"
@@ -48,71 +52,50 @@ PixelBuffer Framed(FrameKind kind, const TRect& r) {
   return b;
 }
 
+// Every frame kind with the colours of its rings from the outside in: top-left
+// and bottom-right.
+using Rings = std::vector<std::pair<TColor, TColor>>;
+const std::tuple<const char*, FrameKind, Rings> kFrames[] = {
+    {"panel bevel", FrameKind::PanelRaised, {{clBtnHighlight, clBtnShadow}}},
+    {"raised push button",
+     FrameKind::ButtonRaised,
+     {{clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},
+    {"pushed push button",
+     FrameKind::ButtonPushed,
+     {{clWindowFrame, clWindowFrame}, {clBtnShadow, clBtnShadow}}},
+    {"thin raised", FrameKind::ThinRaised, {{clBtnHighlight, clBtnShadow}}},
+    {"thin sunken", FrameKind::ThinSunken, {{clBtnShadow, clBtnHighlight}}},
+    {"sunken field edge",
+     FrameKind::FieldSunken,
+     {{clBtnShadow, clBtnHighlight}, {cl3DDkShadow, cl3DLight}}},
+    {"flat border", FrameKind::FlatBorder, {{clWindowFrame, clWindowFrame}}},
+};
+const TRect kRect{3, 2, 25, 17};  // where the frames are drawn
+
 TEST(StylePainterTest, EveryFrameKindHasItsClassicColours) {
-  const TRect r{3, 2, 25, 17};
-  {
-    SCOPED_TRACE("panel bevel");
-    auto b = Framed(FrameKind::PanelRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, clBtnShadow);
-    EXPECT_EQ(b.At(r.Left + 1, r.Top + 1), kBack);  // the inside is not filled
-  }
-  {
-    SCOPED_TRACE("raised push button");
-    auto b = Framed(FrameKind::ButtonRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, cl3DDkShadow);
-    ExpectRing(Ring(b, r, 1), cl3DLight, clBtnShadow);
-    EXPECT_EQ(b.At(r.Left + 2, r.Top + 2), kBack);
-  }
-  {
-    SCOPED_TRACE("pushed push button");
-    auto b = Framed(FrameKind::ButtonPushed, r);
-    ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-    ExpectRing(Ring(b, r, 1), clBtnShadow, clBtnShadow);
-  }
-  {
-    SCOPED_TRACE("thin raised");
-    auto b = Framed(FrameKind::ThinRaised, r);
-    ExpectRing(Ring(b, r, 0), clBtnHighlight, clBtnShadow);
-  }
-  {
-    SCOPED_TRACE("thin sunken");
-    auto b = Framed(FrameKind::ThinSunken, r);
-    ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
-  }
-  {
-    SCOPED_TRACE("sunken field edge");
-    auto b = Framed(FrameKind::FieldSunken, r);
-    ExpectRing(Ring(b, r, 0), clBtnShadow, clBtnHighlight);
-    ExpectRing(Ring(b, r, 1), cl3DDkShadow, cl3DLight);
-  }
-  {
-    SCOPED_TRACE("flat border");
-    auto b = Framed(FrameKind::FlatBorder, r);
-    ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-    EXPECT_EQ(b.At(r.Left + 1, r.Top + 1), kBack);
+  for (const auto& [name, kind, rings] : kFrames) {
+    SCOPED_TRACE(name);
+    auto b = Framed(kind, kRect);
+    int i = 0;
+    for (auto [topLeft, bottomRight] : rings) ExpectRing(Ring(b, kRect, i++), topLeft, bottomRight);
+    EXPECT_EQ(b.At(kRect.Left + i, kRect.Top + i), kBack);  // the inside is not filled
   }
 }
 
 TEST(StylePainterTest, FramesStayInsideTheirRectangle) {
-  const TRect r{3, 2, 25, 17};
-  for (FrameKind kind : {FrameKind::PanelRaised, FrameKind::ButtonRaised, FrameKind::ButtonPushed,
-                         FrameKind::ThinRaised, FrameKind::ThinSunken, FrameKind::FlatBorder,
-                         FrameKind::FieldSunken}) {
-    auto b = Framed(kind, r);
+  for (const auto& [name, kind, rings] : kFrames) {
+    auto b = Framed(kind, kRect);
     int inset = style::ContentInset(kind);
+    TRect inside{kRect.Left + inset, kRect.Top + inset, kRect.Right - inset, kRect.Bottom - inset};
     for (int y = 0; y < b.Height(); ++y) {
       for (int x = 0; x < b.Width(); ++x) {
-        bool inFrame =
-            r.Contains({x, y}) &&
-            !TRect{r.Left + inset, r.Top + inset, r.Right - inset, r.Bottom - inset}.Contains(
-                {x, y});
-        ASSERT_EQ(b.At(x, y) != kBack, inFrame)
-            << "kind " << static_cast<int>(kind) << " at " << x << "," << y;
+        bool inFrame = kRect.Contains({x, y}) && !inside.Contains({x, y});
+        ASSERT_EQ(b.At(x, y) != kBack, inFrame) << name << " at " << x << "," << y;
       }
     }
   }
-  auto none = Framed(FrameKind::None, r);
-  EXPECT_EQ(none.At(r.Left, r.Top), kBack);
+  auto none = Framed(FrameKind::None, kRect);
+  EXPECT_EQ(none.At(kRect.Left, kRect.Top), kBack);
   EXPECT_EQ(style::ContentInset(FrameKind::None), 0);
 }
 
@@ -126,16 +109,15 @@ TEST(StylePainterTest, DegenerateRectanglesDrawSafely) {
 }
 
 TEST(StylePainterTest, DefaultButtonHasADarkFrameAroundItsEdges) {
-  const TRect r{3, 2, 25, 17};
   PixelBuffer b(30, 20, kBack);
   Canvas c(b);
-  style::DrawDefaultButton(c, r, false);
-  ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-  ExpectRing(Ring(b, r, 1), clBtnHighlight, cl3DDkShadow);
-  ExpectRing(Ring(b, r, 2), cl3DLight, clBtnShadow);
-  style::DrawDefaultButton(c, r, true);
-  ExpectRing(Ring(b, r, 0), clWindowFrame, clWindowFrame);
-  ExpectRing(Ring(b, r, 1), clBtnShadow, clBtnShadow);
+  style::DrawDefaultButton(c, kRect, false);
+  ExpectRing(Ring(b, kRect, 0), clWindowFrame, clWindowFrame);
+  ExpectRing(Ring(b, kRect, 1), clBtnHighlight, cl3DDkShadow);
+  ExpectRing(Ring(b, kRect, 2), cl3DLight, clBtnShadow);
+  style::DrawDefaultButton(c, kRect, true);
+  ExpectRing(Ring(b, kRect, 0), clWindowFrame, clWindowFrame);
+  ExpectRing(Ring(b, kRect, 1), clBtnShadow, clBtnShadow);
 }
 
 TEST(StylePainterTest, FocusRectangleIsDottedAroundItsEdge) {

@@ -63,15 +63,14 @@ TEST(Placement, RulesAsAFunctionOfSizesDesktopAndMonitors) {
        {697, 314}},
   };
   for (const Case& c : cases) {
-    tk::PlacementInput in;
-    in.rule = c.rule;
-    in.width = 525;
-    in.height = 451;
-    in.stored = {465, 308};
-    in.desktop = c.desktop;
-    in.monitors = c.monitors;
-    in.mainDialog = c.main;
-    in.activeDialog = c.active;
+    tk::PlacementInput in{.rule = c.rule,
+                          .width = 525,
+                          .height = 451,
+                          .stored = {465, 308},
+                          .desktop = c.desktop,
+                          .monitors = c.monitors,
+                          .mainDialog = c.main,
+                          .activeDialog = c.active};
     EXPECT_EQ(tk::PlaceDialog(in), c.expected) << static_cast<int>(c.rule);
   }
   // The error box: centred on its owner, kept inside the desktop.
@@ -94,7 +93,6 @@ TEST(Placement, DesktopAndBoardCentresWithTheOuterSize) {
   q.Then([&] {
     // The victory mission is centred on the desktop.
     EXPECT_EQ(Position(q, Form4), (tk::TPoint{(1920 - 678) / 2, (1080 - 281) / 2}));
-    q.Close(Form4);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -102,21 +100,16 @@ TEST(Placement, DesktopAndBoardCentresWithTheOuterSize) {
 TEST(Placement, NegativePositionsAreClampedToZero) {
   Driver q;
   q.platform.SetDesktop({0, 0, 400, 300});
-  q.Then([&] {
-    EXPECT_EQ(Position(q, Form1), (tk::TPoint{0, 0}));
-    q.Close(Form1);
-  });
-  EXPECT_EQ(q.RunProgram(), 0);
+  q.Then([&] { EXPECT_EQ(Position(q, Form1), (tk::TPoint{0, 0})); });
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
   Driver q;
   q.platform.SetDesktop({0, 0, 3840, 1080}, {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}});
   q.SolveBoard();
-  q.Then([&] {
-    // The user drags the path choice onto the second monitor.
-    MoveByUser(q, Form2, 2500, 200);
-  });
+  // The user drags the path choice onto the second monitor.
+  q.Then([&] { MoveByUser(q, Form2, 2500, 200); });
   q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
   q.Then([&] {
     // Centred on the board it would lie on the first monitor; the active
@@ -129,7 +122,6 @@ TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
   q.Then([&] {
     EXPECT_EQ(Position(q, Form5), (tk::TPoint{40, 50}));
     EXPECT_EQ(Form5->ScreenLeft(), 40);
-    q.Close(Form5);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -153,9 +145,8 @@ TEST(Density, EveryEdgeAndTheClientSizeFollowTheNewTextHeight) {
     EXPECT_EQ(Form1->SpeedButton10->Left() + Form1->SpeedButton10->Width(), scaled(216 + 73));
     // Auto-sized controls measure with the new font.
     EXPECT_EQ(Form1->Label1->Height(), tk::Font::Get(-14).TextHeight());
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 }  // namespace

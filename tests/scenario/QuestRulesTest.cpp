@@ -33,9 +33,8 @@ TEST(BoardRules, WrongCodesChangeNothingButTheLowerCasing) {
       EXPECT_EQ(Form1->SlotControls(n).panel->Caption(), "");
     }
     EXPECT_TRUE(Form1->FormVisible());  // Escape closed nothing
-    q.Close(Form1);
   });
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(BoardRules, TabSkipsSolvedSlotsAndWraps) {
@@ -56,19 +55,15 @@ TEST(BoardRules, TabSkipsSolvedSlotsAndWraps) {
     EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit1);
     q.Key(Form1, tk::platform::Key::Tab, tk::platform::kShift);
   });
-  q.Then([&] {
-    EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit9);
-    q.Close(Form1);
-  });
-  EXPECT_EQ(q.RunProgram(), 0);
+  q.Then([&] { EXPECT_EQ(Form1->ActiveControl(), Form1->MaskEdit9); });
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
   Driver q;
   q.SolveBoard();
-  q.Then([&] {
-    q.Enter(Form2->MaskEdit1, "hhh");  // the second path's code is a prefix
-  });
+  // The second path's code is a prefix of the first's.
+  q.Then([&] { q.Enter(Form2->MaskEdit1, "hhh"); });
   q.Then([&] {
     EXPECT_FALSE(Form3->FormVisible());
     EXPECT_EQ(Form2->ActiveControl(), Form2->MaskEdit1);
@@ -78,12 +73,9 @@ TEST(PathRules, PrefixOpensNothingAndTabNeverReachesTheMemo) {
     }
   });
   q.Then([&] { q.Close(Form2); });
-  q.Then([&] {
-    // Nothing can open the path choice again.
-    EXPECT_FALSE(Form2->FormVisible());
-    q.Close(Form1);
-  });
-  EXPECT_EQ(q.RunProgram(), 0);
+  // Nothing can open the path choice again.
+  q.Then([&] { EXPECT_FALSE(Form2->FormVisible()); });
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(MissionRules, HiddenMissionMovesOnThroughItsPhases) {
@@ -98,7 +90,6 @@ TEST(MissionRules, HiddenMissionMovesOnThroughItsPhases) {
     // The timers went on while the dialog was hidden.
     EXPECT_EQ(Form5->Label1->Caption(), "Вирус активирован, введите код слива: 5335K"_ansi);
     EXPECT_EQ(unit5::SecondsLeft, 0);
-    q.Close(Form2);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -106,7 +97,7 @@ TEST(MissionRules, HiddenMissionMovesOnThroughItsPhases) {
 TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
   Driver q;
   q.OpenPath(2);
-  q.Then([&] { q.Seconds(1500); });  // into phase 2
+  q.Wait(1500);  // into phase 2
   q.Then([&] {
     EXPECT_TRUE(Form4->Timer2->Enabled());
     q.Close(Form4);
@@ -121,7 +112,6 @@ TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
     // One countdown, one second a second.
     EXPECT_EQ(unit4::SecondsLeft, 1190);
     EXPECT_EQ(Form4->Label2->Caption(), "До активации 1-ой части вируса осталось: 1190 сек."_ansi);
-    q.Close(Form4);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -129,7 +119,7 @@ TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
 TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
   Driver q;
   q.OpenPath(1);
-  q.Then([&] { q.Seconds(1300); });
+  q.Wait(1300);
   q.Then([&] {
     EXPECT_TRUE(Form3->Image1->Visible());
     q.Enter(Form3->MaskEdit1, "83~");
@@ -145,7 +135,6 @@ TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
     // Reopened: the picture of the last showing does not cover the task.
     EXPECT_FALSE(Form3->Image1->Visible());
     EXPECT_EQ(Form3->Label1->Caption().substr(0, 8), "Задание:"_ansi);
-    q.Close(Form3);
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -165,24 +154,18 @@ TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
     EXPECT_TRUE(Form4->FormVisible());
     q.Close(Form4);
   });
-  q.Then([&] {
-    EXPECT_FALSE(Form5->FormVisible());
-    q.Close(Form2);
-  });
+  q.Then([&] { EXPECT_FALSE(Form5->FormVisible()); });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
-std::string Cp1251(const std::string& utf8) {
-  return IconvToCp1251(utf8);
-}
-
 TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
-  EXPECT_EQ(kLevelCodes[4], Cp1251("жуфа"));
+  EXPECT_EQ(kLevelCodes[4], IconvToCp1251("жуфа"));
   EXPECT_EQ(std::string(kLevelCodes[0]) + kLevelCodes[1].data() + kLevelCodes[2].data(),
             "gg38tt72m%3&9");
-  EXPECT_EQ(kPathCodes[0], "hhh52");
-  EXPECT_EQ(kPathCodes[1], "hhh");
-  EXPECT_EQ(kPathCodes[2], "jjj52");
+  // The program's own path codes, not the driver's of the same name.
+  EXPECT_EQ(mirvolant::kPathCodes[0], "hhh52");
+  EXPECT_EQ(mirvolant::kPathCodes[1], "hhh");
+  EXPECT_EQ(mirvolant::kPathCodes[2], "jjj52");
   EXPECT_EQ(kVictoryDrainCode, "406?&");
   EXPECT_EQ(kEscapeDrainCode, "5335k");
   EXPECT_EQ(kMysteryDrainCode, "83~");
@@ -195,7 +178,7 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
   };
   auto stop = [&q](std::vector<Shown> texts, std::function<void()> next) {
     q.Then([texts = std::move(texts), next = std::move(next)] {
-      for (const Shown& t : texts) EXPECT_EQ(t.text(), Cp1251(t.utf8)) << t.utf8;
+      for (const Shown& t : texts) EXPECT_EQ(t.text(), IconvToCp1251(t.utf8)) << t.utf8;
       next();
     });
   };
@@ -258,37 +241,31 @@ TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
   ASSERT_EQ(q.CloseAllAndRun(), 0);
 }
 
-TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {
-  Driver q;
-  q.overrides["TFORM3"] = std::nullopt;
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(q.RunProgram(), 1);
-  std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Resource TForm3 not found."), std::string::npos) << err;
-}
-
-TEST(StartUp, ABoardWindowTheSystemRefusesEndsWithExitCodeOne) {
-  Driver q;
-  q.platform.RefuseWindows(1000);
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(q.RunProgram(), 1);
-  std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Error creating window."), std::string::npos) << err;
-}
-
-TEST(StartUp, HandlerNameTheClassLacksFailsTheCreation) {
-  std::string text(*EmbeddedDescription("TFORM2"));
-  size_t at = text.find("OnClick = SpeedButton4Click");
+TEST(StartUp, FailuresEndWithExitCodeOneAndTheirMessage) {
+  std::string form2(*EmbeddedDescription("TFORM2"));
+  size_t at = form2.find("OnClick = SpeedButton4Click");
   ASSERT_NE(at, std::string::npos);
-  text.replace(at, 27, "OnClick = SpeedButton9Click");
-  Driver q;
-  q.overrides["TFORM2"] = text;
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(q.RunProgram(), 1);
-  std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Error reading SpeedButton4.OnClick: Invalid property value."),
-            std::string::npos)
-      << err;
+  form2.replace(at, 27, "OnClick = SpeedButton9Click");
+  const struct {
+    const char* name;
+    std::function<void(Driver&)> setUp;
+    const char* message;
+  } cases[] = {
+      {"MissingDescription", [](Driver& q) { q.overrides["TFORM3"] = std::nullopt; },
+       "Resource TForm3 not found."},
+      {"ABoardWindowTheSystemRefuses", [](Driver& q) { q.platform.RefuseWindows(1000); },
+       "Error creating window."},
+      {"HandlerNameTheClassLacks", [&](Driver& q) { q.overrides["TFORM2"] = form2; },
+       "Error reading SpeedButton4.OnClick: Invalid property value."},
+  };
+  for (const auto& c : cases) {
+    Driver q;
+    c.setUp(q);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(q.RunProgram(), 1) << c.name;
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(c.message), std::string::npos) << c.name << ": " << err;
+  }
 }
 
 }  // namespace

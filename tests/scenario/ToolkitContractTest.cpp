@@ -227,9 +227,7 @@ TEST(Timers, TicksReachHiddenAndDisabledDialogs) {
     t.d3->Timer1->SetEnabled(true);
     t.Click(t.d2->Button1);
   });
-  t.Then([&] {
-    t.platform.Advance(3000);  // d2 disabled beneath d3
-  });
+  t.Wait(3);  // d2 disabled beneath d3
   t.Then([&] {
     EXPECT_EQ(t.d2->ticks, 3);
     t.Close(t.d3);

@@ -88,7 +88,6 @@ TEST(Soak, AWeekOfPlayKeepsMemoryTimersAndWindowsConstant) {
   const MissionOf mystery = []() -> TMissionForm* { return Form3; };
   const MissionOf victory = []() -> TMissionForm* { return Form4; };
   const MissionOf escape = []() -> TMissionForm* { return Form5; };
-  auto run = [&](int64_t seconds) { q.Then([&q, seconds] { q.Seconds(seconds); }); };
   auto close = [&](MissionOf mission) { q.Then([&q, mission] { q.Close(mission()); }); };
   auto drain = [&](MissionOf mission, const char* code) {
     q.Then([&q, &missionsSolved, mission, code] {
@@ -110,10 +109,10 @@ TEST(Soak, AWeekOfPlayKeepsMemoryTimersAndWindowsConstant) {
     // The escape and victory missions left half-way: closed with a phase
     // timer still running, they move on while hidden.
     q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
-    run(1800);
+    q.Wait(1800);
     close(escape);
     q.Then([&] { q.Enter(Form2->MaskEdit2, "hhh"); });
-    run(600);
+    q.Wait(600);
     close(victory);
     // Two hidden missions are counting down now.
     q.Then([&] {
@@ -123,17 +122,17 @@ TEST(Soak, AWeekOfPlayKeepsMemoryTimersAndWindowsConstant) {
     });
     // The mystery mission to its end, the picture shown on the way.
     q.Then([&] { q.Enter(Form2->MaskEdit1, "hhh52"); });
-    run(3700);
+    q.Wait(3700);
     drain(mystery, "83~");
     close(mystery);
     // The whole chain from the escape mission: each drain code opens the
     // next mission over the one that accepted it.
     q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
-    run(3700);
+    q.Wait(3700);
     drain(escape, "5335K");
-    run(3700);
+    q.Wait(3700);
     drain(victory, "406?&");
-    run(3700);
+    q.Wait(3700);
     drain(mystery, "83~");
     close(mystery);
     // Back at the path choice: the same point of every day.
@@ -150,12 +149,10 @@ TEST(Soak, AWeekOfPlayKeepsMemoryTimersAndWindowsConstant) {
     });
     q.Then([&] { q.platform.Advance(dayStart + kDaySeconds * 1000 - q.platform.Now()); });
   }
-  q.Then([&] { q.Close(Form2); });
-  q.Then([&] { q.Close(Form1); });
 
   std::clock_t start = std::clock();
   int64_t clockStart = q.platform.Now();
-  EXPECT_EQ(q.RunProgram(), 0);
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
   double cpu = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   double days = static_cast<double>(q.platform.Now() - clockStart) / 1000.0 / kDaySeconds;
 

@@ -60,13 +60,15 @@ class Driver {
   void Then(std::function<void()> step) { platform.Then(std::move(step)); }
   // Lets the virtual clock run whole seconds.
   void Seconds(int64_t s) { platform.Advance(s * 1000); }
-
-  // Input as players give it.
-  void Click(tk::TControl* control) {
-    tk::TPoint o = control->OriginInForm();
-    platform.Click(tk::FormOf(control)->WindowId(), o.X + control->Width() / 2,
-                   o.Y + control->Height() / 2);
+  // A step that only lets the clock run.
+  void Wait(int64_t s) {
+    Then([this, s] { Seconds(s); });
   }
+
+  // Input as players give it; the mouse goes to the middle of a control.
+  void Click(tk::TControl* control) { Mouse(&HeadlessPlatform::Click, control); }
+  void Hover(tk::TControl* control) { Mouse(&HeadlessPlatform::MouseMove, control); }
+  void Press(tk::TControl* control) { Mouse(&HeadlessPlatform::MouseDown, control); }
   void Key(tk::TCustomForm* form, tk::platform::Key key, uint8_t modifiers = 0) {
     platform.Key(form->WindowId(), key, modifiers);
   }
@@ -129,6 +131,10 @@ class Driver {
   TTestDialog* d3 = nullptr;
 
  private:
+  void Mouse(void (HeadlessPlatform::*send)(tk::platform::WindowId, int, int), tk::TControl* c) {
+    tk::TPoint o = c->OriginInForm();
+    (platform.*send)(tk::FormOf(c)->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
+  }
   void CloseInnermost() {
     std::vector<tk::TCustomForm*> shown = tk::Application->VisibleForms();
     if (shown.empty()) return;
@@ -190,13 +196,11 @@ struct TTestDialogN : TTestDialog {
 };
 
 // The description of test dialog n.
-inline std::string TestDescription(int n, const std::string& position = "poDesktopCenter") {
+inline std::string TestDescription(int n) {
   return "object Dialog" + std::to_string(n) + ": TTestDialog" + std::to_string(n) +
          "\n"
          "  Caption = 'Test'\n  ClientHeight = 200\n  ClientWidth = 300\n"
-         "  Position = " +
-         position +
-         "\n"
+         "  Position = poDesktopCenter\n"
          "  OnActivate = FormActivate\n"
          "  object Panel1: TPanel\n"
          "    Left = 0\n    Top = 0\n    Width = 300\n    Height = 100\n    TabOrder = 0\n"

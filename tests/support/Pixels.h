@@ -1,12 +1,16 @@
 #pragma once
-// Probes of presented pixels: what a dialog's window shows, and where ink of
-// one colour lies.
+// Probes of pixels: what a dialog's window shows, where ink of one colour
+// lies, which colours a place holds, and text drawn alone to compare with.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <string_view>
 
 #include "toolkit/forms/Application.h"
+#include "toolkit/paint/Canvas.h"
+#include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/headless/HeadlessPlatform.h"
 
@@ -31,6 +35,25 @@ inline tk::TRect InkOf(const tk::PixelBuffer& b, tk::TColor ink, const tk::TRect
   return box;
 }
 
+// Checks that every pixel of b inside r has one of the colours.
+inline void ExpectOnly(const tk::PixelBuffer& b, const tk::TRect& r,
+                       std::initializer_list<tk::TColor> colours) {
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      ASSERT_NE(std::find(colours.begin(), colours.end(), b.At(x, y)), colours.end())
+          << "at (" << x << ", " << y << ")";
+}
+
+// Text drawn by the dialog font alone at (x, y) on a background, to compare
+// with.
+inline tk::PixelBuffer Reference(int w, int h, tk::TColor back, int x, int y, std::string_view text,
+                                 tk::TColor ink) {
+  tk::PixelBuffer b(w, h, back);
+  tk::Canvas c(b);
+  tk::Font::Get(-11).Draw(c, x, y, text, ink);
+  return b;
+}
+
 // A colour expected at a point.
 struct Probe {
   int x;
@@ -43,12 +66,6 @@ inline void ExpectPixels(const tk::PixelBuffer& b, std::initializer_list<Probe> 
   for (const Probe& p : probes) {
     EXPECT_EQ(b.At(p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
   }
-}
-
-// The middle of a control in its dialog's client coordinates.
-inline tk::TPoint Middle(const tk::TControl* c) {
-  tk::TPoint o = c->OriginInForm();
-  return {o.X + c->Width() / 2, o.Y + c->Height() / 2};
 }
 
 }  // namespace mirvolant::testing

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "MessageOf.h"
 #include "toolkit/base/Exceptions.h"
 #include "toolkit/components/Controls.h"
 #include "toolkit/forms/Application.h"
@@ -20,12 +21,7 @@ using Kind = tk::PropValue::Kind;
 
 // The message of the reading error that parsing text raises.
 std::string ParseError(const std::string& text) {
-  try {
-    tk::ParseDescription(text);
-  } catch (const tk::EReadError& e) {
-    return e.Message();
-  }
-  return "no error";
+  return MessageOf<tk::EReadError>([&] { tk::ParseDescription(text); });
 }
 
 TEST(ReaderParse, EveryKindOfValueAndNesting) {
@@ -128,17 +124,15 @@ class TReaderDialog : public tk::TForm {
   const char* ClassName() const override { return "TReaderDialog"; }
 };
 
-// The message of the reading error that building text raises.
-std::string BuildError(const std::string& body) {
+// The message of the reading error that building a description of the given
+// class with the body raises.
+std::string BuildError(const std::string& body, const std::string& className = "TReaderDialog") {
   tk::platform::HeadlessPlatform platform;
   tk::TApplication app(platform, "/usr/games/mirvolant");
   TReaderDialog form;
-  try {
-    tk::BuildDialog(form, *tk::ParseDescription("object D: TReaderDialog\n" + body + "end\n"));
-  } catch (const tk::EReadError& e) {
-    return e.Message();
-  }
-  return "no error";
+  return MessageOf<tk::EReadError>([&] {
+    tk::BuildDialog(form, *tk::ParseDescription("object D: " + className + "\n" + body + "end\n"));
+  });
 }
 
 TEST(ReaderBuild, ValuesTheDialogCannotTakeFailWithTheComponentAndProperty) {
@@ -158,14 +152,9 @@ TEST(ReaderBuild, ValuesTheDialogCannotTakeFailWithTheComponentAndProperty) {
   EXPECT_EQ(BuildError("  object Label1: TLabel\n    Visible = 'yes'\n  end\n"),
             "Error reading Label1.Visible: Invalid property value");
   // The class the description names must be the dialog's own.
-  tk::platform::HeadlessPlatform platform;
-  tk::TApplication app(platform, "/usr/games/mirvolant");
-  TReaderDialog form;
-  EXPECT_THROW(tk::BuildDialog(form, *tk::ParseDescription("object D: TForm1\nend\n")),
-               tk::EReadError);
+  EXPECT_EQ(BuildError("", "TForm1"), "The description is of class TForm1, not TReaderDialog");
   // A declared control missing from the description fails the creation.
-  EXPECT_THROW(tk::BuildDialog(form, *tk::ParseDescription("object D: TReaderDialog\nend\n")),
-               tk::EReadError);
+  EXPECT_EQ(BuildError(""), "Control Label1 is missing from the description");
 }
 
 TEST(ReaderBuild, PositionsAndSizesBeyondAnyScreenAreRefused) {
