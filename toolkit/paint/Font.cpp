@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -192,33 +193,6 @@ std::string ChooseFaceFile() {
   return std::string();
 }
 
-// A font whose glyphs all come from one FreeType face at one size, rendered
-// once for all 256 Windows-1251 bytes when the font is made.
-class FreeTypeFont final : public Font {
- public:
-  FreeTypeFont(int height, std::array<Glyph, 256> glyphs, int lineHeight)
-      : Font(height), glyphs_(std::move(glyphs)), lineHeight_(lineHeight) {}
-
-  int TextHeight() const override { return lineHeight_; }
-  int DigitHeight() const override { return lineHeight_; }
-  int CharWidth(uint8_t ansi) const override { return glyphs_[ansi].advance; }
-
-  void Draw(Canvas& canvas, int x, int y, std::string_view ansi, TColor c) const override {
-    int penX = x;
-    for (char ch : ansi) {
-      const Glyph& g = glyphs_[static_cast<uint8_t>(ch)];
-      if (g.width > 0 && g.rows > 0) {
-        canvas.DrawMask(penX + g.left, y + g.top, g.width, g.rows, g.mask.data(), g.width, c);
-      }
-      penX += g.advance;
-    }
-  }
-
- private:
-  std::array<Glyph, 256> glyphs_;
-  int lineHeight_;
-};
-
 // A bitmap strike of a face file: the face it belongs to and its index.
 struct Strike {
   int face = 0;
@@ -306,6 +280,71 @@ Glyph TakeGlyph(FT_GlyphSlot slot, int ascent) {
   return g;
 }
 
+// A font whose glyphs all come from one FreeType face at one size. Each glyph
+// is rendered the first time it is measured or drawn: a run needs only the
+// few dozen its texts use, and rendering all 256 at once was a noticeable
+// part of the start-up. Fonts are used from the GUI thread only.
+class FreeTypeFont final : public Font {
+ public:
+  // Glyphs rendered from face, which reads from bytes; both stay with the
+  // font. The face is already sized.
+  FreeTypeFont(int height, std::vector<FT_Byte> bytes, std::unique_ptr<OpenFace> face, int ascent,
+               int lineHeight)
+      : Font(height),
+        bytes_(std::move(bytes)),
+        face_(std::move(face)),
+        lookup_(ChooseLookup(face_->Get())),
+        ascent_(ascent),
+        lineHeight_(lineHeight) {
+    // Line breaks take no room and draw nothing; a tab is a run of blanks.
+    loaded_.set('\r');
+    loaded_.set('\n');
+    loaded_.set('\t');
+    glyphs_['\t'].advance = GlyphOf(' ').advance * kTabBlanks;
+  }
+  // A font whose glyphs are all given.
+  FreeTypeFont(int height, std::array<Glyph, 256> glyphs, int lineHeight)
+      : Font(height), lineHeight_(lineHeight), glyphs_(std::move(glyphs)) {
+    loaded_.set();
+  }
+
+  int TextHeight() const override { return lineHeight_; }
+  int DigitHeight() const override { return lineHeight_; }
+  int CharWidth(uint8_t ansi) const override { return GlyphOf(ansi).advance; }
+
+  void Draw(Canvas& canvas, int x, int y, std::string_view ansi, TColor c) const override {
+    int penX = x;
+    for (char ch : ansi) {
+      const Glyph& g = GlyphOf(static_cast<uint8_t>(ch));
+      if (g.width > 0 && g.rows > 0) {
+        canvas.DrawMask(penX + g.left, y + g.top, g.width, g.rows, g.mask.data(), g.width, c);
+      }
+      penX += g.advance;
+    }
+  }
+
+ private:
+  const Glyph& GlyphOf(uint8_t b) const {
+    if (!loaded_[b]) {
+      loaded_.set(b);
+      FT_Face face = face_->Get();
+      FT_UInt index = GlyphIndex(face, lookup_, b);
+      if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) == 0) {
+        glyphs_[b] = TakeGlyph(face->glyph, ascent_);
+      }
+    }
+    return glyphs_[b];
+  }
+
+  std::vector<FT_Byte> bytes_;
+  std::unique_ptr<OpenFace> face_;
+  Lookup lookup_ = Lookup::kNone;
+  int ascent_ = 0;
+  int lineHeight_;
+  mutable std::array<Glyph, 256> glyphs_;
+  mutable std::bitset<256> loaded_;
+};
+
 std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
   std::vector<FT_Byte> bytes = ReadFaceFile(path);
   // Height 0 asks for the default: the dialog font's 8 points.
@@ -318,13 +357,13 @@ std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
       strike = PickStrike(bytes, static_cast<int>(first->num_faces), size);
     }
   }
-  OpenFace face(bytes, strike.face);
-  if (!face.Get()) return nullptr;
+  auto face = std::make_unique<OpenFace>(bytes, strike.face);
+  if (!face->Get()) return nullptr;
   bool bitmap = strike.size >= 0;
-  if (!(bitmap ? FT_Select_Size(face.Get(), strike.size) == 0 : ScaleFace(face.Get(), size))) {
+  if (!(bitmap ? FT_Select_Size(face->Get(), strike.size) == 0 : ScaleFace(face->Get(), size))) {
     return nullptr;
   }
-  const FT_Size_Metrics& m = face->size->metrics;
+  const FT_Size_Metrics& m = (*face)->size->metrics;
   int ascent = static_cast<int>((m.ascender + 63) >> 6);
   int descent = static_cast<int>((-m.descender + 63) >> 6);
   int lineHeight = ascent + descent;
@@ -332,21 +371,9 @@ std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
     // A strike's own line height is the cell height the layouts assume.
     lineHeight = static_cast<int>(m.height >> 6);
   }
-
-  Lookup lookup = ChooseLookup(face.Get());
-  std::array<Glyph, 256> glyphs;
-  for (int b = 0; b < 256; ++b) {
-    FT_UInt index = GlyphIndex(face.Get(), lookup, static_cast<uint8_t>(b));
-    if (FT_Load_Glyph(face.Get(), index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) continue;
-    glyphs[b] = TakeGlyph(face->glyph, ascent);
-  }
-
-  // Line breaks take no room and draw nothing; a tab is a run of blanks.
-  glyphs['\r'] = Glyph{};
-  glyphs['\n'] = Glyph{};
-  glyphs['\t'] = Glyph{};
-  glyphs['\t'].advance = glyphs[' '].advance * kTabBlanks;
-  return std::make_unique<FreeTypeFont>(height, std::move(glyphs), lineHeight);
+  // Moving the bytes keeps their storage, which the face reads from.
+  return std::make_unique<FreeTypeFont>(height, std::move(bytes), std::move(face), ascent,
+                                        lineHeight);
 }
 
 // The last resort when no face file can be read: every printable character
