@@ -184,6 +184,13 @@ bool Monkey::Check() {
   tk::TRect desktop = q_->platform.Desktop();
   for (tk::TCustomForm* f : AllForms()) {
     if (f->Modal() && f->WindowEnabled()) ++modalEnabled;
+    // The system refuses input to the windows the toolkit disabled.
+    const auto* window = q_->platform.Find(f->WindowId());
+    if (window != nullptr && window->enabled != f->WindowEnabled()) {
+      Fail(std::string(f->ClassName()) + "'s window is " +
+           (window->enabled ? "enabled" : "disabled") + " for the system only");
+      return false;
+    }
     if (f->FormVisible() && desktop.Intersect(f->OuterRect()) != f->OuterRect()) {
       Fail(std::string(f->ClassName()) + " is shown outside the desktop");
       return false;

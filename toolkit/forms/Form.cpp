@@ -73,6 +73,7 @@ void TCustomForm::CreateWindowHandle() {
   if (id == platform::kNoWindow) throw EOutOfResources("Error creating window");
   window_ = id;
   platform.MoveWindow(window_, screenLeft_, screenTop_);
+  if (!windowEnabled_) platform.EnableWindow(window_, false);
   Application->RegisterWindow(this);
 }
 
@@ -97,6 +98,7 @@ void TCustomForm::SetWindowEnabled(bool enabled) {
   if (enabled == windowEnabled_) return;
   windowEnabled_ = enabled;
   if (!enabled) input_.Reset();
+  if (window_ != platform::kNoWindow) Application->Platform().EnableWindow(window_, enabled);
 }
 
 void TCustomForm::FocusControl(TWinControl* control, bool byMouse) {

@@ -122,6 +122,13 @@ class Platform {
   // its taskbar entry) where it knows such a thing; otherwise does nothing.
   // The toolkit itself refuses input to the windows beneath.
   virtual void SetModalFor(WindowId window, WindowId owner) = 0;
+  // Tells the system that the toolkit enabled or disabled the window, so that
+  // the system too refuses it input and its close box; the toolkit refuses
+  // input to a disabled window either way. Windows are created enabled.
+  virtual void EnableWindow(WindowId window, bool enabled) {
+    (void)window;
+    (void)enabled;
+  }
   // Raises a shown window and gives it the keyboard focus. The FocusGained
   // and FocusLost events that follow are reported as the system sends them.
   virtual void Activate(WindowId window) = 0;

@@ -129,6 +129,10 @@ FrameExtents HeadlessPlatform::Frame(WindowId) {
   return frame_;
 }
 
+void HeadlessPlatform::EnableWindow(WindowId window, bool enabled) {
+  if (auto it = windows_.find(window); it != windows_.end()) it->second.enabled = enabled;
+}
+
 void HeadlessPlatform::SetModalFor(WindowId window, WindowId owner) {
   if (auto it = windows_.find(window); it != windows_.end()) it->second.modalFor = owner;
 }

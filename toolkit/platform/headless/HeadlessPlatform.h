@@ -29,6 +29,7 @@ class HeadlessPlatform : public Platform {
     int clientHeight = 0;
     TPoint position;
     bool visible = false;
+    bool enabled = true;
     WindowId modalFor = kNoWindow;
     PixelBuffer pixels;
     int presentCount = 0;
@@ -86,6 +87,7 @@ class HeadlessPlatform : public Platform {
   void MoveWindow(WindowId window, int x, int y) override;
   FrameExtents Frame(WindowId window) override;
   void SetModalFor(WindowId window, WindowId owner) override;
+  void EnableWindow(WindowId window, bool enabled) override;
   void Activate(WindowId window) override;
   void Present(WindowId window, const PixelBuffer& buffer,
                const std::vector<TRect>& dirty) override;
