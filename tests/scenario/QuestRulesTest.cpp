@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "Cp1251.h"
 #include "QuestHarness.h"
 #include "toolkit/components/Timer.h"
@@ -329,6 +332,28 @@ TEST(StartUp, MissingDescriptionEndsWithExitCodeOne) {
   EXPECT_EQ(q.RunProgram(), 1);
   std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Resource TForm3 not found."), std::string::npos) << err;
+}
+
+TEST(StartUp, WithoutAWindowForTheErrorBoxTheProgramsFallbackReportsIt) {
+  QuestHarness q;
+  q.overrides["TFORM3"] = std::nullopt;
+  std::vector<std::string> reported;
+  auto fallback = [&](const std::string& title, const std::string& text) {
+    reported = {title, text};
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(q.RunProgram(fallback), 1);
+  ::testing::internal::GetCapturedStderr();
+  // The toolkit's own box was shown: the fallback stays unused.
+  EXPECT_TRUE(reported.empty());
+
+  QuestHarness refused;
+  refused.overrides["TFORM3"] = std::nullopt;
+  refused.platform.SetWindowLimit(0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(refused.RunProgram(fallback), 1);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(reported, (std::vector<std::string>{"mirvolant", "Resource TForm3 not found."}));
 }
 
 TEST(StartUp, HandlerNameTheClassLacksFailsTheCreation) {

@@ -29,14 +29,16 @@ class QuestHarness {
   HeadlessPlatform platform;
 
   // Runs the whole program; steps queued before are played inside it.
-  int RunProgram() {
-    return mirvolant::RunProgram(platform, "/usr/games/mirvolant",
-                                 [this](std::string_view name) -> std::optional<std::string_view> {
-                                   auto it = overrides.find(std::string(name));
-                                   if (it == overrides.end()) return EmbeddedDescription(name);
-                                   if (!it->second) return std::nullopt;
-                                   return std::string_view(*it->second);
-                                 });
+  int RunProgram(const FatalErrorReport& fallback = {}) {
+    return mirvolant::RunProgram(
+        platform, "/usr/games/mirvolant",
+        [this](std::string_view name) -> std::optional<std::string_view> {
+          auto it = overrides.find(std::string(name));
+          if (it == overrides.end()) return EmbeddedDescription(name);
+          if (!it->second) return std::nullopt;
+          return std::string_view(*it->second);
+        },
+        fallback);
   }
   // Descriptions the program is built from instead of its own (nothing: the
   // description is missing).
