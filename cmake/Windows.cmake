@@ -12,3 +12,47 @@ add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE)
 
 mv_ship_dialog_face(${CMAKE_BINARY_DIR})
 mv_ship_dialog_face(${CMAKE_BINARY_DIR}/tests)
+
+# Icons, version resources and the manifest are compiled by windres.
+enable_language(RC)
+
+set(MV_PUBLISHER "The Mirvolant developers" CACHE STRING "The publisher named in the version resources")
+string(TIMESTAMP mv_year "%Y" UTC)
+set(MV_COPYRIGHT "(C) ${mv_year} ${MV_PUBLISHER}")
+set(MV_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+string(REPLACE "." "," MV_VERSION_COMMAS "${MV_VERSION_QUAD}")
+set(mv_windows_resources ${CMAKE_SOURCE_DIR}/resources/windows)
+set(MV_MANIFEST_FILE ${CMAKE_BINARY_DIR}/resources/Mirvolant.manifest)
+configure_file(${mv_windows_resources}/Mirvolant.manifest ${MV_MANIFEST_FILE} @ONLY)
+
+# The Win32 back end and the Windows program, made once the toolkit's
+# libraries exist (called from the top-level CMakeLists.txt). The program is
+# Mirvolant.exe: its title comes from its file name, cut at the first dot,
+# the rest lower-cased.
+function(mv_windows_program)
+  mv_library(mv_win32 DIRS toolkit/platform/win32 DEPS mv_platform mv_paint)
+  target_link_libraries(mv_win32 PUBLIC user32 gdi32)
+
+  # The program's icon from its PNG icons, with a 16-pixel one for title
+  # bars and lists.
+  set(ico ${CMAKE_BINARY_DIR}/resources/Mirvolant.ico)
+  set(png ${CMAKE_SOURCE_DIR}/resources)
+  add_custom_command(
+    OUTPUT ${ico}
+    COMMAND convert ${png}/icon-48.png ${png}/icon-32.png "(" ${png}/icon-32.png -resize 16x16 ")"
+            ${ico}
+    DEPENDS ${png}/icon-32.png ${png}/icon-48.png
+    COMMENT "Making the program's icon"
+    VERBATIM)
+  set(MV_ICON_FILE ${ico})
+  set(MV_ICON_FILE ${ico} PARENT_SCOPE)
+  set(rc ${CMAKE_BINARY_DIR}/resources/Mirvolant.rc)
+  configure_file(${mv_windows_resources}/Mirvolant.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ico};${MV_MANIFEST_FILE}")
+
+  # A GUI program (no console window), linked statically (the toolchain).
+  add_executable(mirvolant WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${rc})
+  target_link_libraries(mirvolant PRIVATE mv_app mv_win32)
+  set_target_properties(mirvolant PROPERTIES OUTPUT_NAME Mirvolant RUNTIME_OUTPUT_DIRECTORY
+                                                                  ${CMAKE_BINARY_DIR})
+endfunction()
