@@ -13,3 +13,11 @@ target_link_libraries(win32_tests PRIVATE mv_win32 GTest::gtest GTest::gtest_mai
 add_test(NAME win32_platform COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/on_wine_desktop.sh
                                      ${desktop_prefix} $<TARGET_FILE:win32_tests>)
 set_tests_properties(win32_platform PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
+
+# The whole quest as a player plays it, against Mirvolant.exe (the script of
+# the Linux build, with its Wine switch).
+add_test(NAME win32_play_quest
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/play_quest.sh --wine ${desktop_prefix}
+                 $<TARGET_FILE:mirvolant> ${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts)
+set_tests_properties(win32_play_quest PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop
+                                                 TIMEOUT 1500)
