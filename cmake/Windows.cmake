@@ -45,7 +45,6 @@ function(mv_windows_program)
     COMMENT "Making the program's icon"
     VERBATIM)
   set(MV_ICON_FILE ${ico})
-  set(MV_ICON_FILE ${ico} PARENT_SCOPE)
   set(rc ${CMAKE_BINARY_DIR}/resources/Mirvolant.rc)
   configure_file(${mv_windows_resources}/Mirvolant.rc.in ${rc} @ONLY)
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${ico};${MV_MANIFEST_FILE}")
@@ -55,4 +54,46 @@ function(mv_windows_program)
   target_link_libraries(mirvolant PRIVATE mv_app mv_win32)
   set_target_properties(mirvolant PROPERTIES OUTPUT_NAME Mirvolant RUNTIME_OUTPUT_DIRECTORY
                                                                   ${CMAKE_BINARY_DIR})
+  mv_windows_packages(${ico})
+endfunction()
+
+# What a Windows player gets: the installer mirvolant-setup.exe (NSIS) and the
+# portable mirvolant-VERSION-win64.zip, both made from one folder holding the
+# program without its debugging symbols, the dialog face with its notice and
+# a readme.
+function(mv_windows_packages ico)
+  set(stage ${CMAKE_BINARY_DIR}/package/Mirvolant)
+  set(readme ${CMAKE_BINARY_DIR}/package/README.txt)
+  configure_file(${mv_windows_resources}/README.txt ${readme} @ONLY NEWLINE_STYLE CRLF)
+  set(files ${stage}/Mirvolant.exe ${stage}/ms_sans_serif.ttf
+            ${stage}/ms_sans_serif-copyright.txt ${stage}/README.txt)
+  add_custom_command(
+    OUTPUT ${files}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+    COMMAND ${CMAKE_STRIP} -o ${stage}/Mirvolant.exe $<TARGET_FILE:mirvolant>
+    COMMAND ${CMAKE_COMMAND} -E copy ${MV_DIALOG_FACE} ${stage}/ms_sans_serif.ttf
+    COMMAND ${CMAKE_COMMAND} -E copy ${MV_DIALOG_FACE_NOTICE} ${stage}/ms_sans_serif-copyright.txt
+    COMMAND ${CMAKE_COMMAND} -E copy ${readme} ${stage}/README.txt
+    DEPENDS mirvolant ${MV_DIALOG_FACE} ${MV_DIALOG_FACE_NOTICE} ${readme}
+    COMMENT "Gathering the files a Windows player gets")
+
+  set(setup ${CMAKE_BINARY_DIR}/mirvolant-setup.exe)
+  set(nsi ${mv_windows_resources}/Mirvolant.nsi)
+  add_custom_command(
+    OUTPUT ${setup}
+    COMMAND makensis -V2 -DVERSION=${PROJECT_VERSION} -DVERSION_QUAD=${MV_VERSION_QUAD}
+            "-DPUBLISHER=${MV_PUBLISHER}" "-DCOPYRIGHT=${MV_COPYRIGHT}" -DICON=${ico}
+            -DFILES=${stage} -DOUTFILE=${setup} ${nsi}
+    DEPENDS ${files} ${nsi} ${ico}
+    COMMENT "Making the installer"
+    VERBATIM)
+
+  set(zip ${CMAKE_BINARY_DIR}/mirvolant-${PROJECT_VERSION}-win64.zip)
+  add_custom_command(
+    OUTPUT ${zip}
+    COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip Mirvolant
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/package
+    DEPENDS ${files}
+    COMMENT "Making the portable zip")
+  add_custom_target(windows_packages ALL DEPENDS ${setup} ${zip})
 endfunction()

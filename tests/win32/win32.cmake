@@ -21,3 +21,10 @@ add_test(NAME win32_play_quest
                  $<TARGET_FILE:mirvolant> ${CMAKE_CURRENT_BINARY_DIR}/e2e-artifacts)
 set_tests_properties(win32_play_quest PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop
                                                  TIMEOUT 1500)
+
+# The installer and the portable zip, in a Wine prefix made afresh.
+add_test(NAME win32_packages
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_packages.sh ${CMAKE_BINARY_DIR}/mirvolant-setup.exe
+                 ${CMAKE_BINARY_DIR}/mirvolant-${PROJECT_VERSION}-win64.zip
+                 ${CMAKE_CURRENT_BINARY_DIR}/packages-check)
+set_tests_properties(win32_packages PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 600)
