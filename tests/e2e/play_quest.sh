@@ -35,23 +35,6 @@ if [[ -n $WINE_PREFIX ]]; then
   wineserver -k 2>/dev/null || true
 fi
 
-# Under libfaketime, Wine's desktop process (which the first window of a
-# session needs) often starts too slowly for the faster clock, and that
-# window is refused. A stand-in, Wine's notepad, brings it up first, retried
-# until its window exists, then minimised; the Wine server ends it at the end.
-start_wine_desktop() {
-  local attempt id
-  for attempt in 1 2 3 4 5; do
-    "$@" wine notepad >/dev/null 2>&1 &
-    if id=$(wait_window "Untitled - Notepad" 10); then
-      xdotool windowminimize "$id"
-      note "Wine's desktop is up (attempt $attempt)"
-      return 0
-    fi
-  done
-  fail "Wine's desktop did not start under libfaketime"
-}
-
 # Starts the program in the background after the command words given (none,
 # or a faketime call); sets APP_PID.
 launch() {
