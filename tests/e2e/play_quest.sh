@@ -27,7 +27,7 @@ source "$here/x11lib.sh"
 require_tools faketime
 
 if [[ -n $WINE_PREFIX ]]; then
-  require_tools wine wineserver
+  require_tools wine wineserver xmodmap
   bash "$here/../../tools/cross/wine.sh" --prepare "$WINE_PREFIX"
   export WINEPREFIX=$WINE_PREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   # File times stay true: Wine would otherwise think the prefix outdated.
@@ -59,6 +59,8 @@ trap cleanup EXIT
 
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
+# The Cyrillic code's letters get keys before Wine starts.
+[[ -n $WINE_PREFIX ]] && bind_keysyms Cyrillic_zhe Cyrillic_u Cyrillic_ef Cyrillic_a
 
 # Expects window $1 with client size $2 x $3 whose outer frame's corner lies
 # at ($4, $5).

@@ -181,3 +181,18 @@ start_wine_desktop() {
   done
   fail "Wine's desktop did not start under libfaketime"
 }
+
+# Gives each keysym named (Cyrillic_zhe ...) a key of its own on the X
+# server, from the keycodes that have none. For a character the keyboard
+# lacks, xdotool lends a spare key and takes it back after typing; Wine
+# sometimes reads the key only after it was taken back and loses the
+# character. Called before Wine starts, so that Wine learns the keys.
+bind_keysyms() {
+  local free keysym
+  mapfile -t free < <(xmodmap -pke | awk 'NF == 3 {print $2}')
+  (($# <= ${#free[@]})) || fail "only ${#free[@]} keycodes are free for $# keysyms"
+  for keysym in "$@"; do
+    xmodmap -e "keycode ${free[0]} = $keysym"
+    free=("${free[@]:1}")
+  done
+}
