@@ -1,17 +1,20 @@
 // The Win32 back end in real windows (under Wine on a virtual X server with a
 // window manager): frames and owners, pixels on screen, the translation of
 // keys, characters and the mouse, disabled windows, waiting and the due work
-// inside the system's own loops.
+// inside the system's own loops; and a start-up that fails in real windows.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "app/DialogSet.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/win32/Win32Platform.h"
 #include "toolkit/text/Ansi.h"
@@ -372,6 +375,32 @@ TEST_F(Win32PlatformTest, TimersKeepTickingInsideTheSystemsMoveLoop) {
   systemLoop(200);
   EXPECT_EQ(calls, afterLoop);
   P().SetDueWork({});
+}
+
+TEST_F(Win32PlatformTest, ADialogThatCannotBeBuiltEndsTheStartInTheErrorBox) {
+  // The error box is a window of ours; a player closes it.
+  std::atomic<bool> seen{false};
+  std::thread player([&] {
+    for (int i = 0; i < 200 && !seen; ++i) {
+      HWND box = FindWindowW(L"MirvolantDialog", L"Mirvolant");
+      if (box != nullptr && IsWindowVisible(box)) {
+        seen = true;
+        PostMessageW(box, WM_CLOSE, 0, 0);
+      }
+      Sleep(50);
+    }
+  });
+  std::vector<std::string> fallback;
+  int code = mirvolant::RunProgram(
+      P(), "C:\\Games\\Mirvolant.exe",
+      [](std::string_view) -> std::optional<std::string_view> { return std::nullopt; },
+      [&](const std::string& title, const std::string& text) {
+        fallback = {title, text};
+      });
+  player.join();
+  EXPECT_EQ(code, 1);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(fallback.empty());
 }
 
 }  // namespace
