@@ -31,23 +31,26 @@ void Program::CreateDialogs() {
   application_->CreateDialog(Form5);
 }
 
-int Program::Run() {
+int Program::Run(const FatalErrorReport& fallback) {
   try {
     CreateDialogs();
     application_->RunEventLoop();
   } catch (const tk::Exception& e) {
     // No dialog can be used (one could not be built, or the board's window
     // could not be made): report and end.
-    application_->ShowStartupError(e.Message());
+    if (!application_->ShowStartupError(e.Message()) && fallback) {
+      fallback(tk::AnsiToUtf8(application_->Title()),
+               tk::AnsiToUtf8(tk::TApplication::MessageBoxText(e.Message())));
+    }
     return 1;
   }
   return 0;
 }
 
 int RunProgram(tk::platform::Platform& platform, const char* programPath,
-               const tk::DescriptionSource& descriptions) {
+               const tk::DescriptionSource& descriptions, const FatalErrorReport& fallback) {
   Program program(platform, programPath, descriptions);
-  return program.Run();
+  return program.Run(fallback);
 }
 
 }  // namespace mirvolant

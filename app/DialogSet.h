@@ -2,13 +2,19 @@
 // Start-up: the JPEG graphic, the application object, the five dialogs in
 // their fixed order, the event loop and the exit code.
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "toolkit/forms/Application.h"
 #include "toolkit/platform/Platform.h"
 #include "toolkit/reader/Reader.h"
 
 namespace mirvolant {
+
+// Tells the user about an error that ends the start-up where the toolkit's
+// own error box could not show it: title and text in UTF-8.
+using FatalErrorReport = std::function<void(const std::string& title, const std::string& text)>;
 
 // The program on a back end: the graphic classes registered, the reader of
 // the dialog descriptions and the application object. The descriptions are
@@ -29,8 +35,9 @@ class Program {
   void CreateDialogs();
   // Creates the dialogs and runs the event loop; returns the exit code: 0
   // after the main dialog was closed, 1 when a dialog could not be created
-  // or the board could not be shown (the error is reported).
-  int Run();
+  // or the board could not be shown (the error is reported in the toolkit's
+  // error box, or through fallback where not even that box can be shown).
+  int Run(const FatalErrorReport& fallback = {});
 
  private:
   tk::DescriptionReader reader_;
@@ -39,6 +46,7 @@ class Program {
 
 // The whole program on a back end; returns the exit code.
 int RunProgram(tk::platform::Platform& platform, const char* programPath,
-               const tk::DescriptionSource& descriptions = {});
+               const tk::DescriptionSource& descriptions = {},
+               const FatalErrorReport& fallback = {});
 
 }  // namespace mirvolant

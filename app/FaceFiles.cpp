@@ -20,22 +20,36 @@ std::string Utf8(const std::filesystem::path& p) {
   return std::string(s.begin(), s.end());
 }
 
+#ifdef _WIN32
+// The running executable's file, or empty.
+std::filesystem::path ModuleFile() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  while (true) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+#endif
+
 }  // namespace
+
+std::string ProgramPath(const char* argv0) {
+#ifdef _WIN32
+  std::filesystem::path exe = ModuleFile();
+  if (!exe.empty()) return Utf8(exe);
+#endif
+  return argv0 != nullptr ? argv0 : "";
+}
 
 std::string ExecutableFolder(const char* argv0) {
   std::filesystem::path exe;
 #if defined(_WIN32)
-  std::wstring buffer(MAX_PATH, L'\0');
-  while (true) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) break;
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      exe = buffer;
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
+  exe = ModuleFile();
 #elif defined(__EMSCRIPTEN__)
   // Under node the script's own path; in a browser the files the page
   // provides sit in the root of the virtual file system.

@@ -211,3 +211,36 @@ count_changed() {
 close_window() {
   wmctrl -i -c "$1"
 }
+
+# Under libfaketime, Wine's desktop process (which the first window of a
+# session needs) often starts too slowly for the faster clock, and that
+# window is refused. A stand-in, Wine's notepad, brings it up first, retried
+# until its window exists, then minimised; ending the Wine server ends it.
+# The arguments are the command words to run it under (a faketime call).
+start_wine_desktop() {
+  local attempt id
+  for attempt in 1 2 3 4 5; do
+    "$@" wine notepad >/dev/null 2>&1 &
+    if id=$(wait_window "Untitled - Notepad" 10); then
+      xdotool windowminimize "$id"
+      note "Wine's desktop is up (attempt $attempt)"
+      return 0
+    fi
+  done
+  fail "Wine's desktop did not start under libfaketime"
+}
+
+# Gives each keysym named (Cyrillic_zhe ...) a key of its own on the X
+# server, from the keycodes that have none. For a character the keyboard
+# lacks, xdotool lends a spare key and takes it back after typing; Wine
+# sometimes reads the key only after it was taken back and loses the
+# character. Called before Wine starts, so that Wine learns the keys.
+bind_keysyms() {
+  local free keysym
+  mapfile -t free < <(xmodmap -pke | awk 'NF == 3 {print $2}')
+  (($# <= ${#free[@]})) || fail "only ${#free[@]} keycodes are free for $# keysyms"
+  for keysym in "$@"; do
+    xmodmap -e "keycode ${free[0]} = $keysym"
+    free=("${free[@]:1}")
+  done
+}

@@ -169,9 +169,8 @@ bool Monkey::Check() {
     // The system refuses input to the windows the toolkit disabled.
     const auto* window = q_->platform.Find(f->WindowId());
     if (window != nullptr && window->enabled != f->WindowEnabled()) {
-      Fail(std::string(f->ClassName()) + "'s window is " +
-           (window->enabled ? "enabled" : "disabled") + " for the system only");
-      return false;
+      return Fail(std::string(f->ClassName()) + "'s window is " +
+                  (window->enabled ? "enabled" : "disabled") + " for the system only");
     }
     if (f->FormVisible() && desktop.Intersect(f->OuterRect()) != f->OuterRect()) {
       return Fail(std::string(f->ClassName()) + " is shown outside the desktop");

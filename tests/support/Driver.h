@@ -49,12 +49,15 @@ class Driver {
   std::map<std::string, std::optional<std::string>> overrides;
 
   // Runs the whole program; steps queued before are played inside it.
-  int RunProgram() {
-    return mirvolant::RunProgram(platform, "/usr/games/mirvolant", [this](std::string_view name) {
-      auto it = overrides.find(std::string(name));
-      if (it == overrides.end()) return EmbeddedDescription(name);
-      return it->second ? std::optional<std::string_view>(*it->second) : std::nullopt;
-    });
+  int RunProgram(const FatalErrorReport& fallback = {}) {
+    return mirvolant::RunProgram(
+        platform, "/usr/games/mirvolant",
+        [this](std::string_view name) {
+          auto it = overrides.find(std::string(name));
+          if (it == overrides.end()) return EmbeddedDescription(name);
+          return it->second ? std::optional<std::string_view>(*it->second) : std::nullopt;
+        },
+        fallback);
   }
 
   void Then(std::function<void()> step) { platform.Then(std::move(step)); }

@@ -14,7 +14,9 @@ namespace {
 
 constexpr int64_t kCaretBlinkMs = 530;
 
-AnsiString TitleFromPath(const char* path) {
+}  // namespace
+
+AnsiString TApplication::TitleOf(const char* path) {
   std::string_view p = path != nullptr ? path : "";
   size_t slash = p.find_last_of("/\\");
   if (slash != std::string_view::npos) p.remove_prefix(slash + 1);
@@ -25,11 +27,9 @@ AnsiString TitleFromPath(const char* path) {
   return title;
 }
 
-}  // namespace
-
 TApplication::TApplication(platform::Platform& platform, const char* programPath,
                            DialogLoader* loader)
-    : platform_(platform), title_(TitleFromPath(programPath)), loader_(loader) {
+    : platform_(platform), title_(TitleOf(programPath)), loader_(loader) {
   Application = this;
   platform_.SetDueWork([this] { return HandleDueWork(); });
 }
@@ -321,13 +321,14 @@ void TApplication::ShowException(const AnsiString& message) {
   ShowErrorBox(MessageBoxText(message));
 }
 
-void TApplication::ShowStartupError(const AnsiString& message) {
-  ShowErrorBox(MessageBoxText(message));
+bool TApplication::ShowStartupError(const AnsiString& message) {
+  return ShowErrorBox(MessageBoxText(message));
 }
 
-void TApplication::ShowErrorBox(const AnsiString& text) {
+bool TApplication::ShowErrorBox(const AnsiString& text) {
   std::fprintf(stderr, "%s: %s\n", AnsiToUtf8(title_).c_str(), AnsiToUtf8(text).c_str());
-  if (terminated_) return;
+  if (terminated_) return false;
+  bool shown = true;
   TMessageBoxForm box(title_, text);
   TMessageBoxForm* outer = messageBox_;
   messageBox_ = &box;
@@ -340,8 +341,10 @@ void TApplication::ShowErrorBox(const AnsiString& text) {
     box.RunModal();
   } catch (const Exception&) {
     // Not even the box could be shown: the message went to the error stream.
+    shown = false;
   }
   messageBox_ = outer;
+  return shown;
 }
 
 }  // namespace tk

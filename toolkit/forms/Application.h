@@ -39,6 +39,9 @@ class TApplication {
   TApplication(const TApplication&) = delete;
   TApplication& operator=(const TApplication&) = delete;
 
+  // The title the rule above gives a program file's path.
+  static AnsiString TitleOf(const char* programPath);
+
   platform::Platform& Platform() { return platform_; }
   const AnsiString& Title() const { return title_; }
   TCustomForm* MainForm() const { return mainForm_; }
@@ -81,10 +84,12 @@ class TApplication {
   // Shows a message in the error message box (a full stop added by the
   // rule below). Called where an event was dispatched.
   void ShowException(const AnsiString& message);
-  // Reports an error that ends the start-up.
-  void ShowStartupError(const AnsiString& message);
-  // Shows text in the error message box and waits until it is closed.
-  void ShowErrorBox(const AnsiString& text);
+  // Reports an error that ends the start-up; false when not even the error
+  // box could be shown (the message then went to the error stream only).
+  bool ShowStartupError(const AnsiString& message);
+  // Shows text in the error message box and waits until it is closed; false
+  // when the box could not be shown.
+  bool ShowErrorBox(const AnsiString& text);
   // The message box text for a message: a full stop is added when the last
   // character sorts after ".".
   static AnsiString MessageBoxText(const AnsiString& message);

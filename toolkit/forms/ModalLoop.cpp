@@ -29,8 +29,12 @@ int ModalLoop::Run() {
 }
 
 ModalLoop::~ModalLoop() {
-  form_.Hide();
+  // The windows beneath are enabled before the dialog disappears: a system
+  // that hands the activation on when the active window goes then finds one
+  // of ours, not another program's window, and does not raise that above
+  // ours for a moment.
   app_.EnableWindows(disabled_);
+  form_.Hide();
   app_.PopFocusedForm();
   // The window beneath becomes active again, unless the user activated
   // another one meanwhile.

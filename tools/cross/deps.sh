@@ -37,8 +37,11 @@ common=(cmake ninja-build dpkg-dev fonts-wine libgtest-dev
         libjpeg62-turbo-dev libfreetype-dev libpng-dev zlib1g-dev)
 case $target in
   mingw64)
+    # nsis makes the installer; imagemagick the program's icon; the tests
+    # run the program on a virtual X server with openbox and xdotool.
     packages=("${common[@]}" g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-              nasm wine wine64)
+              nasm wine wine64 nsis imagemagick xvfb openbox xdotool wmctrl x11-utils
+              x11-xserver-utils faketime)
     ;;
   wasm)
     packages=("${common[@]}" emscripten nodejs)

@@ -3,6 +3,7 @@
 # unattended: the test runner of the Windows build.
 #
 # Usage: tools/cross/wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
+#        tools/cross/wine.sh --prepare PREFIX   (only makes the prefix)
 #
 # The prefix is made on first use (wineboot, no windows: no display, and the
 # Mono and Gecko installers turned off), under a lock so that parallel tests
@@ -11,6 +12,11 @@
 # its output is passed on when it ends.
 set -euo pipefail
 
+prepare_only=false
+if [[ ${1:-} == --prepare ]]; then
+  prepare_only=true
+  shift
+fi
 prefix=${1:?usage: wine.sh PREFIX PROGRAM [ARGUMENT...]}
 shift
 export WINEPREFIX=$prefix
@@ -29,6 +35,7 @@ mkdir -p "$(dirname "$prefix")"
     touch "$prefix/.mirvolant-ready"
   fi
 ) 9>"$prefix.lock"
+if $prepare_only; then exit 0; fi
 
 wineserver -p 60 </dev/null >/dev/null 2>&1 || true
 

@@ -1,0 +1,116 @@
+#pragma once
+// Real windows on Windows through the Win32 API: one top-level window per
+// dialog, owned by the main dialog (the first window made) so that all of them
+// stay above it and share its taskbar button; each dialog's pixel buffer shown
+// with SetDIBitsToDevice; input translated into the toolkit's events.
+//
+// Waiting happens in MsgWaitForMultipleObjectsEx until the next message, the
+// wake-up event or the deadline the toolkit gives; nothing polls. Wake() and
+// PostQuit() only set a flag and signal the event object, so any thread may
+// call them. While Windows runs a loop of its own (a window dragged by its
+// title bar, the system menu open), a window timer calls the toolkit's due
+// work so that timers keep ticking.
+
+// windows.h first: its CreateWindow macro must not rename the operation of
+// the same name below.
+#include <windows.h>
+#undef CreateWindow
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/platform/Platform.h"
+
+namespace tk::platform {
+
+class Win32Platform : public Platform {
+ public:
+  // Registers the window class and makes the wake-up event; null with the
+  // reason in error when the system refuses either.
+  static std::unique_ptr<Win32Platform> Open(std::string& error);
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& titleUtf8) override;
+  void ShowWindow(WindowId window) override;
+  void HideWindow(WindowId window) override;
+  void MoveWindow(WindowId window, int x, int y) override;
+  FrameExtents Frame(WindowId window) override;
+  void SetModalFor(WindowId window, WindowId owner) override;
+  void EnableWindow(WindowId window, bool enabled) override;
+  void Activate(WindowId window) override;
+  void Present(WindowId window, const PixelBuffer& buffer,
+               const std::vector<TRect>& dirty) override;
+
+  TRect Desktop() override;
+  std::vector<TRect> Monitors() override;
+  int PixelsPerInch() override;
+  int DisplayBitsPerPixel() override;
+  std::string ClipboardText() override;
+
+  int64_t NowMs() override;
+  bool WaitEvent(Event& out, int64_t deadlineMs) override;
+  void Wake() override;
+  void PostQuit() override;
+  void SetDueWork(std::function<int64_t()> work) override { dueWork_ = std::move(work); }
+
+  // The system's handle of a window, or null (tests send it messages and
+  // read its pixels).
+  HWND Handle(WindowId window) const;
+
+ private:
+  struct WindowState {
+    Win32Platform* platform = nullptr;
+    WindowId id = kNoWindow;
+    HWND hwnd = nullptr;
+    bool trackingLeave = false;
+    // The pixels last presented, kept for WM_PAINT: the toolkit presents only
+    // what changed.
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+  };
+
+  Win32Platform() = default;
+  bool Init(std::string& error);
+  WindowState* Find(WindowId window);
+  const WindowState* Find(WindowId window) const;
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
+  void Push(Event e) { pending_.push_back(std::move(e)); }
+  void OnChar(WindowState& state, wchar_t unit);
+  void OnMouseButton(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
+  // Draws rect of the kept pixels into the window.
+  void Draw(const WindowState& state, HDC dc, const RECT& rect) const;
+  // Calls the toolkit's due work inside a system loop and sets the window
+  // timer for the next deadline.
+  void RunDueWork(HWND hwnd);
+
+  std::map<WindowId, WindowState> windows_;
+  WindowId nextId_ = 1;
+  // The owner of every later window: the first one made.
+  WindowId mainWindow_ = kNoWindow;
+  std::deque<Event> pending_;
+  HANDLE wakeEvent_ = nullptr;
+  std::atomic<bool> wakeRequested_{false};
+  std::atomic<bool> quitRequested_{false};
+  int64_t counterStart_ = 0;
+  int64_t counterFrequency_ = 1;
+  int buttonsHeld_ = 0;
+  // The first half of a character outside the basic plane, until the second.
+  wchar_t highSurrogate_ = 0;
+  std::function<int64_t()> dueWork_;
+  bool inDueWork_ = false;
+  bool classRegistered_ = false;
+};
+
+}  // namespace tk::platform
