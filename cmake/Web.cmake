@@ -2,6 +2,12 @@
 # libraries from tools/cross/deps.sh), tests run by node.
 include(${CMAKE_CURRENT_LIST_DIR}/Cross.cmake)
 
+# CMake knows no whole-archive link for emscripten; wasm-ld takes the GNU
+# options (the control classes register themselves from static objects).
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE "LINKER:--whole-archive" "<LINK_ITEM>"
+    "LINKER:--no-whole-archive")
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE_SUPPORTED TRUE)
+
 # C++ exceptions are the toolkit's failures; memory grows as dialogs and
 # pictures need it.
 add_compile_options(-fexceptions)

@@ -49,7 +49,7 @@ using DescriptionSource = std::function<std::optional<std::string_view>(std::str
 
 // Builds each dialog from the description that source holds under its class
 // name in capitals; EResNotFound when there is none.
-class DescriptionReader : public DialogLoader {
+class DescriptionReader final : public DialogLoader {
  public:
   explicit DescriptionReader(DescriptionSource source);
   void Load(TCustomForm& form) override;
