@@ -42,7 +42,6 @@ WebPlatform::WebPlatform(Host& host, std::string program)
     if (std::optional<Journal> old = Journal::Decode(saved, program_)) {
       journal_ = std::move(*old);
       replaying_ = true;
-      replayStartedMs_ = host_.PreciseMs();
     } else {
       host_.JournalRefused();
       journalDirty_ = true;
@@ -385,6 +384,9 @@ void WebPlatform::Deliver(Pending p, Event& out) {
 
 bool WebPlatform::ReplayWait(Event& out, int64_t deadline, bool& answered) {
   answered = true;
+  // The replay's time counts from its first wait: building the dialogs
+  // before is what every start of the page costs.
+  if (replayStartedMs_ < 0) replayStartedMs_ = host_.PreciseMs();
   const std::vector<JournalRecord>& records = journal_.Records();
   while (replayIndex_ < records.size()) {
     const JournalRecord& r = records[replayIndex_];

@@ -185,7 +185,7 @@ class WebPlatform : public Platform {
   bool replaying_ = false;
   size_t replayIndex_ = 0;
   std::optional<int64_t> replayUntil_;
-  double replayStartedMs_ = 0;
+  double replayStartedMs_ = -1;
   int64_t clock_ = 0;
   int64_t lastReal_ = 0;
   std::deque<Pending> pending_;
