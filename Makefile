@@ -6,8 +6,9 @@
 # Cross builds:
 #   make windows       the Windows build (MinGW-w64) in build-windows/
 #   make windows-test  ... and its tests under Wine
-#   make web           the browser build (emscripten) in build-web/
+#   make web           the browser build (emscripten): the page in build-web/site/
 #   make web-test      ... and its tests under node
+#   make web-e2e       ... and the page played in headless Chromium (tests/web/e2e)
 BUILD ?= build
 PACKAGE_BUILD ?= build-package
 WINDOWS_BUILD ?= build-windows
@@ -17,7 +18,7 @@ JOBS ?= $(shell nproc)
 DEPS ?= run
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test package clean windows windows-test web web-test
+.PHONY: deps configure build run test package clean windows windows-test web web-test web-e2e
 
 # The settings of a goal hold for what it builds first, too.
 test: DEPS = test
@@ -75,3 +76,6 @@ web: configure
 
 web-test: web
 	cd $(WEB_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+web-e2e: web
+	bash tests/web/e2e/run.sh

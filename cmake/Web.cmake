@@ -2,14 +2,20 @@
 # libraries from tools/cross/deps.sh), tests run by node.
 include(${CMAKE_CURRENT_LIST_DIR}/Cross.cmake)
 
+# CMake knows no whole-archive link for emscripten; wasm-ld takes the GNU
+# options (the control classes register themselves from static objects).
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE "LINKER:--whole-archive" "<LINK_ITEM>"
+    "LINKER:--no-whole-archive")
+set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE_SUPPORTED TRUE)
+
 # C++ exceptions are the toolkit's failures; memory grows as dialogs and
 # pictures need it.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
-# The program will also need -sASYNCIFY, so that the nested modal loops and
-# the wait for the next deadline yield to the browser; the headless tests
-# never wait, and build without it.
-set(MV_WEB_PROGRAM_LINK_OPTIONS -sASYNCIFY)
+# The program links with -sASYNCIFY, so that the nested modal loops and the
+# wait for the next deadline yield to the browser (cmake/WebPage.cmake); the
+# headless tests never wait, and build without it.
+set(MV_WEB_ASYNCIFY_STACK 131072 CACHE STRING "Bytes Asyncify keeps for a suspended call stack")
 # Tests read and write the build machine's files (sources, screenshots, the
 # dialog face beside them) through node, and see node's environment.
 set(MV_TEST_LINK_OPTIONS -sNODERAWFS=1 --pre-js ${CMAKE_SOURCE_DIR}/tests/support/node-env.js)

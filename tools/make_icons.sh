@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the program's icon in the hicolor sizes the desktop asks for, from one
 # drawing on a 32-unit grid: a classic dialog window (white and dark edges,
-# the navy title bar, the face colour) holding a red "M". The PNGs in
+# the navy title bar, the face colour) holding a red "M"; 192 and 512 are
+# the sizes a web app manifest asks for. The PNGs in
 # resources/ are made by this script and committed, so the build needs no
 # image tools; run it again after changing the drawing.
 #
@@ -14,7 +15,7 @@ command -v convert >/dev/null || {
   exit 1
 }
 
-for size in 32 48 64 128 256; do
+for size in 32 48 64 128 192 256 512; do
   # Units of the 32-unit grid in pixels.
   u=$(awk -v s="$size" 'BEGIN { print s / 32 }')
   p() { awk -v u="$u" -v v="$1" 'BEGIN { printf "%.2f", v * u }'; }

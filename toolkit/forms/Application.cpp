@@ -65,7 +65,30 @@ void TApplication::RequestQuit() {
   quitPosted_ = true;
 }
 
+namespace {
+// Clears the time of a caught-up tick for the loop turns that run inside its
+// handler (a dialog it opens), and puts it back afterwards.
+class TickTimeScope {
+ public:
+  TickTimeScope(int64_t& tickTime, int64_t value) : tickTime_(tickTime), saved_(tickTime) {
+    tickTime_ = value;
+  }
+  ~TickTimeScope() { tickTime_ = saved_; }
+  TickTimeScope(const TickTimeScope&) = delete;
+  TickTimeScope& operator=(const TickTimeScope&) = delete;
+
+ private:
+  int64_t& tickTime_;
+  int64_t saved_;
+};
+}  // namespace
+
+int64_t TApplication::Now() const {
+  return tickTime_ >= 0 ? tickTime_ : platform_.NowMs();
+}
+
 void TApplication::HandleMessage() {
+  TickTimeScope outsideTick(tickTime_, -1);
   PaintAll();
   if (quitPosted_) {
     quitPosted_ = false;
@@ -73,6 +96,9 @@ void TApplication::HandleMessage() {
     return;
   }
   platform::Event e;
+  // Ticks that fell due while the program could not run happened before any
+  // input that is waiting now.
+  if (lateTicks_ == LateTicks::CatchUp && FireDueTimer()) return;
   // Input first, then due timers, then wait: timers never starve input.
   if (platform_.WaitEvent(e, platform_.NowMs())) {
     Dispatch(e);
@@ -88,7 +114,8 @@ void TApplication::HandleMessage() {
 }
 
 int64_t TApplication::HandleDueWork() {
-  // Each due timer fires once: FireDueTimer moves its deadline past now.
+  // Each due timer fires once, unless late ticks are caught up: FireDueTimer
+  // then moves its deadline by one interval at a time.
   while (FireDueTimer()) {
   }
   if (nextBlink_ >= 0 && nextBlink_ <= platform_.NowMs()) BlinkCaret();
@@ -113,16 +140,23 @@ bool TApplication::FireDueTimer() {
   }
   if (due == nullptr) return false;
   TTimer* timer = due->timer;
-  // The next tick keeps the rhythm; ticks missed while late are dropped.
+  int64_t dueTime = due->due;
+  // The next tick keeps the rhythm; under Drop, ticks missed while late are
+  // dropped.
   due->due += timer->Interval();
-  if (due->due <= now) due->due = now + timer->Interval();
+  if (lateTicks_ == LateTicks::Drop) {
+    if (due->due <= now) due->due = now + timer->Interval();
+    timer->Tick();
+    return true;
+  }
+  TickTimeScope duringTick(tickTime_, dueTime);
   timer->Tick();
   return true;
 }
 
 bool TApplication::StartTimer(TTimer* timer) {
   if (timers_.size() >= timerLimit_) return false;
-  timers_.push_back({timer, platform_.NowMs() + timer->Interval()});
+  timers_.push_back({timer, Now() + timer->Interval()});
   return true;
 }
 
@@ -149,17 +183,25 @@ void TApplication::BlinkCaret() {
 void TApplication::PaintAll() {
   // A paint that fails shows the error box, which registers a window of its
   // own: walk a copy of the list.
-  std::vector<TCustomForm*> windows = windows_;
-  for (TCustomForm* form : windows) {
-    if (!form->FormVisible() || !form->NeedsPaint()) continue;
-    std::vector<TRect> rects = form->PaintPending();
-    platform_.Present(form->WindowId(), form->Buffer(), rects);
+  if (platform_.Presenting()) {
+    std::vector<TCustomForm*> windows = windows_;
+    for (TCustomForm* form : windows) {
+      if (!form->FormVisible() || !form->NeedsPaint()) continue;
+      std::vector<TRect> rects = form->PaintPending();
+      platform_.Present(form->WindowId(), form->Buffer(), rects);
+    }
   }
-  // The caret blinks only in a focused field of the active window.
-  if (CaretControl(activeForm_) == nullptr) {
+  // The caret blinks only in a focused field of the active window, which is
+  // also where typed text goes.
+  bool textField = CaretControl(activeForm_) != nullptr;
+  if (!textField) {
     nextBlink_ = -1;
   } else if (nextBlink_ < 0) {
     nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
+  }
+  if (textField != textInput_) {
+    textInput_ = textField;
+    platform_.SetTextInput(textField);
   }
 }
 

@@ -27,6 +27,19 @@ class DialogLoader {
   ~DialogLoader() = default;
 };
 
+// What happens to the ticks of a timer that fell due while the program could
+// not run (a suspended machine, a page the browser froze).
+enum class LateTicks {
+  // One tick when the program runs again; the others are dropped and the
+  // rhythm starts afresh from then.
+  Drop,
+  // Every tick that fell due is handled, in order of due time and before
+  // any input; while a tick's handler runs, the time is that tick's due
+  // time, so that a timer it starts counts from then. A phase of so many
+  // ticks then lasts its wall time whatever happened meanwhile.
+  CatchUp,
+};
+
 class TApplication {
  public:
   // The title is the program file's name without folder, cut at its first
@@ -111,6 +124,12 @@ class TApplication {
   void StopTimer(TTimer* timer);
   // Limits the number of running timers (a platform that refuses timers).
   void SetTimerLimit(size_t limit) { timerLimit_ = limit; }
+  // Late ticks are dropped unless the program asks otherwise.
+  void SetLateTicks(LateTicks policy) { lateTicks_ = policy; }
+  LateTicks LateTickPolicy() const { return lateTicks_; }
+  // The time timers count from: the due time of the tick being caught up,
+  // else the platform's clock.
+  int64_t Now() const;
   size_t RunningTimerCount() const { return timers_.size(); }
 
   const std::vector<std::unique_ptr<TCustomForm>>& Forms() const { return forms_; }
@@ -164,6 +183,11 @@ class TApplication {
   bool quitPosted_ = false;
   std::vector<TimerEntry> timers_;
   size_t timerLimit_ = 10000;
+  LateTicks lateTicks_ = LateTicks::Drop;
+  // The due time of the tick whose handler runs under CatchUp, or -1.
+  int64_t tickTime_ = -1;
+  // What the platform was last told of typed text (SetTextInput).
+  bool textInput_ = false;
   int64_t nextBlink_ = -1;
   TMessageBoxForm* messageBox_ = nullptr;
 };

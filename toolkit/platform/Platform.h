@@ -136,6 +136,15 @@ class Platform {
   // window's pixel buffer. The buffer is the whole client area, 0x00RRGGBB.
   virtual void Present(WindowId window, const PixelBuffer& buffer,
                        const std::vector<TRect>& dirty) = 0;
+  // False while nothing presented would be seen (a back end replaying saved
+  // input, say): the toolkit then leaves its rectangles pending and paints
+  // them once this is true again.
+  virtual bool Presenting() { return true; }
+  // Tells the system whether the active window's focused control takes
+  // typed text, so that it can offer an on-screen keyboard; asked before each
+  // wait, told only of changes. Where the system has no such thing it does
+  // nothing.
+  virtual void SetTextInput(bool wanted) { (void)wanted; }
 
   // --- The display.
 

@@ -1,0 +1,39 @@
+// The program in a browser: the dialog face the page put into the file
+// system, the browser back end, and the dialog set with late ticks caught up,
+// so that a phase lasts its twenty minutes of wall time however long the
+// phone kept the page frozen.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/DialogSet.h"
+#include "app/FaceFiles.h"
+#include "toolkit/paint/Font.h"
+#include "toolkit/platform/Platform.h"
+
+namespace {
+// The program's path as the toolkit sees it: its title ("Mirvolant") comes
+// from the file name, and the page puts its files beside it.
+constexpr const char* kProgramPath = "/Mirvolant";
+
+int RunInPage() {
+  tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(kProgramPath));
+  std::string error;
+  std::unique_ptr<tk::platform::Platform> platform = tk::platform::OpenNativePlatform(error);
+  if (platform == nullptr) {
+    std::fprintf(stderr, "Mirvolant: %s\n", error.c_str());
+    return 1;
+  }
+  mirvolant::Program program(*platform, kProgramPath);
+  program.Application().SetLateTicks(tk::LateTicks::CatchUp);
+  return program.Run();
+}
+
+}  // namespace
+
+int main() {
+  // main has returned to the page long before the game ends (every wait
+  // suspends it); its exit code reaches the page only through exit.
+  std::exit(RunInPage());
+}

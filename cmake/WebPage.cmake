@@ -1,0 +1,46 @@
+# The program in a browser: build-web/site/ holds the whole static page:
+# index.html, mirvolant.js and mirvolant.wasm, the dialog face with its notice,
+# the web app manifest with its icons, and the service worker that caches all
+# of it for offline play.
+set(MV_WEB_SITE ${CMAKE_BINARY_DIR}/site)
+set(web_dir ${CMAKE_SOURCE_DIR}/toolkit/platform/web/browser)
+
+add_executable(mirvolant_web app/WebMain.cpp ${web_dir}/Browser.cpp)
+target_link_libraries(mirvolant_web PRIVATE mv_app mv_web)
+set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
+                                               RUNTIME_OUTPUT_DIRECTORY ${MV_WEB_SITE})
+# Size: the compiled code is optimised for size and carries no names.
+# Asyncify lets the program wait inside nested modal loops; it unwinds
+# through the calls of the toolkit's handlers, whose frames it keeps in a
+# buffer that deep nesting (three missions, each inside a handler) needs
+# larger than the default. The program ends with its exit code, which the
+# page shows.
+target_compile_options(mirvolant_web PRIVATE -Os)
+target_link_options(mirvolant_web PRIVATE
+  -Os -sASYNCIFY -sASYNCIFY_IMPORTS=[mv_sleep] -sASYNCIFY_STACK_SIZE=${MV_WEB_ASYNCIFY_STACK}
+  -sENVIRONMENT=web -sEXIT_RUNTIME=1
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
+  --pre-js ${web_dir}/platform.js)
+set_property(TARGET mirvolant_web APPEND PROPERTY LINK_DEPENDS ${web_dir}/platform.js)
+
+configure_file(${CMAKE_SOURCE_DIR}/app/web/index.html.in ${MV_WEB_SITE}/index.html @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/app/web/manifest.webmanifest.in
+               ${MV_WEB_SITE}/manifest.webmanifest @ONLY)
+set(icons)
+foreach(size 32 48 64 128 192 256 512)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/icon-${size}.png ${MV_WEB_SITE}/icon-${size}.png
+                 COPYONLY)
+  list(APPEND icons icon-${size}.png)
+endforeach()
+mv_ship_dialog_face(${MV_WEB_SITE})
+
+# The service worker names every file and a cache of this build's own (a
+# hash of the page's files), written after each link.
+set(MV_WEB_FILES ./ index.html mirvolant.js mirvolant.wasm ms_sans_serif.ttf
+                 ms_sans_serif-copyright.txt manifest.webmanifest ${icons})
+add_custom_command(
+  TARGET mirvolant_web POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DSITE=${MV_WEB_SITE} "-DFILES=${MV_WEB_FILES}"
+          -DTEMPLATE=${CMAKE_SOURCE_DIR}/app/web/sw.js.in -P ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
+  COMMENT "Writing the service worker"
+  VERBATIM)

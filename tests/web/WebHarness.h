@@ -1,0 +1,156 @@
+#pragma once
+// The web back end on a page of the test's own: a wall clock the test moves,
+// input the test gives as the page would (pointer in desktop pixels, keys,
+// typed and pasted text), the journal kept in a string, and steps that run
+// whenever the program waits with nothing to do. When the steps are done the
+// program is asked to end, as the headless back end does.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <typeinfo>
+
+#include "app/DialogSet.h"
+#include "quest/Unit1.h"
+#include "quest/Unit2.h"
+#include "quest/Unit3.h"
+#include "quest/Unit4.h"
+#include "quest/Unit5.h"
+#include "toolkit/components/Controls.h"
+#include "toolkit/components/Timer.h"
+#include "toolkit/forms/Application.h"
+#include "toolkit/platform/web/WebPlatform.h"
+#include "toolkit/text/Ansi.h"
+
+namespace mirvolant::testing {
+
+namespace web = tk::platform::web;
+using Raw = web::RawInput::Kind;
+
+class FakeHost : public web::Host {
+ public:
+  static constexpr int64_t kStart = 1'700'000'000'000;
+
+  int64_t wall = kStart;
+  std::deque<web::RawInput> arrived;
+  std::deque<std::function<void()>> steps;
+  int64_t runUntil = 0;
+  std::string storage;
+  bool refused = false;
+  bool textInput = false;
+  double replayMs = -1;
+  size_t replayed = 0;
+  int viewWidth = 1280;
+  int viewHeight = 800;
+  double ratio = 1;
+  int sleeps = 0;
+  web::WebPlatform* platform = nullptr;
+
+  // Steps and time.
+  void Then(std::function<void()> step) { steps.push_back(std::move(step)); }
+  // Lets the program run ms of wall time, waking as it asks.
+  void RunFor(int64_t ms) {
+    Then([this, ms] { runUntil = wall + ms; });
+  }
+  // The page is frozen for ms: the time passes without the program.
+  void Freeze(int64_t ms) {
+    Then([this, ms] { wall += ms; });
+  }
+
+  // Input as the page reports it, now.
+  web::RawInput& Arrive(Raw kind) {
+    web::RawInput in;
+    in.kind = kind;
+    in.wallMs = wall;
+    arrived.push_back(in);
+    return arrived.back();
+  }
+  void Pointer(Raw kind, tk::TPoint p, bool touch = false) {
+    web::RawInput& in = Arrive(kind);
+    in.x = p.X + 0.5;
+    in.y = p.Y + 0.5;
+    in.touch = touch;
+  }
+  void Click(tk::TPoint p, bool touch = false) {
+    if (!touch) Pointer(Raw::PointerMove, p);
+    Pointer(Raw::PointerDown, p, touch);
+    Pointer(Raw::PointerUp, p, touch);
+  }
+  void Key(tk::platform::Key key, uint8_t modifiers = 0) {
+    Arrive(Raw::KeyDown).key = key;
+    arrived.back().modifiers = modifiers;
+    Arrive(Raw::KeyUp).key = key;
+    arrived.back().modifiers = modifiers;
+  }
+  void Type(const std::string& utf8) { Arrive(Raw::Text).text = utf8; }
+  void Paste(const std::string& utf8) { Arrive(Raw::Paste).text = utf8; }
+
+  // The desktop point at the middle of a control.
+  tk::TPoint At(const tk::TControl* control) const {
+    tk::TCustomForm* form = tk::FormOf(control);
+    tk::TRect outer = platform->Screen().OuterRect(form->WindowId());
+    tk::TPoint o = control->OriginInForm();
+    return {outer.Left + web::Desktop::kFrame.left + o.X + control->Width() / 2,
+            outer.Top + web::Desktop::kFrame.top + o.Y + control->Height() / 2};
+  }
+  // Clicks a field, selects what it holds, types and presses Enter.
+  void Enter(const tk::TMaskEdit* field, const std::string& utf8) {
+    Click(At(field));
+    Key(tk::platform::Key::A, tk::platform::kCtrl);
+    Type(utf8);
+    Key(tk::platform::Key::Enter);
+  }
+
+  // Host.
+  int64_t WallMs() override { return wall; }
+  void Viewport(int& width, int& height, double& r) override {
+    width = viewWidth;
+    height = viewHeight;
+    r = ratio;
+  }
+  bool NextInput(web::RawInput& out) override {
+    if (arrived.empty()) return false;
+    out = arrived.front();
+    arrived.pop_front();
+    return true;
+  }
+  void Sleep(int64_t ms) override {
+    ++sleeps;
+    if (!arrived.empty()) return;
+    if (wall < runUntil) {
+      wall = ms < 0 ? runUntil : std::min(wall + ms, runUntil);
+      return;
+    }
+    if (!steps.empty()) {
+      auto step = std::move(steps.front());
+      steps.pop_front();
+      step();
+      return;
+    }
+    platform->PostQuit();
+  }
+  void SetSurface(int, int, double) override {}
+  void Show(const std::vector<uint32_t>&, int, const std::vector<tk::TRect>&) override {}
+  std::string LoadJournal() override { return storage; }
+  void SaveJournal(const std::string& text) override { storage = text; }
+  void SetTextInput(bool wanted) override { textInput = wanted; }
+  void JournalRefused() override { refused = true; }
+  void ReplayFinished(double ms, size_t records) override {
+    replayMs = ms;
+    replayed = records;
+  }
+  double PreciseMs() override;
+};
+
+// Runs the program on a web back end over host until its steps are done;
+// returns the exit code.
+int RunOnPage(FakeHost& host, const char* program = "Mirvolant test");
+
+// The program's state as text: every dialog's window, focus and controls,
+// the timers and the quest's counters. Two runs that reached the same state
+// give the same text.
+std::string StateOf();
+
+}  // namespace mirvolant::testing

@@ -1,0 +1,67 @@
+// Replays a journal of the browser build on this machine's build of the same
+// program and writes what each shown dialog's client area then shows, so that
+// the browser's screenshots can be compared with this build's rendering of
+// the very same state.
+//
+// Usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR
+//   PROGRAM_ID    the name the page gave its journal ("Mirvolant 1.0.0")
+//   JOURNAL_FILE  the journal's text, as the page stored it
+//   CLOCK         the page's clock (ms) when its screenshot was taken: the
+//                 timers run on to it after the journal's last record
+//   OUT_DIR       receives one PNG per shown dialog, named by its window
+//                 number: window-N.png, and the program's state as text
+//                 (state.txt, UTF-8: each dialog's controls, the counters)
+// Exits 1 when the journal cannot be read.
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "WebHarness.h"
+#include "app/FaceFiles.h"
+#include "toolkit/paint/Font.h"
+
+using namespace mirvolant::testing;
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR\n");
+    return 2;
+  }
+  tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(argv[0]));
+  std::ifstream in(argv[2], std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::optional<web::Journal> journal = web::Journal::Decode(text.str(), argv[1]);
+  if (!journal) {
+    std::fprintf(stderr, "replay_journal: %s is not a journal of %s\n", argv[2], argv[1]);
+    return 1;
+  }
+  int64_t clock = std::atoll(argv[3]);
+  std::string out = argv[4];
+  FakeHost host;
+  host.storage = text.str();
+  host.wall = journal->StartWallMs() + clock;
+  int written = 0;
+  // The first wait after the replay: everything is painted as the page
+  // showed it.
+  host.Then([&] {
+    const web::Desktop& screen = host.platform->Screen();
+    for (tk::platform::WindowId id : screen.Stacking()) {
+      std::string path = out + "/window-" + std::to_string(id) + ".png";
+      if (tk::WritePng(screen.ClientPixels(id), path)) ++written;
+    }
+    std::ofstream(out + "/state.txt") << tk::AnsiToUtf8(StateOf());
+  });
+  web::WebPlatform platform(host, argv[1]);
+  platform.SetReplayUntil(clock);
+  host.platform = &platform;
+  mirvolant::Program program(platform, "/Mirvolant");
+  program.Application().SetLateTicks(tk::LateTicks::CatchUp);
+  program.Run();
+  std::printf("%d dialogs written, clock %lld\n", written,
+              static_cast<long long>(platform.NowMs()));
+  return host.refused || written == 0 ? 1 : 0;
+}

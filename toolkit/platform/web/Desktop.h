@@ -1,0 +1,136 @@
+#pragma once
+// The page is the desktop. There is no window manager in a browser, so this
+// is one: it keeps the windows' places and stacking, draws each window's
+// frame in the classic look (a raised edge three pixels wide, a caption bar
+// with the title and a close box), composes the shown windows over the
+// desktop's background into one picture, and tells what lies under a point.
+//
+// Everything is in desktop pixels, one per pixel of a dialog's buffer; how
+// many device pixels show one of them is the page's scale (Scale below).
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/base/Geometry.h"
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/Platform.h"
+
+namespace tk::platform::web {
+
+class Desktop {
+ public:
+  // The classic dialog frame: three pixels of edge, a caption bar of 18
+  // pixels and one line beneath it.
+  static constexpr FrameExtents kFrame{3, 22, 3, 3};
+  // The desktop's background, the classic scheme's.
+  static constexpr TColor kBackground = 0x3A6EA5;
+
+  // What lies under a point of the desktop.
+  enum class Part { None, Client, Caption, CloseBox, Edge };
+  struct Hit {
+    WindowId window = kNoWindow;
+    Part part = Part::None;
+    // The point in the window's client coordinates.
+    TPoint client;
+  };
+
+  // The scale, in device pixels per desktop pixel, for a viewport of
+  // viewWidth x viewHeight device pixels at a device pixel ratio of
+  // deviceRatio, when the largest window made so far is needWidth x
+  // needHeight (0 x 0 before the first):
+  //  - natural: the device pixel ratio rounded to a whole number (at least
+  //    1), so that a dialog pixel is about one CSS pixel and crisp;
+  //  - where that does not fit the largest window into the viewport, the
+  //    largest whole number that does, if it keeps at least three quarters
+  //    of the size that would just fit;
+  //  - otherwise exactly the size that fits, a fraction (each dialog pixel
+  //    then covers one or two device pixels, never blurred).
+  static double Scale(int viewWidth, int viewHeight, double deviceRatio, int needWidth,
+                      int needHeight);
+
+  // The desktop's size in desktop pixels; windows keep inside it.
+  void Resize(int width, int height);
+  TRect Bounds() const { return {0, 0, width_, height_}; }
+  // The largest outer size of all windows made so far.
+  int NeedWidth() const { return needWidth_; }
+  int NeedHeight() const { return needHeight_; }
+
+  WindowId Create(const std::string& titleUtf8, int clientWidth, int clientHeight);
+  void Destroy(WindowId window);
+  bool Exists(WindowId window) const { return windows_.count(window) != 0; }
+  void SetTitle(WindowId window, const std::string& titleUtf8);
+  void Show(WindowId window);
+  void Hide(WindowId window);
+  bool Shown(WindowId window) const;
+  // Moves the outer corner; false when nothing moved.
+  bool Move(WindowId window, TPoint outerCorner);
+  TPoint Position(WindowId window) const;
+  // The outer corner that keeps the window inside the desktop where it fits
+  // (the left or top edge at 0 where it does not).
+  TPoint Kept(WindowId window, TPoint outerCorner) const;
+  void Enable(WindowId window, bool enabled);
+  bool Enabled(WindowId window) const;
+  // Puts a shown window on top of the others and draws its caption active;
+  // kNoWindow leaves no caption active.
+  void Activate(WindowId window);
+  WindowId Active() const { return active_; }
+  // Draws the close box held down or up.
+  void PressClose(WindowId window, bool pressed);
+  // Shown windows, bottom to top.
+  const std::vector<WindowId>& Stacking() const { return stacking_; }
+
+  // Takes the given client rectangles of the window's pixels.
+  void PresentClient(WindowId window, const PixelBuffer& buffer, const std::vector<TRect>& dirty);
+  // The window's client pixels last presented (for tests and tools).
+  PixelBuffer ClientPixels(WindowId window) const;
+
+  Hit HitTest(TPoint p) const;
+  TRect OuterRect(WindowId window) const;
+  TRect CloseBoxRect(WindowId window) const;
+
+  // Composes the areas that changed since the last call into the picture
+  // and returns them.
+  std::vector<TRect> Compose();
+  // Asks for the whole desktop to be composed again.
+  void InvalidateAll();
+  // The picture, one 32-bit pixel per desktop pixel with red in the lowest
+  // byte and alpha 255 in the highest (a canvas' RGBA bytes).
+  const std::vector<uint32_t>& Picture() const { return picture_; }
+  // A pixel of the picture as 0x00RRGGBB.
+  TColor At(int x, int y) const;
+
+ private:
+  struct Window {
+    std::string title;  // Windows-1251
+    int clientWidth = 0;
+    int clientHeight = 0;
+    TPoint position;
+    bool shown = false;
+    bool enabled = true;
+    bool closePressed = false;
+    // Frame and client area, 0x00RRGGBB.
+    PixelBuffer outer;
+  };
+
+  Window* Find(WindowId window);
+  const Window* Find(WindowId window) const;
+  void DrawFrame(Window& w, bool active);
+  void Damage(const TRect& r);
+  void DamageWindow(const Window& w);
+  void ComposeRect(const TRect& r);
+
+  std::map<WindowId, Window> windows_;
+  std::vector<WindowId> stacking_;
+  WindowId nextId_ = 1;
+  WindowId active_ = kNoWindow;
+  int width_ = 0;
+  int height_ = 0;
+  int needWidth_ = 0;
+  int needHeight_ = 0;
+  std::vector<uint32_t> picture_;
+  std::vector<TRect> damage_;
+};
+
+}  // namespace tk::platform::web

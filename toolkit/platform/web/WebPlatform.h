@@ -1,0 +1,212 @@
+#pragma once
+// The browser as a platform: the page is the desktop (see Desktop), input
+// comes from the page's pointer, key and text events, and everything the
+// toolkit is handed is journaled, so that a page the browser killed comes back
+// as it was.
+//
+// The clock. NowMs is the back end's own clock in ms since the game began,
+// taken from the wall clock (which, unlike the page's monotonic one, keeps
+// counting while a phone sleeps) and never going back. It moves only when
+// WaitEvent returns:
+//  - to the time an event was handed over (its arrival, or the clock if that
+//    is later);
+//  - to the deadline, when a wait ends at its deadline or less than kLateMs
+//    after it;
+//  - to the wall time, when a wait ends later than that (the page was frozen,
+//    throttled or killed): a jump, journaled, after which the toolkit's
+//    late-tick rule decides what the missed ticks do.
+// An event waits until the clock reaches its arrival time. The toolkit's
+// behaviour is then a function of the journal alone.
+//
+// Replay. When the page loads and the page's storage holds the journal of an
+// unfinished game of this program, its records are handed over again on a
+// virtual clock, without waiting and without presenting; then the back end
+// goes on in real time from there, the clock continuing from the wall time.
+// A journal that is corrupt or foreign is dropped and the game starts anew.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/platform/Platform.h"
+#include "toolkit/platform/web/Desktop.h"
+#include "toolkit/platform/web/Journal.h"
+
+namespace tk::platform::web {
+
+// Input as the page reports it, before the back end makes toolkit events of it.
+struct RawInput {
+  enum class Kind : uint8_t {
+    PointerDown,    // x, y, button, touch, modifiers
+    PointerMove,    // x, y
+    PointerUp,      // x, y, button
+    PointerCancel,  // the browser took the pointer over (a scroll gesture, say)
+    PointerLeave,   // the pointer left the page
+    KeyDown,        // key, modifiers, repeat
+    KeyUp,          // key, modifiers
+    Text,           // text typed, UTF-8
+    Paste,          // text pasted, UTF-8
+    Resize,         // the viewport: width x height device pixels at ratio
+    PageFocus,      // the page became the focused window
+    PageBlur,       // the page stopped being the focused window
+  };
+  Kind kind = Kind::PointerMove;
+  // Wall time of arrival, ms since 1970.
+  int64_t wallMs = 0;
+  // Pointer position in desktop pixels from the desktop's top-left corner
+  // (the page divides by the scale; a fraction is in the pixel it falls in).
+  double x = 0;
+  double y = 0;
+  int button = 1;
+  bool touch = false;
+  Key key = Key::None;
+  uint8_t modifiers = 0;
+  bool repeat = false;
+  std::string text;
+  int width = 0;
+  int height = 0;
+  double ratio = 1;
+};
+
+// What the page offers the back end: the browser's glue, or a test's.
+class Host {
+ public:
+  virtual ~Host() = default;
+  // Wall time, ms since 1970.
+  virtual int64_t WallMs() = 0;
+  // The viewport at start: width x height device pixels at a device pixel
+  // ratio (later changes come as Resize input).
+  virtual void Viewport(int& width, int& height, double& ratio) = 0;
+  // The next input that arrived, oldest first; false when none waits.
+  virtual bool NextInput(RawInput& out) = 0;
+  // Waits until input arrives or ms pass (negative: only input ends it);
+  // returns at once when input waits already. Yields to the page meanwhile:
+  // all that the back end shows and saves is done before.
+  virtual void Sleep(int64_t ms) = 0;
+  // The picture is width x height desktop pixels, shown at scale device
+  // pixels each.
+  virtual void SetSurface(int width, int height, double scale) = 0;
+  // Shows rectangles of the picture (RGBA words, width per row).
+  virtual void Show(const std::vector<uint32_t>& picture, int width,
+                    const std::vector<TRect>& rects) = 0;
+  // The journal's text as last saved (empty: none).
+  virtual std::string LoadJournal() = 0;
+  virtual void SaveJournal(const std::string& text) = 0;
+  // Typed text is wanted: the hidden text field should take the focus.
+  virtual void SetTextInput(bool wanted) = 0;
+  // The journal found could not be used (corrupt, foreign): a new game.
+  virtual void JournalRefused() {}
+  // Replay ended: how long it took (ms of the page's own clock), how many
+  // records it handed over.
+  virtual void ReplayFinished(double ms, size_t records) {
+    (void)ms;
+    (void)records;
+  }
+  // A monotonic clock with sub-millisecond resolution, for measuring only.
+  virtual double PreciseMs() { return 0; }
+};
+
+class WebPlatform : public Platform {
+ public:
+  // A wait that ends this much after its deadline or later is a jump.
+  static constexpr int64_t kLateMs = 2000;
+
+  // Takes the host's viewport and reads the journal the host holds; program
+  // names the program (a journal of another is refused).
+  WebPlatform(Host& host, std::string program);
+
+  // Tools and tests: after the journal's records, let the clock run on to
+  // clock (timers ticking on time) before going on in real time.
+  void SetReplayUntil(int64_t clock) { replayUntil_ = clock; }
+
+  bool Replaying() const { return replaying_; }
+  const web::Desktop& Screen() const { return desktop_; }
+  const Journal& CurrentJournal() const { return journal_; }
+  double ScaleFactor() const { return scale_; }
+
+  // Platform.
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& titleUtf8) override;
+  void ShowWindow(WindowId window) override;
+  void HideWindow(WindowId window) override;
+  void MoveWindow(WindowId window, int x, int y) override;
+  FrameExtents Frame(WindowId window) override;
+  void SetModalFor(WindowId window, WindowId owner) override;
+  void EnableWindow(WindowId window, bool enabled) override;
+  void Activate(WindowId window) override;
+  void Present(WindowId window, const PixelBuffer& buffer,
+               const std::vector<TRect>& dirty) override;
+  bool Presenting() override { return !replaying_; }
+  void SetTextInput(bool wanted) override;
+  TRect Desktop() override { return desktop_.Bounds(); }
+  std::vector<TRect> Monitors() override { return {desktop_.Bounds()}; }
+  int PixelsPerInch() override { return 96; }
+  int DisplayBitsPerPixel() override { return 32; }
+  std::string ClipboardText() override { return clipboard_; }
+  int64_t NowMs() override { return clock_; }
+  bool WaitEvent(Event& out, int64_t deadlineMs) override;
+  void Wake() override { woken_ = true; }
+  void PostQuit() override { quit_ = true; }
+
+ private:
+  struct Pending {
+    Event event;
+    int64_t stamp = 0;
+    std::optional<std::string> clipboard;
+    // A pointer move with no button held: only the last of a run is kept.
+    bool hover = false;
+  };
+
+  // The wall clock as the back end's clock, never going back.
+  int64_t RealNow();
+  bool ReplayWait(Event& out, int64_t deadlineMs, bool& answered);
+  void FinishReplay();
+  void Deliver(Pending p, Event& out);
+  void ApplyEffects(const Event& e);
+  void TakeInput();
+  void Translate(const RawInput& in);
+  void Queue(Event e, int64_t stamp, bool hover = false,
+             std::optional<std::string> clipboard = std::nullopt);
+  void Rescale();
+  void SetViewport(int width, int height, double ratio);
+  void Flush();
+  TPoint DesktopPoint(const RawInput& in) const;
+
+  Host& host_;
+  std::string program_;
+  web::Desktop desktop_;
+  Journal journal_;
+  bool journalDirty_ = false;
+  bool lastRecordHover_ = false;
+  bool replaying_ = false;
+  size_t replayIndex_ = 0;
+  std::optional<int64_t> replayUntil_;
+  double replayStartedMs_ = -1;
+  int64_t clock_ = 0;
+  int64_t lastReal_ = 0;
+  std::deque<Pending> pending_;
+  std::string clipboard_;
+  bool woken_ = false;
+  bool quit_ = false;
+  bool textInput_ = false;
+  // The viewport and the scale that shows the desktop in it.
+  int viewWidth_ = 640;
+  int viewHeight_ = 480;
+  double ratio_ = 1;
+  double scale_ = 1;
+  // The pointer: a window dragged by its caption, a close box held down, the
+  // window that had the button pressed in its client area, the window under
+  // a hovering mouse.
+  WindowId dragging_ = kNoWindow;
+  TPoint dragOffset_;
+  WindowId closing_ = kNoWindow;
+  WindowId captured_ = kNoWindow;
+  bool capturedByTouch_ = false;
+  WindowId hovered_ = kNoWindow;
+};
+
+}  // namespace tk::platform::web

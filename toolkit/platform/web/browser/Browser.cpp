@@ -1,0 +1,182 @@
+// The browser's side of the web back end: the host functions in JavaScript
+// (the page's part is in platform.js, which the program's link puts before
+// the compiled code as Module.mv), and the factory of the native back end.
+//
+// Waiting suspends the compiled code with Asyncify until the page's next
+// input or the deadline, so the browser runs meanwhile; nothing polls.
+
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/platform/web/WebPlatform.h"
+
+// clang-format off
+EM_JS(double, mv_wall_ms, (), { return Date.now(); });
+EM_JS(double, mv_precise_ms, (), { return performance.now(); });
+EM_JS(void, mv_viewport, (int* size, double* ratio), {
+  var v = Module.mv.viewport();
+  HEAP32[size >> 2] = v.width;
+  HEAP32[(size >> 2) + 1] = v.height;
+  HEAPF64[ratio >> 3] = v.ratio;
+});
+// Fills numbers with the next input's fields (see NextInput) and returns
+// its kind + 1, or 0 when none waits; its text stays for mv_input_text.
+EM_JS(int, mv_next_input, (double* numbers), {
+  var e = Module.mv.queue.shift();
+  if (!e) return 0;
+  var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.key || 0,
+           e.modifiers || 0, e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
+  for (var i = 0; i < n.length; ++i) HEAPF64[(numbers >> 3) + i] = n[i];
+  Module.mv.text = e.text || "";
+  return e.kind + 1;
+});
+EM_JS(int, mv_input_text_size, (), { return lengthBytesUTF8(Module.mv.text) + 1; });
+EM_JS(void, mv_input_text, (char* out, int size), { stringToUTF8(Module.mv.text, out, size); });
+EM_JS(void, mv_sleep, (double ms), {
+  return Asyncify.handleSleep(function (wakeUp) { Module.mv.sleep(ms, wakeUp); });
+});
+EM_JS(void, mv_set_surface, (int width, int height, double scale), {
+  Module.mv.setSurface(width, height, scale);
+});
+EM_JS(void, mv_show, (const uint32_t* picture, int width, int height, const int* rects,
+                      int count), {
+  Module.mv.show(picture, width, height, HEAP32.subarray(rects >> 2, (rects >> 2) + count * 4));
+});
+EM_JS(int, mv_journal_size, (), {
+  Module.mv.journal = Module.mv.loadJournal();
+  return lengthBytesUTF8(Module.mv.journal) + 1;
+});
+EM_JS(void, mv_journal, (char* out, int size), { stringToUTF8(Module.mv.journal, out, size); });
+EM_JS(void, mv_save_journal, (const char* text), { Module.mv.saveJournal(UTF8ToString(text)); });
+EM_JS(void, mv_set_text_input, (int wanted), { Module.mv.setTextInput(!!wanted); });
+EM_JS(void, mv_journal_refused, (), { Module.mv.journalRefused(); });
+EM_JS(void, mv_replay_finished, (double ms, int records), {
+  Module.mv.replayFinished(ms, records);
+});
+EM_JS(void, mv_publish, (double clock, int records, double scale, const char* windows), {
+  Module.mv.publish(clock, records, scale, JSON.parse(UTF8ToString(windows)));
+});
+EM_JS(int, mv_program_size, (), { return lengthBytesUTF8(Module.mv.program()) + 1; });
+EM_JS(void, mv_program, (char* out, int size), { stringToUTF8(Module.mv.program(), out, size); });
+// clang-format on
+
+namespace tk::platform {
+
+namespace {
+
+using web::RawInput;
+
+class BrowserHost : public web::Host {
+ public:
+  void Attach(web::WebPlatform* platform) { platform_ = platform; }
+
+  int64_t WallMs() override { return static_cast<int64_t>(mv_wall_ms()); }
+  double PreciseMs() override { return mv_precise_ms(); }
+
+  void Viewport(int& width, int& height, double& ratio) override {
+    int size[2] = {0, 0};
+    mv_viewport(size, &ratio);
+    width = size[0];
+    height = size[1];
+  }
+
+  bool NextInput(RawInput& out) override {
+    double n[11];
+    int kind = mv_next_input(n);
+    if (kind == 0) return false;
+    out = RawInput{};
+    out.kind = static_cast<RawInput::Kind>(kind - 1);
+    out.wallMs = static_cast<int64_t>(n[0]);
+    out.x = n[1];
+    out.y = n[2];
+    out.button = static_cast<int>(n[3]);
+    out.touch = n[4] != 0;
+    out.key = static_cast<Key>(static_cast<int>(n[5]));
+    out.modifiers = static_cast<uint8_t>(n[6]);
+    out.repeat = n[7] != 0;
+    out.width = static_cast<int>(n[8]);
+    out.height = static_cast<int>(n[9]);
+    out.ratio = n[10];
+    std::vector<char> text(static_cast<size_t>(mv_input_text_size()));
+    mv_input_text(text.data(), static_cast<int>(text.size()));
+    out.text = text.data();
+    return true;
+  }
+
+  void Sleep(int64_t ms) override {
+    Publish();
+    mv_sleep(static_cast<double>(ms));
+  }
+
+  void SetSurface(int width, int height, double scale) override {
+    mv_set_surface(width, height, scale);
+  }
+
+  void Show(const std::vector<uint32_t>& picture, int width,
+            const std::vector<TRect>& rects) override {
+    std::vector<int> flat;
+    flat.reserve(rects.size() * 4);
+    for (const TRect& r : rects) {
+      flat.insert(flat.end(), {r.Left, r.Top, r.Width(), r.Height()});
+    }
+    int height = width > 0 ? static_cast<int>(picture.size() / static_cast<size_t>(width)) : 0;
+    mv_show(picture.data(), width, height, flat.data(), static_cast<int>(rects.size()));
+  }
+
+  std::string LoadJournal() override {
+    std::vector<char> text(static_cast<size_t>(mv_journal_size()));
+    mv_journal(text.data(), static_cast<int>(text.size()));
+    return text.data();
+  }
+  void SaveJournal(const std::string& text) override { mv_save_journal(text.c_str()); }
+  void SetTextInput(bool wanted) override { mv_set_text_input(wanted ? 1 : 0); }
+  void JournalRefused() override { mv_journal_refused(); }
+  void ReplayFinished(double ms, size_t records) override {
+    mv_replay_finished(ms, static_cast<int>(records));
+  }
+
+  static std::string Program() {
+    std::vector<char> text(static_cast<size_t>(mv_program_size()));
+    mv_program(text.data(), static_cast<int>(text.size()));
+    return text.data();
+  }
+
+ private:
+  // Tells the page the clock, the journal's length and where the windows
+  // are, for its tests and tools.
+  void Publish() {
+    if (platform_ == nullptr) return;
+    const web::Desktop& d = platform_->Screen();
+    std::string windows = "[";
+    for (WindowId id : d.Stacking()) {
+      TRect r = d.OuterRect(id);
+      if (windows.size() > 1) windows += ",";
+      windows += "{\"id\":" + std::to_string(id) + ",\"left\":" + std::to_string(r.Left) +
+                 ",\"top\":" + std::to_string(r.Top) + ",\"width\":" + std::to_string(r.Width()) +
+                 ",\"height\":" + std::to_string(r.Height()) +
+                 ",\"active\":" + (d.Active() == id ? "true" : "false") +
+                 ",\"enabled\":" + (d.Enabled(id) ? "true" : "false") + "}";
+    }
+    windows += "]";
+    mv_publish(static_cast<double>(platform_->NowMs()),
+               static_cast<int>(platform_->CurrentJournal().Records().size()),
+               platform_->ScaleFactor(), windows.c_str());
+  }
+
+  web::WebPlatform* platform_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> OpenNativePlatform(std::string& /*error*/) {
+  // One page, one back end: the host lives as long as the page.
+  static BrowserHost host;
+  auto platform = std::make_unique<web::WebPlatform>(host, BrowserHost::Program());
+  host.Attach(platform.get());
+  return platform;
+}
+
+}  // namespace tk::platform
