@@ -5,6 +5,7 @@
 #   tools/deps.sh package   the above run set and the packaging tools (make package)
 #   tools/deps.sh ci        everything (.ci/run)
 set -euo pipefail
+source "$(dirname "$0")/apt.sh"
 
 purpose=${1:-run}
 
@@ -33,19 +34,4 @@ case "$purpose" in
     ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-
-if ((${#missing[@]} > 0)); then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  # Other installs may hold the package manager's lock for a while.
-  apt_get=("${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600)
-  "${apt_get[@]}" update -qq
-  DEBIAN_FRONTEND=noninteractive "${apt_get[@]}" install -y -qq "${missing[@]}" >/dev/null
-fi
+install_missing "${packages[@]}"

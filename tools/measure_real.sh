@@ -118,19 +118,7 @@ sleep 2
 echo "idle on the board (caret blinking): $(measure_idle "$APP_PID" "$SECONDS_IDLE")"
 
 # Play up to the escape mission and let it count down.
-codes=(gg38tt '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
-for n in $(seq 0 8); do
-  [[ $n -gt 0 ]] && press Tab
-  type_text "${codes[n]}"
-  press Return
-  sleep 0.2
-done
-PATHS=$(wait_window "Выбор пути" 10) || fail "no path choice"
-focus_window "$PATHS"
-press Tab Tab
-type_text jjj52
-press Return
-ESCAPE=$(wait_window MIRVOLANT 10 "$BOARD") || fail "no escape mission"
+ESCAPE=$(open_escape_mission "$BOARD") || fail "no escape mission"
 focus_window "$ESCAPE"
 sleep 2
 echo "escape mission counting down: $(measure_idle "$APP_PID" "$SECONDS_IDLE")"

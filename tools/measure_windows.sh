@@ -84,20 +84,8 @@ measure() {
   local idle="CPU $((cpu1 - cpu0)) ms over $SPAN s idle on the board"
   [[ -n $server ]] && idle+=" (Wine server: $((s1 - s0)) ms)"
 
-  local codes=(gg38tt '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt) n
-  for n in $(seq 0 8); do
-    [[ $n -gt 0 ]] && press Tab
-    type_text "${codes[n]}"
-    press Return
-    sleep 0.2
-  done
-  local paths escape
-  paths=$(wait_window "Выбор пути" 10) || fail "no path choice from $app"
-  focus_window "$paths"
-  press Tab Tab
-  type_text jjj52
-  press Return
-  escape=$(wait_window MIRVOLANT 10 "$board") || fail "no escape mission from $app"
+  local escape
+  escape=$(open_escape_mission "$board") || fail "no escape mission from $app"
   sleep 10
   echo "  $idle"
   echo "  peak memory after 10 s of the escape mission: $(awk '/VmHWM/ {print $2, $3}' \

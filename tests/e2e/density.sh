@@ -47,13 +47,7 @@ for c in "${cases[@]}"; do
 
   if [[ $dpi == 120 ]]; then
     focus_window "$BOARD"
-    codes=(gg38tt '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
-    for n in $(seq 0 8); do
-      [[ $n -gt 0 ]] && press Tab
-      type_text "${codes[n]}"
-      press Return
-      sleep 0.2
-    done
+    solve_board
     PATHS=$(wait_window "Выбор пути" 10) || fail "no path choice at Xft.dpi 120"
     sleep 0.3
     # 617 x 295 rescaled by 16/13.

@@ -103,7 +103,8 @@ done
 # The first field has the focus. Solving a slot hides its field, and Tab then
 # walks to the next open one. The first code goes in capitals; the second
 # slot's button is clicked instead of pressing Enter.
-codes=(GG38TT '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
+codes=("${LEVEL_CODES[@]}")
+codes[0]=${codes[0]^^}
 focus_window "$BOARD"
 for n in $(seq 0 8); do
   [[ $n -gt 0 ]] && press Tab

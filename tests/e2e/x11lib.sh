@@ -167,6 +167,34 @@ press() {
   xdotool key --delay 60 "$@"
 }
 
+# The nine level codes, slot by slot (one in Cyrillic).
+LEVEL_CODES=(gg38tt '72m%' '3&9' 28k03 жуфа 367 '%3%' 7bx vemt)
+
+# Solves the board that has the focus, from its first slot: types each code,
+# Enter, Tab to the next open slot.
+solve_board() {
+  local n
+  for n in $(seq 0 8); do
+    [[ $n -gt 0 ]] && press Tab
+    type_text "${LEVEL_CODES[n]}"
+    press Return
+    sleep 0.2
+  done
+}
+
+# From the focused board $1, solves it and opens the escape mission through
+# the path choice; prints the mission's window id.
+open_escape_mission() {
+  local paths
+  solve_board
+  paths=$(wait_window "Выбор пути" 10) || fail "no path choice"
+  focus_window "$paths"
+  press Tab Tab
+  type_text jjj52
+  press Return
+  wait_window MIRVOLANT 10 "$1" || fail "no escape mission"
+}
+
 # Screenshot of window $1's client area into file $2.
 shot() {
   import -window "$1" "$2" 2>/dev/null || fail "cannot take a screenshot of $1"

@@ -25,11 +25,7 @@ repo=$(cd "$here/../.." && pwd)
 cache=${MV_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/mirvolant/deps}
 jobs=${JOBS:-2}
 
-sudo_cmd=()
-if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-apt_get() {
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 "$@"
-}
+source "$here/../apt.sh"
 
 # --- Debian packages -------------------------------------------------------
 
@@ -52,17 +48,7 @@ case $target in
     ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if ((${#missing[@]} > 0)); then
-  echo "Installing: ${missing[*]}"
-  apt_get update -qq
-  apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+install_missing --no-install-recommends "${packages[@]}"
 
 # --- Source packages -------------------------------------------------------
 
@@ -93,7 +79,7 @@ ensure_deb_src() {
   )
   if [[ ! -f $file ]] || [[ "$(cat "$file")" != "$wanted" ]]; then
     echo "Adding deb-src entries: $file" >&2
-    printf '%s\n' "$wanted" | "${sudo_cmd[@]}" tee "$file" >/dev/null
+    printf '%s\n' "$wanted" | as_root tee "$file" >/dev/null
     apt_get update -qq
   fi
 }

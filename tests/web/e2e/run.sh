@@ -12,18 +12,8 @@ repo=$(cd "$here/../../.." && pwd)
 out=${1:-$repo/build-web/e2e}
 docs=${2:-}
 
-need=()
-for p in chromium xvfb; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-command -v npm >/dev/null || need+=(npm)
-if ((${#need[@]} > 0)); then
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 \
-    install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source "$repo/tools/apt.sh"
+install_missing --no-install-recommends chromium xvfb npm
 (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
 
 [[ -f $repo/build-web/site/mirvolant.wasm ]] || { echo "run make web first" >&2; exit 1; }
