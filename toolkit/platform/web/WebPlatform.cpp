@@ -145,7 +145,12 @@ void WebPlatform::Rescale() {
   scale_ = scale;
   desktop_.Resize(width, height);
   if (!replaying_) host_.SetSurface(width, height, scale_);
-  // Windows stay on the desktop; the toolkit hears of each move.
+  KeepWindowsOnDesktop();
+}
+
+// Windows stay on the desktop, which may be smaller than it was; the toolkit
+// hears of each move.
+void WebPlatform::KeepWindowsOnDesktop() {
   for (WindowId w : desktop_.Stacking()) {
     TPoint kept = desktop_.Kept(w, desktop_.Position(w));
     if (!(kept == desktop_.Position(w))) {
@@ -433,16 +438,7 @@ void WebPlatform::FinishReplay() {
   desktop_.InvalidateAll();
   host_.SetTextInput(textInput_);
   woken_ = true;
-  // Windows stay on the desktop, which may be smaller than it was.
-  for (WindowId w : desktop_.Stacking()) {
-    TPoint kept = desktop_.Kept(w, desktop_.Position(w));
-    if (!(kept == desktop_.Position(w))) {
-      Event e = MakeEvent(EventKind::Moved, w);
-      e.x = kept.X;
-      e.y = kept.Y;
-      Queue(e, clock_);
-    }
-  }
+  KeepWindowsOnDesktop();
 }
 
 void WebPlatform::Flush() {

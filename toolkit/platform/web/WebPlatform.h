@@ -169,6 +169,7 @@ class WebPlatform : public Platform {
   void ApplyEffects(const Event& e);
   void TakeInput();
   void Translate(const RawInput& in);
+  void KeepWindowsOnDesktop();
   void Queue(Event e, int64_t stamp, bool hover = false,
              std::optional<std::string> clipboard = std::nullopt);
   void Rescale();
