@@ -467,9 +467,13 @@ async function figuresBesideLinux(url, idleSeconds) {
   const linuxFirst = [];
   let linuxPid = 0;
   for (let run = 0; run < 5; ++run) {
-    const line = execFileSync(path.join(linuxBuild, 'tools', 'first_frame'),
-      ['512', '384', 'D4D0C8', '10000', path.join(linuxBuild, 'mirvolant')], { env })
-      .toString().trim().split(/\s+/);
+    // The program goes on after the probe ends: its output goes to a file,
+    // not to a pipe that would stay open.
+    const result = path.join(out, 'first-frame.txt');
+    execFileSync('bash', ['-c', '"$0" 512 384 D4D0C8 10000 "$1" > "$2"',
+      path.join(linuxBuild, 'tools', 'first_frame'), path.join(linuxBuild, 'mirvolant'), result],
+    { env });
+    const line = fs.readFileSync(result, 'utf8').trim().split(/\s+/);
     linuxFirst.push(Number(line[0]));
     if (run < 4) { try { process.kill(Number(line[1])); } catch (e) { /* ended */ } await sleep(300); }
     else linuxPid = Number(line[1]);
