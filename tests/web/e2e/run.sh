@@ -13,7 +13,11 @@ out=${1:-$repo/build-web/e2e}
 docs=${2:-}
 
 source "$repo/tools/apt.sh"
-install_missing --no-install-recommends chromium xvfb npm
+# npm from Debian only where the machine has none (a node of its own brings
+# its own npm, and Debian's would conflict with it).
+npm=()
+command -v npm >/dev/null || npm=(npm)
+install_missing --no-install-recommends chromium xvfb "${npm[@]}"
 (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
 
 [[ -f $repo/build-web/site/mirvolant.wasm ]] || { echo "run make web first" >&2; exit 1; }
