@@ -3,7 +3,9 @@
 // the edge just past its right and bottom side, as the classic GUI did.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tk {
 
@@ -42,6 +44,25 @@ struct TRect {
   }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
+
+// Adds r to a short list of rectangles waiting to be redrawn: it joins the
+// first one it overlaps (or comes within reach pixels of); when the list
+// grows past limit, everything folds into one rectangle.
+inline void AddDamage(std::vector<TRect>& list, const TRect& r, int reach, size_t limit) {
+  for (TRect& d : list) {
+    TRect grown{d.Left - reach, d.Top - reach, d.Right + reach, d.Bottom + reach};
+    if (!grown.Intersect(r).IsEmpty()) {
+      d = d.Union(r);
+      return;
+    }
+  }
+  list.push_back(r);
+  if (list.size() > limit) {
+    TRect all;
+    for (const TRect& d : list) all = all.Union(d);
+    list.assign(1, all);
+  }
+}
 
 // A colour as 0x00RRGGBB.
 using TColor = uint32_t;

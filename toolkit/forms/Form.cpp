@@ -167,21 +167,8 @@ void TCustomForm::InvalidateClient(const TRect& r) {
   if (!formVisible_) return;
   TRect clipped = r.Intersect(TRect{0, 0, ClientWidth(), ClientHeight()});
   if (clipped.IsEmpty()) return;
-  // Merge with a pending rectangle that overlaps or touches it; keep the
-  // list short by folding everything into one when it grows.
-  for (TRect& d : dirty_) {
-    TRect grown{d.Left - 1, d.Top - 1, d.Right + 1, d.Bottom + 1};
-    if (!grown.Intersect(clipped).IsEmpty()) {
-      d = d.Union(clipped);
-      return;
-    }
-  }
-  dirty_.push_back(clipped);
-  if (dirty_.size() > 16) {
-    TRect all;
-    for (const TRect& d : dirty_) all = all.Union(d);
-    dirty_.assign(1, all);
-  }
+  // Merged with a pending rectangle that overlaps or touches it.
+  AddDamage(dirty_, clipped, 1, 16);
 }
 
 std::vector<TRect> TCustomForm::PaintPending() {

@@ -315,18 +315,7 @@ Desktop::Hit Desktop::HitTest(TPoint p) const {
 void Desktop::Damage(const TRect& r) {
   TRect c = r.Intersect(Bounds());
   if (c.IsEmpty()) return;
-  for (TRect& d : damage_) {
-    if (!d.Intersect(c).IsEmpty()) {
-      d = d.Union(c);
-      return;
-    }
-  }
-  damage_.push_back(c);
-  if (damage_.size() > 32) {
-    TRect all;
-    for (const TRect& d : damage_) all = all.Union(d);
-    damage_.assign(1, all);
-  }
+  AddDamage(damage_, c, 0, 32);
 }
 
 void Desktop::DamageWindow(const Window& w) {
