@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/DialogSet.h"
 #include "app/FaceFiles.h"
+#include "app/Program.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/platform/Platform.h"
 

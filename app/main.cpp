@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/DialogSet.h"
 #include "app/FaceFiles.h"
+#include "app/Program.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/platform/Platform.h"
 #ifdef _WIN32

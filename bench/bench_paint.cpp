@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/DialogSet.h"
+#include "app/Program.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"

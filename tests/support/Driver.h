@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/Descriptions.h"
-#include "app/DialogSet.h"
+#include "app/Program.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"

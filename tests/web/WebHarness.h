@@ -12,7 +12,7 @@
 #include <string>
 #include <typeinfo>
 
-#include "app/DialogSet.h"
+#include "app/Program.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"

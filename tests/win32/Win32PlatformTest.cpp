@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/DialogSet.h"
+#include "app/Program.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/win32/Win32Platform.h"
 #include "toolkit/text/Ansi.h"

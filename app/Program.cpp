@@ -1,4 +1,4 @@
-#include "app/DialogSet.h"
+#include "app/Program.h"
 
 #include "app/Descriptions.h"
 #include "quest/Unit1.h"
