@@ -78,7 +78,7 @@ TEST(Soak, AWeekOfPlayKeepsMemoryTimersAndWindowsConstant) {
   std::vector<DaySample> midday;
   std::vector<DaySample> evening;
   auto Sample = [&q] {
-    return DaySample{HeapInUse(), tk::Application->RunningTimerCount(), WindowCount(q.platform),
+    return DaySample{HeapInUse(), tk::Application->Timers().Count(), WindowCount(q.platform),
                      tk::Application->VisibleForms().size()};
   };
   int64_t dayStart = 0;

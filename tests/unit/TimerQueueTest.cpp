@@ -1,68 +1,100 @@
-// What the toolkit does with the ticks that fell due while the program could
-// not run: dropped but one (the default), or every one caught up in order.
+// The timer queue on a clock of its own: the rhythm of the ticks, the limit,
+// and the ticks that fell due while the program could not run.
 
-#include "Driver.h"
+#include <gtest/gtest.h>
 
-namespace mirvolant::testing {
+#include <algorithm>
+#include <vector>
+
+#include "toolkit/components/Timer.h"
+#include "toolkit/components/TimerQueue.h"
+
 namespace {
 
-TEST(LateTicks, DroppedByDefaultCaughtUpInOrderWhenAsked) {
+using tk::LateTicks;
+using tk::TimerQueue;
+
+TEST(TimerQueue, KeepsTheRhythmStopsAndRefusesTimersBeyondItsLimit) {
+  int64_t now = 0;
+  TimerQueue q([&] { return now; });
+  tk::TTimer timer(nullptr);
+  int ticks = 0;
+  timer.OnTimer = [&](tk::TObject*) { ++ticks; };
+  EXPECT_EQ(q.NextDue(), -1);
+  ASSERT_TRUE(q.Start(&timer));
+  now = 999;
+  EXPECT_FALSE(q.FireDue());
+  now = 1003;
+  EXPECT_TRUE(q.FireDue());
+  EXPECT_FALSE(q.FireDue());
+  EXPECT_EQ(ticks, 1);
+  // A tick handled a little late keeps the rhythm.
+  EXPECT_EQ(q.NextDue(), 2000);
+
+  q.SetLimit(1);
+  tk::TTimer other(nullptr);
+  EXPECT_FALSE(q.Start(&other));
+  q.Stop(&timer);
+  EXPECT_EQ(q.Count(), 0u);
+  EXPECT_EQ(q.NextDue(), -1);
+  EXPECT_TRUE(q.Start(&other));
+  EXPECT_EQ(q.NextDue(), now + 1000);
+}
+
+TEST(TimerQueue, LateTicksDroppedByDefaultCaughtUpInOrderWhenAsked) {
   struct Case {
-    tk::LateTicks policy;
+    LateTicks policy;
     // Ticks of the first timer and of the second, which the first's third
-    // tick starts, after ten and a half seconds of sleep.
+    // tick starts, after ten and a half seconds of sleep: the time each
+    // handler sees.
     std::vector<int64_t> first;
     std::vector<int64_t> second;
-    // Ticks handled before a key typed during the first one: the late ticks
-    // happened before it.
-    size_t ticksBeforeKey;
+    // Afterwards the rhythm goes on from the last due time.
+    int64_t nextDue;
   } cases[] = {
-      {tk::LateTicks::Drop, {10500}, {}, 1},
-      {tk::LateTicks::CatchUp,
+      {LateTicks::Drop, {10500}, {}, 11500},
+      {LateTicks::CatchUp,
        {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000},
        {4000, 5000, 6000, 7000, 8000, 9000, 10000},
-       17},
+       11000},
   };
   for (const Case& c : cases) {
-    TestApp t;
-    t.app->SetLateTicks(c.policy);
-    int64_t start = 0;
+    int64_t now = 0;
+    TimerQueue q([&] { return now; });
+    q.SetLateTicks(c.policy);
+    tk::TTimer a(nullptr);
+    tk::TTimer b(nullptr);
     std::vector<int64_t> first;
     std::vector<int64_t> second;
     std::vector<int64_t> all;
-    size_t ticksBeforeKey = 0;
-    // The time a handler sees is its tick's due time.
-    t.d1->onTick = [&] {
-      first.push_back(t.app->Now() - start);
-      all.push_back(first.back());
-      if (t.d1->keys.empty()) ++ticksBeforeKey;
-      if (first.size() == 1) t.Type(t.d1, "k");
-      if (first.size() == 3) t.d2->Timer1->SetEnabled(true);
+    int64_t inNestedTurn = -1;
+    a.OnTimer = [&](tk::TObject*) {
+      first.push_back(q.Now());
+      all.push_back(q.Now());
+      if (first.size() == 1) {
+        // A loop turn inside the handler (a dialog it opens) runs at the
+        // clock's time; the tick's time comes back after it.
+        TimerQueue::LoopTurn turn(q);
+        inNestedTurn = q.Now();
+      }
+      EXPECT_EQ(q.Now(), first.back());
+      if (first.size() == 3) q.Start(&b);
     };
-    t.d2->onTick = [&] {
-      second.push_back(t.app->Now() - start);
-      all.push_back(second.back());
-      if (t.d1->keys.empty()) ++ticksBeforeKey;
+    b.OnTimer = [&](tk::TObject*) {
+      second.push_back(q.Now());
+      all.push_back(q.Now());
     };
-    t.Then([&] {
-      start = t.platform.Now();
-      t.d1->Timer1->SetEnabled(true);
-      t.platform.JumpClock(10500);
-    });
-    t.Then([&] { t.platform.Advance(1); });
-    t.Then([&] {
-      EXPECT_EQ(first, c.first);
-      EXPECT_EQ(second, c.second);
-      EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
-      EXPECT_EQ(ticksBeforeKey, c.ticksBeforeKey);
-      EXPECT_EQ(t.d1->keys, "k");
-      // Afterwards the rhythm goes on from the last due time.
-      t.platform.Advance(1000);
-    });
-    t.Then([&] { EXPECT_EQ(first.back(), c.policy == tk::LateTicks::Drop ? 11500 : 11000); });
-    t.Run();
+    q.Start(&a);
+    now = 10500;
+    while (q.FireDue()) {
+    }
+    EXPECT_EQ(first, c.first);
+    EXPECT_EQ(second, c.second);
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+    EXPECT_EQ(inNestedTurn, 10500);
+    EXPECT_EQ(q.Now(), 10500);
+    EXPECT_EQ(q.NextDue(), c.nextDue);
   }
 }
 
 }  // namespace
-}  // namespace mirvolant::testing

@@ -3,18 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "toolkit/components/Timer.h"
 #include "toolkit/forms/MessageBox.h"
 
 namespace tk {
 
 TApplication* Application = nullptr;
-
-namespace {
-
-constexpr int64_t kCaretBlinkMs = 530;
-
-}  // namespace
 
 AnsiString TApplication::TitleOf(const char* path) {
   std::string_view p = path != nullptr ? path : "";
@@ -29,7 +22,10 @@ AnsiString TApplication::TitleOf(const char* path) {
 
 TApplication::TApplication(platform::Platform& platform, const char* programPath,
                            DialogLoader* loader)
-    : platform_(platform), title_(TitleOf(programPath)), loader_(loader) {
+    : platform_(platform),
+      title_(TitleOf(programPath)),
+      loader_(loader),
+      timers_([&platform] { return platform.NowMs(); }) {
   Application = this;
   platform_.SetDueWork([this] { return HandleDueWork(); });
 }
@@ -65,30 +61,8 @@ void TApplication::RequestQuit() {
   quitPosted_ = true;
 }
 
-namespace {
-// Clears the time of a caught-up tick for the loop turns that run inside its
-// handler (a dialog it opens), and puts it back afterwards.
-class TickTimeScope {
- public:
-  TickTimeScope(int64_t& tickTime, int64_t value) : tickTime_(tickTime), saved_(tickTime) {
-    tickTime_ = value;
-  }
-  ~TickTimeScope() { tickTime_ = saved_; }
-  TickTimeScope(const TickTimeScope&) = delete;
-  TickTimeScope& operator=(const TickTimeScope&) = delete;
-
- private:
-  int64_t& tickTime_;
-  int64_t saved_;
-};
-}  // namespace
-
-int64_t TApplication::Now() const {
-  return tickTime_ >= 0 ? tickTime_ : platform_.NowMs();
-}
-
 void TApplication::HandleMessage() {
-  TickTimeScope outsideTick(tickTime_, -1);
+  TimerQueue::LoopTurn turn(timers_);
   PaintAll();
   if (quitPosted_) {
     quitPosted_ = false;
@@ -98,15 +72,14 @@ void TApplication::HandleMessage() {
   platform::Event e;
   // Ticks that fell due while the program could not run happened before any
   // input that is waiting now.
-  if (lateTicks_ == LateTicks::CatchUp && FireDueTimer()) return;
+  if (timers_.LateTickPolicy() == LateTicks::CatchUp && timers_.FireDue()) return;
   // Input first, then due timers, then wait: timers never starve input.
   if (platform_.WaitEvent(e, platform_.NowMs())) {
     Dispatch(e);
     return;
   }
-  if (FireDueTimer()) return;
-  int64_t now = platform_.NowMs();
-  if (nextBlink_ >= 0 && nextBlink_ <= now) {
+  if (timers_.FireDue()) return;
+  if (caret_.IsDue(platform_.NowMs())) {
     BlinkCaret();
     return;
   }
@@ -114,70 +87,24 @@ void TApplication::HandleMessage() {
 }
 
 int64_t TApplication::HandleDueWork() {
-  // Each due timer fires once, unless late ticks are caught up: FireDueTimer
+  // Each due timer fires once, unless late ticks are caught up: the queue
   // then moves its deadline by one interval at a time.
-  while (FireDueTimer()) {
+  while (timers_.FireDue()) {
   }
-  if (nextBlink_ >= 0 && nextBlink_ <= platform_.NowMs()) BlinkCaret();
+  if (caret_.IsDue(platform_.NowMs())) BlinkCaret();
   PaintAll();
   return NextDeadline();
 }
 
 int64_t TApplication::NextDeadline() const {
-  int64_t deadline = -1;
-  for (const TimerEntry& t : timers_) {
-    if (deadline < 0 || t.due < deadline) deadline = t.due;
-  }
-  if (nextBlink_ >= 0 && (deadline < 0 || nextBlink_ < deadline)) deadline = nextBlink_;
+  int64_t deadline = timers_.NextDue();
+  int64_t blink = caret_.Due();
+  if (blink >= 0 && (deadline < 0 || blink < deadline)) deadline = blink;
   return deadline;
 }
 
-bool TApplication::FireDueTimer() {
-  int64_t now = platform_.NowMs();
-  TimerEntry* due = nullptr;
-  for (TimerEntry& t : timers_) {
-    if (t.due <= now && (due == nullptr || t.due < due->due)) due = &t;
-  }
-  if (due == nullptr) return false;
-  TTimer* timer = due->timer;
-  int64_t dueTime = due->due;
-  // The next tick keeps the rhythm; under Drop, ticks missed while late are
-  // dropped.
-  due->due += timer->Interval();
-  if (lateTicks_ == LateTicks::Drop) {
-    if (due->due <= now) due->due = now + timer->Interval();
-    timer->Tick();
-    return true;
-  }
-  TickTimeScope duringTick(tickTime_, dueTime);
-  timer->Tick();
-  return true;
-}
-
-bool TApplication::StartTimer(TTimer* timer) {
-  if (timers_.size() >= timerLimit_) return false;
-  timers_.push_back({timer, Now() + timer->Interval()});
-  return true;
-}
-
-void TApplication::StopTimer(TTimer* timer) {
-  std::erase_if(timers_, [timer](const TimerEntry& t) { return t.timer == timer; });
-}
-
-namespace {
-// The focused control of the active dialog, when it shows a caret.
-TWinControl* CaretControl(TCustomForm* active) {
-  TWinControl* control = active != nullptr ? active->ActiveControl() : nullptr;
-  return control != nullptr && control->HasCaret() ? control : nullptr;
-}
-}  // namespace
-
 void TApplication::BlinkCaret() {
-  nextBlink_ = -1;
-  TWinControl* control = CaretControl(activeForm_);
-  if (control == nullptr) return;
-  control->SetCaretOn(!control->CaretVisible());
-  nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
+  caret_.Blink(CaretControl(activeForm_), platform_.NowMs());
 }
 
 void TApplication::PaintAll() {
@@ -194,11 +121,7 @@ void TApplication::PaintAll() {
   // The caret blinks only in a focused field of the active window, which is
   // also where typed text goes.
   bool textField = CaretControl(activeForm_) != nullptr;
-  if (!textField) {
-    nextBlink_ = -1;
-  } else if (nextBlink_ < 0) {
-    nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
-  }
+  caret_.Follow(textField, [this] { return platform_.NowMs(); });
   if (textField != textInput_) {
     textInput_ = textField;
     platform_.SetTextInput(textField);
@@ -248,7 +171,7 @@ void TApplication::Dispatch(const platform::Event& e) {
         break;
       case EventKind::KeyDown:
       case EventKind::Text:
-        if (e.kind == EventKind::KeyDown) nextBlink_ = -1;  // restart the blink phase
+        if (e.kind == EventKind::KeyDown) caret_.Restart();
         form->Input().Key(e);
         break;
       case EventKind::MouseMove:

@@ -1,7 +1,7 @@
 #pragma once
 // The application object: the dialogs it owns, the main dialog, the event
-// loop with its nested modal loops, timers, focus between dialogs and the
-// error message box.
+// loop with its nested modal loops, focus between dialogs and the error
+// message box. The loop runs the timer queue and the caret's blinking.
 
 #include <cstdint>
 #include <memory>
@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "toolkit/base/Exceptions.h"
+#include "toolkit/components/TimerQueue.h"
+#include "toolkit/forms/CaretBlink.h"
 #include "toolkit/forms/Form.h"
 #include "toolkit/platform/Platform.h"
 
 namespace tk {
 
-class TTimer;
 class TMessageBoxForm;
 
 // Builds a dialog from its description; the description reader implements
@@ -25,19 +26,6 @@ class DialogLoader {
 
  protected:
   ~DialogLoader() = default;
-};
-
-// What happens to the ticks of a timer that fell due while the program could
-// not run (a suspended machine, a page the browser froze).
-enum class LateTicks {
-  // One tick when the program runs again; the others are dropped and the
-  // rhythm starts afresh from then.
-  Drop,
-  // Every tick that fell due is handled, in order of due time and before
-  // any input; while a tick's handler runs, the time is that tick's due
-  // time, so that a timer it starts counts from then. A phase of so many
-  // ticks then lasts its wall time whatever happened meanwhile.
-  CatchUp,
 };
 
 class TApplication {
@@ -117,20 +105,11 @@ class TApplication {
   // The focus enters form: fires OnDeactivate / OnActivate when it changes.
   void SetFocusedForm(TCustomForm* form);
 
-  // Timers.
-  // Starts ticking: the next tick is a full interval from now. Returns false
-  // when no more timers can be had.
-  bool StartTimer(TTimer* timer);
-  void StopTimer(TTimer* timer);
-  // Limits the number of running timers (a platform that refuses timers).
-  void SetTimerLimit(size_t limit) { timerLimit_ = limit; }
-  // Late ticks are dropped unless the program asks otherwise.
-  void SetLateTicks(LateTicks policy) { lateTicks_ = policy; }
-  LateTicks LateTickPolicy() const { return lateTicks_; }
-  // The time timers count from: the due time of the tick being caught up,
-  // else the platform's clock.
-  int64_t Now() const;
-  size_t RunningTimerCount() const { return timers_.size(); }
+  // The running timers of every dialog; the loop fires their ticks.
+  TimerQueue& Timers() { return timers_; }
+  // Late ticks are dropped unless the program asks otherwise; caught-up
+  // ticks are handled before any input.
+  void SetLateTicks(LateTicks policy) { timers_.SetLateTicks(policy); }
 
   const std::vector<std::unique_ptr<TCustomForm>>& Forms() const { return forms_; }
   // Dialogs shown, modal or otherwise, including the message box.
@@ -156,16 +135,10 @@ class TApplication {
   bool HasWindow(const TCustomForm* form) const;
 
  private:
-  struct TimerEntry {
-    TTimer* timer;
-    int64_t due;
-  };
-
   void Load(TCustomForm& form);
   void Dispatch(const platform::Event& e);
   TCustomForm* FormOfWindow(platform::WindowId id) const;
-  // Fires the earliest due timer; true if one fired.
-  bool FireDueTimer();
+  // The next timer tick or caret blink, or -1.
   int64_t NextDeadline() const;
   void BlinkCaret();
   void ShowMainForm();
@@ -181,14 +154,10 @@ class TApplication {
   std::vector<TCustomForm*> savedFocus_;
   bool terminated_ = false;
   bool quitPosted_ = false;
-  std::vector<TimerEntry> timers_;
-  size_t timerLimit_ = 10000;
-  LateTicks lateTicks_ = LateTicks::Drop;
-  // The due time of the tick whose handler runs under CatchUp, or -1.
-  int64_t tickTime_ = -1;
+  TimerQueue timers_;
+  CaretBlink caret_;
   // What the platform was last told of typed text (SetTextInput).
   bool textInput_ = false;
-  int64_t nextBlink_ = -1;
   TMessageBoxForm* messageBox_ = nullptr;
 };
 

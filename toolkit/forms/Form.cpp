@@ -247,11 +247,11 @@ TRect TCustomForm::OuterRect() const {
 }
 
 bool TCustomForm::StartTimer(TTimer* timer) {
-  return Application != nullptr && Application->StartTimer(timer);
+  return Application != nullptr && Application->Timers().Start(timer);
 }
 
 void TCustomForm::StopTimer(TTimer* timer) {
-  if (Application != nullptr) Application->StopTimer(timer);
+  if (Application != nullptr) Application->Timers().Stop(timer);
 }
 
 void TCustomForm::ReportError(const AnsiString& message) {

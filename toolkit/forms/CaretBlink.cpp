@@ -1,0 +1,19 @@
+#include "toolkit/forms/CaretBlink.h"
+
+#include "toolkit/forms/Form.h"
+
+namespace tk {
+
+TWinControl* CaretControl(TCustomForm* active) {
+  TWinControl* control = active != nullptr ? active->ActiveControl() : nullptr;
+  return control != nullptr && control->HasCaret() ? control : nullptr;
+}
+
+void CaretBlink::Blink(TWinControl* field, int64_t now) {
+  due_ = -1;
+  if (field == nullptr) return;
+  field->SetCaretOn(!field->CaretVisible());
+  due_ = now + kPeriodMs;
+}
+
+}  // namespace tk
