@@ -1,5 +1,7 @@
 #include "toolkit/components/Buttons.h"
 
+#include <type_traits>
+
 #include "toolkit/components/Classes.h"
 #include "toolkit/components/Properties.h"
 
@@ -9,41 +11,64 @@ namespace {
 const ClassRegistration<TSpeedButton> kSpeedButton("TSpeedButton");
 }  // namespace
 
-TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
-  SetBounds(0, 0, 23, 22);
+// ------------------------------------------------------------- PushButton
+
+template <class Base>
+void PushButton<Base>::Click() {
+  if (OnClick) Invoke(this->Host(), [this] { OnClick(this); });
 }
 
-void TSpeedButton::Click() {
-  if (OnClick) Invoke(Host(), [this] { OnClick(this); });
+template <class Base>
+void PushButton<Base>::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
+  if constexpr (std::is_base_of_v<TWinControl, Base>) {
+    if (ControlHost* host = this->Host()) host->FocusControl(this, true);
+  }
+  pressed_ = hot_ = true;
+  this->Invalidate();
 }
 
-void TSpeedButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  press_.Down();
-  Invalidate();
+template <class Base>
+void PushButton<Base>::MouseMove(int x, int y, bool captured) {
+  // While held, the button looks pushed only with the pointer over it.
+  bool inside = TRect{0, 0, this->Width(), this->Height()}.Contains({x, y});
+  if (!captured || inside == hot_) return;
+  hot_ = inside;
+  this->Invalidate();
 }
 
-void TSpeedButton::MouseMove(int x, int y, bool captured) {
-  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
-}
-
-void TSpeedButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool click = press_.Up(inside);
-  Invalidate();
+template <class Base>
+void PushButton<Base>::MouseUp(int /*x*/, int /*y*/, bool inside) {
+  bool click = pressed_ && inside;
+  pressed_ = false;
+  hot_ = inside;
+  this->Invalidate();
   if (click) Click();
 }
 
-void TSpeedButton::MouseEnter() {
-  press_.hot = true;
-  Invalidate();
+template <class Base>
+void PushButton<Base>::MouseEnter() {
+  hot_ = true;
+  this->Invalidate();
 }
 
-void TSpeedButton::MouseLeave() {
-  press_.hot = false;
-  Invalidate();
+template <class Base>
+void PushButton<Base>::MouseLeave() {
+  hot_ = false;
+  this->Invalidate();
 }
 
-void TSpeedButton::VisibleChanged() {
-  if (!Visible()) press_ = ButtonPress{};
+template <class Base>
+void PushButton<Base>::VisibleChanged() {
+  if (!this->Visible()) hot_ = pressed_ = false;
+}
+
+template class PushButton<TGraphicControl>;
+template class PushButton<TWinControl>;
+
+// ----------------------------------------------------------- TSpeedButton
+
+TSpeedButton::TSpeedButton(TComponent* owner) : PushButton(owner) {
+  SetBounds(0, 0, 23, 22);
 }
 
 const PropertyTable& TSpeedButton::PublishedProperties() {
@@ -54,13 +79,11 @@ const PropertyTable& TSpeedButton::PublishedProperties() {
   return table;
 }
 
-TButton::TButton(TComponent* owner) : TWinControl(owner) {
+// ---------------------------------------------------------------- TButton
+
+TButton::TButton(TComponent* owner) : PushButton(owner) {
   SetBounds(0, 0, 75, 23);
   SetTabStop(true);
-}
-
-void TButton::Click() {
-  if (OnClick) Invoke(Host(), [this] { OnClick(this); });
 }
 
 bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
@@ -69,22 +92,6 @@ bool TButton::KeyDown(platform::Key key, uint8_t /*modifiers*/) {
     return true;
   }
   return false;
-}
-
-void TButton::MouseDown(int /*x*/, int /*y*/, uint8_t /*modifiers*/) {
-  if (ControlHost* host = Host()) host->FocusControl(this, true);
-  press_.Down();
-  Invalidate();
-}
-
-void TButton::MouseMove(int x, int y, bool captured) {
-  if (captured && press_.Move(TRect{0, 0, Width(), Height()}.Contains({x, y}))) Invalidate();
-}
-
-void TButton::MouseUp(int /*x*/, int /*y*/, bool inside) {
-  bool click = press_.Up(inside);
-  Invalidate();
-  if (click) Click();
 }
 
 }  // namespace tk

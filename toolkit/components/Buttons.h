@@ -1,47 +1,28 @@
 #pragma once
 // The two push buttons: the speed button of the descriptions, drawn on its
 // parent's surface, and the message box's button, which takes the focus.
-// Painting is in ControlPaint.cpp.
+// Both share one mouse behaviour. Painting is in ControlPaint.cpp.
 
 #include "toolkit/components/Control.h"
 
 namespace tk {
 
-// The mouse state of a button: pressed while the left button went down on it
-// and is held, hot while the pointer is over it.
-struct ButtonPress {
-  bool hot = false;
-  bool pressed = false;
-
-  void Down() { pressed = hot = true; }
-  // A move while captured; true when the look changes.
-  bool Move(bool inside) {
-    if (inside == hot) return false;
-    hot = inside;
-    return true;
-  }
-  // The release; true when it makes a click (pressed and released over it).
-  bool Up(bool inside) {
-    bool click = pressed && inside;
-    pressed = false;
-    hot = inside;
-    return click;
-  }
-};
-
-// A button drawn on its parent's surface that never takes the focus; a press
-// and release of the left mouse button over it is a click.
-class TSpeedButton : public TGraphicControl {
+// The mouse behaviour of a push button. It is pressed while the left mouse
+// button that went down on it is held, and drawn pushed while the pointer is
+// over it as well; a release over it is a click. A button that can take the
+// focus (a windowed one) takes it when pressed; one drawn on its parent's
+// surface never does.
+template <class Base>
+class PushButton : public Base {
  public:
-  explicit TSpeedButton(TComponent* owner);
-  const char* ClassName() const override { return "TSpeedButton"; }
-  const AnsiString& Caption() const { return CaptionText(); }
-  void SetCaption(const AnsiString& text) { SetCaptionText(text); }
-  bool Flat() const { return flat_; }
+  using Base::Base;
+
+  const AnsiString& Caption() const { return this->CaptionText(); }
+  void SetCaption(const AnsiString& text) { this->SetCaptionText(text); }
   // The mouse is over the button.
-  bool Hot() const { return press_.hot; }
+  bool Hot() const { return hot_; }
   // The mouse button is held down on it and the pointer is over it.
-  bool Pressed() const { return press_.pressed && press_.hot; }
+  bool Pressed() const { return pressed_ && hot_; }
   void Click();
 
   void MouseDown(int x, int y, uint8_t modifiers) override;
@@ -49,9 +30,6 @@ class TSpeedButton : public TGraphicControl {
   void MouseUp(int x, int y, bool inside) override;
   void MouseEnter() override;
   void MouseLeave() override;
-  void Paint(Canvas& canvas) override;
-  static const PropertyTable& PublishedProperties();
-  const PropertyTable& Properties() const override { return PublishedProperties(); }
 
   TNotifyEvent OnClick;
 
@@ -59,33 +37,34 @@ class TSpeedButton : public TGraphicControl {
   void VisibleChanged() override;
 
  private:
-  bool flat_ = false;
-  ButtonPress press_;
+  bool hot_ = false;
+  bool pressed_ = false;
 };
 
-// The push button of the message box: takes the focus, clicked by the mouse,
-// Enter or Space.
-class TButton : public TWinControl {
+// The buttons of the descriptions: flat ones show a thin edge only under the
+// mouse.
+class TSpeedButton : public PushButton<TGraphicControl> {
+ public:
+  explicit TSpeedButton(TComponent* owner);
+  const char* ClassName() const override { return "TSpeedButton"; }
+  bool Flat() const { return flat_; }
+  void Paint(Canvas& canvas) override;
+  static const PropertyTable& PublishedProperties();
+  const PropertyTable& Properties() const override { return PublishedProperties(); }
+
+ private:
+  bool flat_ = false;
+};
+
+// The push button of the message box: clicked by the mouse, Enter or Space.
+class TButton : public PushButton<TWinControl> {
  public:
   explicit TButton(TComponent* owner);
   const char* ClassName() const override { return "TButton"; }
-  const AnsiString& Caption() const { return CaptionText(); }
-  void SetCaption(const AnsiString& text) { SetCaptionText(text); }
-  bool Pressed() const { return press_.pressed && press_.hot; }
-  void Click();
-
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
   void FocusEntered(bool) override { Invalidate(); }
   void FocusLeft() override { Invalidate(); }
-  void MouseDown(int x, int y, uint8_t modifiers) override;
-  void MouseMove(int x, int y, bool captured) override;
-  void MouseUp(int x, int y, bool inside) override;
   void Paint(Canvas& canvas) override;
-
-  TNotifyEvent OnClick;
-
- private:
-  ButtonPress press_;
 };
 
 }  // namespace tk
