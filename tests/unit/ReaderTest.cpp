@@ -151,6 +151,8 @@ TEST(ReaderBuild, ValuesTheDialogCannotTakeFailWithTheComponentAndProperty) {
             "Error reading Label1.Caption: Invalid property value");
   EXPECT_EQ(BuildError("  object Label1: TLabel\n    Visible = 'yes'\n  end\n"),
             "Error reading Label1.Visible: Invalid property value");
+  EXPECT_EQ(BuildError("  object Label1: TLabel\n    Align = alMiddle\n  end\n"),
+            "Error reading Label1.Align: Invalid property value");
   // The class the description names must be the dialog's own.
   EXPECT_EQ(BuildError("", "TForm1"), "The description is of class TForm1, not TReaderDialog");
   // A declared control missing from the description fails the creation.

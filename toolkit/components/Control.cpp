@@ -151,14 +151,9 @@ const PropertyTable& TControl::PublishedProperties() {
        Boolean<TControl>("Visible", [](TControl& c, bool v) { c.visible_ = v; }),
        Boolean<TControl>("Enabled", [](TControl& c, bool v) { c.enabled_ = v; }),
        String<TControl>("Caption", [](TControl& c, const AnsiString& v) { c.caption_ = v; }),
-       Enum<TControl, TAlign>("Align",
-                              {{"alNone", TAlign::alNone},
-                               {"alTop", TAlign::alTop},
-                               {"alBottom", TAlign::alBottom},
-                               {"alLeft", TAlign::alLeft},
-                               {"alRight", TAlign::alRight},
-                               {"alClient", TAlign::alClient}},
-                              [](TControl& c, TAlign v) { c.align_ = v; }),
+       // The stored geometry already is the aligned result, and no dialog
+       // can be resized: the alignment is checked, never followed.
+       OnlyIdent("Align", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"}),
        // Hints are never shown; the values are only checked.
        Ignored("ShowHint", PropValue::Kind::Boolean),
        Ignored("ParentShowHint", PropValue::Kind::Boolean)});

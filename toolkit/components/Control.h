@@ -18,8 +18,6 @@ class Font;
 class PropertyTable;
 class TWinControl;
 
-enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
-
 class TControl : public TComponent {
  public:
   explicit TControl(TComponent* owner);
@@ -32,7 +30,6 @@ class TControl : public TComponent {
   // The outer rectangle in the parent's client coordinates.
   TRect BoundsRect() const { return TRect::FromSize(left_, top_, width_, height_); }
   void SetBounds(int left, int top, int width, int height);
-  TAlign Align() const { return align_; }
 
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
@@ -100,7 +97,6 @@ class TControl : public TComponent {
   int height_ = 0;
   bool visible_ = true;
   bool enabled_ = true;
-  TAlign align_ = TAlign::alNone;
   TColor color_ = colors::clBtnFace;
   AnsiString caption_;
   TWinControl* parent_ = nullptr;
@@ -154,7 +150,6 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CharTyped(char /*key*/) {}
-  void SetCtl3D(bool v) { ctl3D_ = v; }
 
  private:
   friend class TControl;

@@ -56,7 +56,6 @@ std::vector<std::string_view> TLabel::Lines() const {
 }
 
 void TLabel::AdjustSize() {
-  if (!autoSize_) return;
   const Font& font = GetFont();
   int width = 0;
   int height = 0;

@@ -37,7 +37,6 @@ class TLabel : public TGraphicControl {
   const char* ClassName() const override { return "TLabel"; }
   const AnsiString& Caption() const { return CaptionText(); }
   void SetCaption(const AnsiString& text) { SetCaptionText(text); }
-  bool AutoSize() const { return autoSize_; }
   // The caption split at carriage returns.
   std::vector<std::string_view> Lines() const;
   // Resizes to the text's extent, keeping the top-left corner.
@@ -47,9 +46,6 @@ class TLabel : public TGraphicControl {
 
  protected:
   void CaptionChanged() override;
-
- private:
-  bool autoSize_ = true;
 };
 
 // Multi-line text with word wrapping. Built disabled here, so it shows its

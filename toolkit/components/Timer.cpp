@@ -26,17 +26,6 @@ void TTimer::SetEnabled(bool enabled) {
   UpdateTimer();
 }
 
-void TTimer::SetInterval(uint32_t ms) {
-  if (ms == interval_) return;
-  interval_ = ms;
-  // A new interval restarts a running timer.
-  if (running_) {
-    if (ControlHost* host = Host()) host->StopTimer(this);
-    running_ = false;
-  }
-  UpdateTimer();
-}
-
 void TTimer::UpdateTimer() {
   ControlHost* host = Host();
   // Nothing ticks without a dialog, nor while the description is read

@@ -20,7 +20,6 @@ class TTimer : public TComponent {
   // from false to true a full interval starts now.
   void SetEnabled(bool enabled);
   uint32_t Interval() const { return interval_; }
-  void SetInterval(uint32_t ms);
   // Ticking: enabled, a non-zero interval and a handler.
   bool Running() const { return running_; }
 

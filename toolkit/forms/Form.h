@@ -52,7 +52,6 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
 
   // The control that has or gets the focus when the dialog is active.
   TWinControl* ActiveControl() const override { return activeControl_; }
-  void SetActiveControl(TWinControl* control) { activeControl_ = control; }
   // Moves the focus to control (or to the dialog itself when null).
   void FocusControl(TWinControl* control, bool byMouse = false) override;
   // Tab and Shift+Tab: the next control in tab order that can take the focus.
@@ -109,7 +108,6 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
  protected:
   // A dialog built in code rather than from a description.
   void SetClientSize(int width, int height);
-  void SetPosition(TPosition position) { position_ = position; }
 
  private:
   void PaintTree(Canvas& canvas, TControl* control);

@@ -7,8 +7,8 @@ namespace tk {
 TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& text) {
   SetName("MessageBox");
   SetCaption(caption);
-  icon_ = new TStopIcon(this);
-  icon_->SetParent(this);
+  auto* icon = new TStopIcon(this);
+  icon->SetParent(this);
   label_ = new TLabel(this);
   label_->SetParent(this);
   button_ = new TButton(this);
@@ -27,7 +27,7 @@ TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& te
   int top = kMargin;
   int textTop = textHeight < 32 ? top + (32 - textHeight) / 2 : top;
   label_->SetBounds(textLeft, textTop, label_->Width(), textHeight);
-  icon_->SetBounds(kMargin, top, 32, 32);
+  icon->SetBounds(kMargin, top, 32, 32);
   int contentBottom = std::max(top + 32, textTop + textHeight);
   int width = std::max(textLeft + label_->Width() + kMargin, 75 + 2 * kMargin);
   int buttonTop = contentBottom + 14;

@@ -17,7 +17,6 @@ class TMessageBoxForm : public TCustomForm {
   TButton* OkButton() const { return button_; }
 
  private:
-  TStopIcon* icon_;
   TLabel* label_;
   TButton* button_;
 };
