@@ -75,7 +75,7 @@ const PropertyTable& TSpeedButton::PublishedProperties() {
   static const PropertyTable table(
       &TControl::PublishedProperties(),
       {Boolean<TSpeedButton>("Flat", [](TSpeedButton& b, bool v) { b.flat_ = v; }),
-       Notify<TSpeedButton>("OnClick", &TSpeedButton::OnClick)});
+       Event<TSpeedButton>("OnClick", &TSpeedButton::OnClick)});
   return table;
 }
 

@@ -219,7 +219,7 @@ const PropertyTable& TWinControl::PublishedProperties() {
        Boolean<TWinControl>("Ctl3D", [](TWinControl& c, bool v) { c.ctl3D_ = v; }),
        // The parent's setting is never taken over here.
        Ignored("ParentCtl3D", PropValue::Kind::Boolean),
-       KeyPress<TWinControl>("OnKeyPress", &TWinControl::OnKeyPress)});
+       Event<TWinControl>("OnKeyPress", &TWinControl::OnKeyPress)});
   return table;
 }
 

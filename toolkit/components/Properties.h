@@ -7,7 +7,7 @@
 //
 //   static const PropertyTable table(&TControl::PublishedProperties(),
 //       {Boolean<TSpeedButton>("Flat", [](TSpeedButton& b, bool v) { b.flat_ = v; }),
-//        Notify<TSpeedButton>("OnClick", &TSpeedButton::OnClick)});
+//        Event<TSpeedButton>("OnClick", &TSpeedButton::OnClick)});
 //
 // A setter may return bool: false refuses the value.
 
@@ -137,23 +137,25 @@ Property Binary(const char* name, F set) {
           }};
 }
 
-// An event bound to the dialog's handler of the stored name.
-template <class C>
-Property Notify(const char* name, TNotifyEvent C::*event) {
-  return {name, [event](TComponent& c, const PropValue& v, const ReadContext& ctx) {
-            if (v.kind != PropValue::Kind::Ident || ctx.handlers == nullptr) return false;
-            const TNotifyEvent* handler = ctx.handlers->FindNotifyHandler(v.text);
-            if (handler == nullptr) return false;
-            static_cast<C&>(c).*event = *handler;
-            return true;
-          }};
+namespace detail {
+inline const TNotifyEvent* FindHandler(const HandlerLookup& lookup, std::string_view name,
+                                       const TNotifyEvent*) {
+  return lookup.FindNotifyHandler(name);
 }
+inline const TKeyPressEvent* FindHandler(const HandlerLookup& lookup, std::string_view name,
+                                         const TKeyPressEvent*) {
+  return lookup.FindKeyPressHandler(name);
+}
+}  // namespace detail
 
-template <class C>
-Property KeyPress(const char* name, TKeyPressEvent C::*event) {
+// An event (OnClick, OnKeyPress ...) bound to the dialog's handler of the
+// stored name; a name the dialog lacks is refused.
+template <class C, class E, class B>
+Property Event(const char* name, E B::*event) {
   return {name, [event](TComponent& c, const PropValue& v, const ReadContext& ctx) {
             if (v.kind != PropValue::Kind::Ident || ctx.handlers == nullptr) return false;
-            const TKeyPressEvent* handler = ctx.handlers->FindKeyPressHandler(v.text);
+            const E* handler =
+                detail::FindHandler(*ctx.handlers, v.text, static_cast<const E*>(nullptr));
             if (handler == nullptr) return false;
             static_cast<C&>(c).*event = *handler;
             return true;

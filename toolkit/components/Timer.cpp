@@ -57,7 +57,7 @@ const PropertyTable& TTimer::PublishedProperties() {
       {Boolean<TTimer>("Enabled", [](TTimer& t, bool v) { t.enabled_ = v; }),
        Integer<TTimer>("Interval", 0, INT32_MAX,
                        [](TTimer& t, int v) { t.interval_ = static_cast<uint32_t>(v); }),
-       Notify<TTimer>("OnTimer", &TTimer::OnTimer),
+       Event<TTimer>("OnTimer", &TTimer::OnTimer),
        // Design positions; no effect at run time.
        Integer<TTimer>("Left", INT32_MIN, INT32_MAX, [](TTimer&, int) {}),
        Integer<TTimer>("Top", INT32_MIN, INT32_MAX, [](TTimer&, int) {})});

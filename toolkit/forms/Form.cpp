@@ -298,7 +298,7 @@ const PropertyTable& TCustomForm::PublishedProperties() {
                                      {"poDesktopCenter", TPosition::poDesktopCenter},
                                      {"poMainFormCenter", TPosition::poMainFormCenter}},
                                     [](TCustomForm& f, TPosition v) { f.position_ = v; }),
-       Notify<TCustomForm>("OnActivate", &TCustomForm::OnActivate),
+       Event<TCustomForm>("OnActivate", &TCustomForm::OnActivate),
        Integer<TCustomForm>("PixelsPerInch", 1, INT32_MAX,
                             [](TCustomForm& f, int v) { f.storedPixelsPerInch_ = v; }),
        Integer<TCustomForm>("TextHeight", 1, INT32_MAX,
