@@ -84,9 +84,9 @@ TEST_F(ClueDialog, DecodedOnceAtTheFirstPaintOfPhaseTwoAndDrawnFromTheCacheLater
     EXPECT_EQ(At(335, 140), bitmap.Pixel(335, 140)) << "unscaled, not centred";
     // Beyond the picture the panel shows: its face, and its frame line in
     // the panel's last column.
-    EXPECT_EQ(At(670, 100), tk::colors::clBtnFace);
-    EXPECT_EQ(At(300, 283), tk::colors::clBtnFace);
-    EXPECT_NE(At(671, 100), tk::colors::clBtnFace);
+    EXPECT_EQ(At(670, 100), tk::classic::clBtnFace);
+    EXPECT_EQ(At(300, 283), tk::classic::clBtnFace);
+    EXPECT_NE(At(671, 100), tk::classic::clBtnFace);
     q.Seconds(600);  // every tick repaints the countdown line
   });
   q.Then([&] {

@@ -21,7 +21,7 @@ using mirvolant::testing::ExpectPixels;
 using mirvolant::testing::InkOf;
 using mirvolant::testing::Reference;
 
-using namespace colors;
+using namespace classic;
 constexpr TColor kUnder = 0x00FF00;      // what lies beneath a control
 const TRect kWholeForm{0, 0, 300, 200};  // the test form's client area, painted whole
 

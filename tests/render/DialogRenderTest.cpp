@@ -14,7 +14,7 @@
 namespace mirvolant::testing {
 namespace {
 
-using namespace tk::colors;
+using namespace tk::classic;
 using tk::operator""_ansi;
 using tk::PixelBuffer;
 using tk::TRect;

@@ -79,13 +79,13 @@ TEST(FontTest, TabIsEightBlanksAndLineBreaksTakeNoRoom) {
 
 TEST(FontTest, TextIsDrawnMonochromeInsideItsCell) {
   const Font& f = Font::Get(-11);
-  PixelBuffer b(60, 20, colors::clWindow);
+  PixelBuffer b(60, 20, classic::clWindow);
   Canvas c(b);
   c.TextOut(5, 3, "Ж0g", f, 0x123456);
   TRect ink = InkOf(b, 0x123456, b.Bounds());
   ASSERT_FALSE(ink.IsEmpty());
   // Only the text colour is written: no anti-aliased pixels.
-  ExpectOnly(b, b.Bounds(), {colors::clWindow, 0x123456});
+  ExpectOnly(b, b.Bounds(), {classic::clWindow, 0x123456});
   EXPECT_GE(ink.Left, 5);
   EXPECT_GE(ink.Top, 3);
   EXPECT_LE(ink.Right, 5 + f.TextWidth("Ж0g"));

@@ -16,7 +16,7 @@ namespace {
 
 using mirvolant::testing::ExpectPixels;
 
-using namespace colors;
+using namespace classic;
 constexpr TColor kBack = 0x123456;
 
 struct Sides {

@@ -1,11 +1,14 @@
 #pragma once
-// Points, rectangles and colours. A rectangle holds its left and top edge and
-// the edge just past its right and bottom side, as the classic GUI did.
+// Points and rectangles. A rectangle holds its left and top edge and the edge
+// just past its right and bottom side, as the classic GUI did. Colours are in
+// Colors.h.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "toolkit/base/Colors.h"
 
 namespace tk {
 
@@ -63,22 +66,5 @@ inline void AddDamage(std::vector<TRect>& list, const TRect& r, int reach, size_
     list.assign(1, all);
   }
 }
-
-// A colour as 0x00RRGGBB.
-using TColor = uint32_t;
-
-namespace colors {
-inline constexpr TColor clBtnFace = 0xD4D0C8;
-inline constexpr TColor clBtnHighlight = 0xFFFFFF;
-inline constexpr TColor clBtnShadow = 0x808080;
-inline constexpr TColor cl3DDkShadow = 0x404040;
-inline constexpr TColor cl3DLight = 0xD4D0C8;
-inline constexpr TColor clWindow = 0xFFFFFF;
-inline constexpr TColor clWindowText = 0x000000;
-inline constexpr TColor clGrayText = 0x808080;
-inline constexpr TColor clWindowFrame = 0x000000;
-inline constexpr TColor clHighlight = 0x0A246A;
-inline constexpr TColor clHighlightText = 0xFFFFFF;
-}  // namespace colors
 
 }  // namespace tk

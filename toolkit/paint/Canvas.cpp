@@ -1,5 +1,6 @@
 // Every drawing operation works in local coordinates, moves them by the
-// origin and touches only pixels inside the clip rectangle.
+// origin and touches only pixels inside the clip rectangle. Named system
+// colours are resolved as they are drawn.
 
 #include "toolkit/paint/Canvas.h"
 
@@ -29,6 +30,7 @@ TRect Canvas::ClipRect() const {
 void Canvas::FillRect(const TRect& r, TColor c) {
   TRect area = clip_.Intersect(r.Offset(origin_.X, origin_.Y));
   if (area.IsEmpty()) return;
+  c = ColorToRGB(c);
   // The fill loop stores one pixel at a time; the C library's copy moves
   // whole vector registers. Wide areas (a dialog's background, its panels)
   // fill their first row and copy it down.
@@ -57,7 +59,7 @@ void Canvas::InvertRect(const TRect& r) {
 
 void Canvas::SetPixel(int x, int y, TColor c) {
   TPoint p{x + origin_.X, y + origin_.Y};
-  if (clip_.Contains(p)) buffer_->Row(p.Y)[p.X] = c;
+  if (clip_.Contains(p)) buffer_->Row(p.Y)[p.X] = ColorToRGB(c);
 }
 
 void Canvas::HLine(int x1, int x2, int y, TColor c) {
@@ -77,6 +79,7 @@ void Canvas::DrawMask(int x, int y, int width, int height, const uint8_t* mask, 
   TRect target = TRect::FromSize(x + origin_.X, y + origin_.Y, width, height);
   TRect area = clip_.Intersect(target);
   if (area.IsEmpty()) return;
+  c = ColorToRGB(c);
   for (int by = area.Top; by < area.Bottom; ++by) {
     const uint8_t* src = mask + static_cast<ptrdiff_t>(by - target.Top) * stride - target.Left;
     uint32_t* row = buffer_->Row(by);

@@ -1,5 +1,6 @@
 #pragma once
-// The client area of one top-level window as 32-bit pixels (0x00RRGGBB).
+// The client area of one top-level window as 32-bit pixels (0x00RRGGBB). A
+// named system colour given to fill it is resolved first.
 
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@ class PixelBuffer {
   void Resize(int width, int height, TColor fill = 0) {
     width_ = width < 0 ? 0 : width;
     height_ = height < 0 ? 0 : height;
-    pixels_.assign(static_cast<size_t>(width_) * height_, fill);
+    pixels_.assign(static_cast<size_t>(width_) * height_, ColorToRGB(fill));
   }
   int Width() const { return width_; }
   int Height() const { return height_; }
