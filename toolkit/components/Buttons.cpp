@@ -58,6 +58,21 @@ void PushButton<Base>::MouseLeave() {
 }
 
 template <class Base>
+bool PushButton<Base>::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::PushButton;
+  node.name = AnsiToUtf8(WithoutAccelMarks(Caption()));
+  node.actions |= platform::ActionBit(platform::AccessibleAction::Press);
+  return true;
+}
+
+template <class Base>
+bool PushButton<Base>::DoAccessibleAction(platform::AccessibleAction action, std::string_view) {
+  if (action != platform::AccessibleAction::Press) return false;
+  Click();
+  return true;
+}
+
+template <class Base>
 void PushButton<Base>::VisibleChanged() {
   if (!this->Visible()) hot_ = pressed_ = false;
 }

@@ -31,6 +31,11 @@ class PushButton : public Base {
   void MouseEnter() override;
   void MouseLeave() override;
 
+  // A push button named by its caption; Press clicks it without touching
+  // the focus, as a screen reader's press of a button that takes none.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
+  bool DoAccessibleAction(platform::AccessibleAction action, std::string_view utf8) override;
+
   TNotifyEvent OnClick;
 
  protected:

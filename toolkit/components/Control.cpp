@@ -133,6 +133,36 @@ void TControl::ScaleEdges(int m, int d) {
   height_ = bottom - top;
 }
 
+bool TControl::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::Panel;
+  node.name = AnsiToUtf8(caption_);
+  return true;
+}
+
+bool TControl::DoAccessibleAction(platform::AccessibleAction, std::string_view) {
+  return false;
+}
+
+platform::NodeId TControl::AccessibleId() const {
+  // Numbered in the order they are first described; never reused in a run.
+  static platform::NodeId next = platform::kNoNode;
+  if (accessibleId_ == platform::kNoNode) accessibleId_ = ++next;
+  return accessibleId_;
+}
+
+void TControl::SetAccessibleName(const AnsiString& name) {
+  if (name == accessibleName_) return;
+  accessibleName_ = name;
+  Invalidate();
+}
+
+void TControl::SetAccessibleRole(platform::Role role) {
+  if (hasAccessibleRole_ && role == accessibleRole_) return;
+  accessibleRole_ = role;
+  hasAccessibleRole_ = true;
+  Invalidate();
+}
+
 void TControl::SetCaptionText(const AnsiString& text) {
   if (text == caption_) return;
   caption_ = text;

@@ -74,6 +74,27 @@ class TControl : public TComponent {
   // Multiplies every edge by m / d, rounded (rescaling for another density).
   virtual void ScaleEdges(int m, int d);
 
+  // --- Accessibility. The dialog builds its tree from these (forms/
+  // AccessibleTree.h): it fills in the node's id, place, bounds and the
+  // states every control shares (focus, disabled), then asks the control to
+  // describe its kind: role, name, value, caret, actions, and states of its
+  // own. False keeps the control and its children out of the tree (a
+  // decoration). The default is a grouping named by the caption.
+  virtual bool DescribeAccessible(platform::AccessibleNode& node) const;
+  // Carries out an action of the control's kind (Press, SetText) that the
+  // dialog's rules allowed; false when the kind has no such action.
+  virtual bool DoAccessibleAction(platform::AccessibleAction action, std::string_view utf8);
+  // The control's node id, given at the first call.
+  platform::NodeId AccessibleId() const;
+  // A name for assistive technology that replaces the one the kind gives
+  // (what a picture shows, say); empty: the kind's own.
+  const AnsiString& AccessibleName() const { return accessibleName_; }
+  void SetAccessibleName(const AnsiString& name);
+  // A role that replaces the kind's own (a label that is a status line).
+  void SetAccessibleRole(platform::Role role);
+  bool HasAccessibleRole() const { return hasAccessibleRole_; }
+  platform::Role AccessibleRole() const { return accessibleRole_; }
+
   static const PropertyTable& PublishedProperties();
   const PropertyTable& Properties() const override { return PublishedProperties(); }
 
@@ -100,6 +121,10 @@ class TControl : public TComponent {
   TColor color_ = colors::clBtnFace;
   AnsiString caption_;
   TWinControl* parent_ = nullptr;
+  AnsiString accessibleName_;
+  mutable platform::NodeId accessibleId_ = platform::kNoNode;
+  platform::Role accessibleRole_ = platform::Role::Panel;
+  bool hasAccessibleRole_ = false;
 };
 
 // A control drawn on its parent's surface; it never takes the focus.
@@ -161,6 +186,9 @@ class TWinControl : public TControl {
   bool tabStop_ = false;
   bool ctl3D_ = true;
 };
+
+// A line of caption text as drawn, without its accelerator marks.
+AnsiString WithoutAccelMarks(std::string_view line);
 
 // Integer m * v / d rounded to the nearest integer, halves away from zero.
 int MulDiv(int v, int m, int d);

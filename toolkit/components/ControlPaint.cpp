@@ -145,13 +145,7 @@ void TCustomEdit::Paint(Canvas& canvas) {
   }
   font.Draw(text, x, y, after, ink);
 
-  // The caret: a one-pixel inverted bar as high as the text, just left of
-  // the character it stands before.
-  if (focused && CaretVisible()) {
-    int caretIndex = std::clamp(CaretPos() - ScrollOffset(), 0, static_cast<int>(visible.size()));
-    int cx = area.Left + font.TextWidth(visible.substr(0, static_cast<size_t>(caretIndex)));
-    canvas.Clipped(area).InvertRect({cx, y, cx + 1, y + font.TextHeight()});
-  }
+  if (focused && CaretVisible()) canvas.Clipped(area).InvertRect(CaretRect());
 }
 
 // ------------------------------------------------------------------ TMemo

@@ -72,6 +72,18 @@ void TLabel::AdjustSize() {
   SetBounds(Left(), Top(), width, height);
 }
 
+bool TLabel::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::Label;
+  AnsiString text;
+  std::vector<std::string_view> lines = Lines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text.push_back('\n');
+    text += WithoutAccelMarks(lines[i]);
+  }
+  node.name = AnsiToUtf8(text);
+  return true;
+}
+
 void TLabel::CaptionChanged() {
   Invalidate();
   AdjustSize();
@@ -130,6 +142,21 @@ std::vector<AnsiString> TMemo::WrappedLines() const {
   return out;
 }
 
+bool TMemo::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::TextArea;
+  AnsiString text;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (i > 0) text.push_back('\n');
+    text += lines_[i];
+  }
+  node.value = AnsiToUtf8(text);
+  // The memo does not edit: its text is there to be read, also while the
+  // memo is disabled (which only keeps the pointer and the keys out).
+  node.states &= ~platform::states::kDisabled;
+  node.states |= platform::states::kReadOnly | platform::states::kMultiLine;
+  return true;
+}
+
 const PropertyTable& TMemo::PublishedProperties() {
   static const PropertyTable table(
       &TWinControl::PublishedProperties(),
@@ -148,6 +175,11 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(new TPictur
 }
 
 TImage::~TImage() = default;
+
+bool TImage::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::Image;
+  return true;
+}
 
 const PropertyTable& TImage::PublishedProperties() {
   // Only the picture at its own size from the top-left corner is drawn.

@@ -27,9 +27,6 @@ class TPanel : public TWinControl {
   void Paint(Canvas& canvas) override;
 };
 
-// A line of caption text as drawn, without its accelerator marks.
-AnsiString WithoutAccelMarks(std::string_view line);
-
 // Opaque text, auto-sized to its lines (carriage returns split lines).
 class TLabel : public TGraphicControl {
  public:
@@ -43,6 +40,8 @@ class TLabel : public TGraphicControl {
   void AdjustSize();
   void Loaded() override { AdjustSize(); }
   void Paint(Canvas& canvas) override;
+  // Static text: its lines as drawn, joined by line feeds.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
 
  protected:
   void CaptionChanged() override;
@@ -59,6 +58,9 @@ class TMemo : public TWinControl {
   // The lines as shown: each entry wrapped at word boundaries to the width.
   std::vector<AnsiString> WrappedLines() const;
   void Paint(Canvas& canvas) override;
+  // Read-only text of several lines. A disabled memo still has its text to
+  // be read: it is reported read-only, not disabled.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
   static const PropertyTable& PublishedProperties();
   const PropertyTable& Properties() const override { return PublishedProperties(); }
 
@@ -74,6 +76,8 @@ class TImage : public TGraphicControl {
   const char* ClassName() const override { return "TImage"; }
   TPicture& Picture() { return *picture_; }
   void Paint(Canvas& canvas) override;
+  // A picture, named by its accessible name (nothing else says what it shows).
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
   static const PropertyTable& PublishedProperties();
   const PropertyTable& Properties() const override { return PublishedProperties(); }
 
@@ -88,6 +92,8 @@ class TStopIcon : public TGraphicControl {
   explicit TStopIcon(TComponent* owner);
   const char* ClassName() const override { return "TStopIcon"; }
   void Paint(Canvas& canvas) override;
+  // A decoration: the message box's role already says it reports an error.
+  bool DescribeAccessible(platform::AccessibleNode&) const override { return false; }
 };
 
 }  // namespace tk

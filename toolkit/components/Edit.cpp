@@ -61,7 +61,26 @@ TRect TCustomEdit::TextArea() const {
   return TRect{border + 1, border, Width() - border - 1, Height() - border};
 }
 
+TRect TCustomEdit::CaretRect() const {
+  // A one-pixel bar as high as the text, just left of the character it
+  // stands before.
+  const Font& font = GetFont();
+  TRect area = TextArea();
+  AnsiString shown = DisplayText();
+  std::string_view visible =
+      std::string_view(shown).substr(std::min(static_cast<size_t>(scroll_), shown.size()));
+  int index = std::clamp(caret_ - scroll_, 0, static_cast<int>(visible.size()));
+  int x = area.Left + font.TextWidth(visible.substr(0, static_cast<size_t>(index)));
+  int y = area.Top + 1;
+  return {x, y, x + 1, y + font.TextHeight()};
+}
+
 void TCustomEdit::ReplaceSelection(std::string_view inserted) {
+  if (maxLength_ > 0) {
+    // What does not fit is dropped, as the classic field does.
+    int room = maxLength_ - (static_cast<int>(text_.size()) - SelLength());
+    inserted = inserted.substr(0, static_cast<size_t>(std::max(room, 0)));
+  }
   int start = SelStart();
   text_.replace(static_cast<size_t>(start), static_cast<size_t>(SelLength()), inserted);
   anchor_ = caret_ = start + static_cast<int>(inserted.size());
@@ -198,6 +217,43 @@ void TCustomEdit::Paste(const AnsiString& text) {
   ReplaceSelection(clean);
 }
 
+void TCustomEdit::TypeText(std::string_view utf8) {
+  AnsiString typed;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    int byte = UnicodeToAnsi(NextUtf8(utf8, pos));
+    if (byte >= 32 && byte != 127) typed.push_back(static_cast<char>(byte));
+  }
+  anchor_ = 0;
+  caret_ = static_cast<int>(text_.size());
+  ReplaceSelection(typed);
+}
+
+bool TCustomEdit::DoAccessibleAction(platform::AccessibleAction action, std::string_view utf8) {
+  if (action != platform::AccessibleAction::SetText) return false;
+  TypeText(utf8);
+  return true;
+}
+
+bool TCustomEdit::DescribeAccessible(platform::AccessibleNode& node) const {
+  namespace states = platform::states;
+  bool password = passwordChar_ != 0;
+  node.role = password ? platform::Role::PasswordField : platform::Role::TextField;
+  // A password field's value is what the screen shows: one password
+  // character per character typed, never the text.
+  node.value = AnsiToUtf8(DisplayText());
+  if (password) node.states |= states::kProtected;
+  node.caret = caret_;
+  node.selectionStart = SelStart();
+  node.selectionEnd = SelStart() + SelLength();
+  if ((node.states & states::kFocused) != 0) {
+    TPoint o = OriginInForm();
+    node.caretBounds = CaretRect().Intersect(TextArea()).Offset(o.X, o.Y).Intersect(node.bounds);
+  }
+  node.actions |= platform::ActionBit(platform::AccessibleAction::SetText);
+  return true;
+}
+
 void TCustomEdit::FocusEntered(bool byMouse) {
   if (!byMouse && autoSelect_) {
     anchor_ = 0;
@@ -233,7 +289,9 @@ const PropertyTable& TCustomEdit::PublishedProperties() {
                              return true;
                            }),
        String<TCustomEdit>("Text", [](TCustomEdit& e, const AnsiString& v) { e.text_ = v; }),
-       Boolean<TCustomEdit>("AutoSelect", [](TCustomEdit& e, bool v) { e.autoSelect_ = v; })});
+       Boolean<TCustomEdit>("AutoSelect", [](TCustomEdit& e, bool v) { e.autoSelect_ = v; }),
+       Integer<TCustomEdit>("MaxLength", 0, INT32_MAX,
+                            [](TCustomEdit& e, int v) { e.maxLength_ = v; })});
   return table;
 }
 

@@ -40,11 +40,25 @@ class TCustomEdit : public TWinControl {
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
   // Inserts text in place of the selection, up to its first line break.
   void Paste(const AnsiString& text);
+  // Replaces the whole text as typing utf8 into the emptied field would:
+  // characters the code page lacks and control characters are dropped. The
+  // OnKeyPress handler is not called (a line break typed this way means
+  // nothing), so the text is only there; the caret goes to its end.
+  void TypeText(std::string_view utf8);
+  // At most this many characters can be typed or pasted; 0: no limit.
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int length) { maxLength_ = length < 0 ? 0 : length; }
+  // The caret's bar in local coordinates, wherever it blinks.
+  TRect CaretRect() const;
   void FocusEntered(bool byMouse) override;
   void FocusLeft() override;
   void MouseDown(int x, int y, uint8_t modifiers) override;
   void MouseMove(int x, int y, bool captured) override;
   void Paint(Canvas& canvas) override;
+  // A text field, or a password field whose value shows only what is drawn;
+  // its caret and selection, and where the caret is while it has the focus.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
+  bool DoAccessibleAction(platform::AccessibleAction action, std::string_view utf8) override;
   static const PropertyTable& PublishedProperties();
   const PropertyTable& Properties() const override { return PublishedProperties(); }
   void Loaded() override;
@@ -64,6 +78,7 @@ class TCustomEdit : public TWinControl {
   AnsiString text_;
   char passwordChar_ = 0;
   bool autoSelect_ = true;
+  int maxLength_ = 0;
   int anchor_ = 0;
   int caret_ = 0;
   int scroll_ = 0;

@@ -28,6 +28,17 @@ TApplication::TApplication(platform::Platform& platform, const char* programPath
       timers_([&platform] { return platform.NowMs(); }) {
   Application = this;
   platform_.SetDueWork([this] { return HandleDueWork(); });
+  ReadSystemLook();
+}
+
+void TApplication::ReadSystemLook() {
+  for (int i = 0; i < kSysColorCount; ++i) {
+    auto name = static_cast<SysColor>(i);
+    SetSystemColorValue(name, platform_.SystemColorValue(name));
+  }
+  caret_.SetPeriod(platform_.CaretBlinkMs());
+  // A caret that no longer blinks stays on.
+  if (TWinControl* field = CaretControl(activeForm_)) field->SetCaretOn(true);
 }
 
 TApplication::~TApplication() {
@@ -117,6 +128,11 @@ void TApplication::PaintAll() {
       std::vector<TRect> rects = form->PaintPending();
       platform_.Present(form->WindowId(), form->Buffer(), rects);
     }
+    if (platform_.AccessibilityListening()) {
+      accessibility_.Publish(platform_, windows_, activeForm_);
+    } else {
+      accessibility_.Reset();
+    }
   }
   // The caret blinks only in a focused field of the active window, which is
   // also where typed text goes.
@@ -141,6 +157,7 @@ void TApplication::RegisterWindow(TCustomForm* form) {
 
 void TApplication::UnregisterWindow(TCustomForm* form) {
   std::erase(windows_, form);
+  accessibility_.Forget(*form);
   if (activeForm_ == form) activeForm_ = nullptr;
   if (focusedForm_ == form) focusedForm_ = nullptr;
   std::erase(savedFocus_, form);
@@ -161,6 +178,14 @@ void TApplication::Dispatch(const platform::Event& e) {
     return;
   }
   if (e.kind == EventKind::Wake) return;
+  if (e.kind == EventKind::SettingsChanged) {
+    // New colours: everything is drawn again.
+    ReadSystemLook();
+    for (TCustomForm* shown : VisibleForms()) {
+      shown->InvalidateClient(TRect{0, 0, shown->ClientWidth(), shown->ClientHeight()});
+    }
+    return;
+  }
   TCustomForm* form = FormOfWindow(e.window);
   if (form == nullptr) return;
   Invoke(form, [&] {
@@ -203,6 +228,9 @@ void TApplication::Dispatch(const platform::Event& e) {
         break;
       case EventKind::Moved:
         form->WindowMoved(e.x, e.y);
+        break;
+      case EventKind::AccessibleAction:
+        ApplyAccessibleAction(*this, *form, e);
         break;
       default:
         break;

@@ -10,6 +10,7 @@
 
 #include "toolkit/base/Exceptions.h"
 #include "toolkit/components/TimerQueue.h"
+#include "toolkit/forms/AccessibleTree.h"
 #include "toolkit/forms/CaretBlink.h"
 #include "toolkit/forms/Form.h"
 #include "toolkit/platform/Platform.h"
@@ -115,8 +116,10 @@ class TApplication {
   // Dialogs shown, modal or otherwise, including the message box.
   std::vector<TCustomForm*> VisibleForms() const;
 
-  // Paints and presents every dialog with pending rectangles.
+  // Paints and presents every dialog with pending rectangles, then publishes
+  // what changed to assistive technology, where it listens.
   void PaintAll();
+  AccessibilityPublisher& Accessibility() { return accessibility_; }
 
   // The modal protocol's steps on the application's side (see ModalLoop).
   // Disables every other shown, enabled window; returns those disabled.
@@ -142,6 +145,8 @@ class TApplication {
   int64_t NextDeadline() const;
   void BlinkCaret();
   void ShowMainForm();
+  // Reads the system's colours and caret blink time.
+  void ReadSystemLook();
 
   platform::Platform& platform_;
   AnsiString title_;
@@ -159,6 +164,7 @@ class TApplication {
   // What the platform was last told of typed text (SetTextInput).
   bool textInput_ = false;
   TMessageBoxForm* messageBox_ = nullptr;
+  AccessibilityPublisher accessibility_;
 };
 
 // The one application object while it exists.

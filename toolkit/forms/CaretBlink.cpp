@@ -11,9 +11,9 @@ TWinControl* CaretControl(TCustomForm* active) {
 
 void CaretBlink::Blink(TWinControl* field, int64_t now) {
   due_ = -1;
-  if (field == nullptr) return;
+  if (field == nullptr || periodMs_ <= 0) return;
   field->SetCaretOn(!field->CaretVisible());
-  due_ = now + kPeriodMs;
+  due_ = now + periodMs_;
 }
 
 }  // namespace tk

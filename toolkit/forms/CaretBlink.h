@@ -1,7 +1,8 @@
 #pragma once
 // The caret's blinking. It blinks only in the focused field of the active
-// dialog, which is also where typed text goes: on and off every 530 ms,
-// starting a full period after it appeared or after the last key.
+// dialog, which is also where typed text goes: on and off every period (the
+// system's blink time, 530 ms unless it says otherwise), starting a full
+// period after it appeared or after the last key. With no period it stays on.
 
 #include <cstdint>
 
@@ -15,7 +16,13 @@ TWinControl* CaretControl(TCustomForm* active);
 
 class CaretBlink {
  public:
-  static constexpr int64_t kPeriodMs = 530;
+  static constexpr int64_t kDefaultPeriodMs = 530;
+
+  // 0 or less: the caret does not blink.
+  void SetPeriod(int64_t ms) {
+    periodMs_ = ms;
+    due_ = -1;
+  }
 
   // The time of the next blink, or -1 while no caret blinks.
   int64_t Due() const { return due_; }
@@ -24,10 +31,10 @@ class CaretBlink {
   // a new period starts.
   template <class Clock>
   void Follow(bool shown, Clock now) {
-    if (!shown) {
+    if (!shown || periodMs_ <= 0) {
       due_ = -1;
     } else if (due_ < 0) {
-      due_ = now() + kPeriodMs;
+      due_ = now() + periodMs_;
     }
   }
   // A key was pressed: the next repaint starts a new period.
@@ -37,6 +44,7 @@ class CaretBlink {
 
  private:
   int64_t due_ = -1;
+  int64_t periodMs_ = kDefaultPeriodMs;
 };
 
 }  // namespace tk

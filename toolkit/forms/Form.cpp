@@ -75,6 +75,7 @@ void TCustomForm::Show() {
   CreateWindowHandle();
   if (position_ != TPosition::poDesigned) PlaceAtFirstShowing();
   formVisible_ = true;
+  accessibleChange_ = true;
   Application->Platform().ShowWindow(window_);
   InvalidateClient(TRect{0, 0, ClientWidth(), ClientHeight()});
 }
@@ -82,6 +83,7 @@ void TCustomForm::Show() {
 void TCustomForm::Hide() {
   if (!formVisible_) return;
   formVisible_ = false;
+  accessibleChange_ = true;
   input_.Reset();
   Application->Platform().HideWindow(window_);
   dirty_.clear();
@@ -90,6 +92,7 @@ void TCustomForm::Hide() {
 void TCustomForm::SetWindowEnabled(bool enabled) {
   if (enabled == windowEnabled_) return;
   windowEnabled_ = enabled;
+  accessibleChange_ = true;
   if (!enabled) input_.Reset();
   if (window_ != platform::kNoWindow) Application->Platform().EnableWindow(window_, enabled);
 }
@@ -165,6 +168,8 @@ void TCustomForm::Fire(const TNotifyEvent& event) {
 
 void TCustomForm::InvalidateClient(const TRect& r) {
   if (!formVisible_) return;
+  // What is drawn anew may read anew.
+  accessibleChange_ = true;
   TRect clipped = r.Intersect(TRect{0, 0, ClientWidth(), ClientHeight()});
   if (clipped.IsEmpty()) return;
   // Merged with a pending rectangle that overlaps or touches it.
@@ -204,6 +209,16 @@ void TCustomForm::PaintTree(Canvas& canvas, TControl* control) {
 
 void TCustomForm::Paint(Canvas& canvas) {
   canvas.FillRect(canvas.ClipRect(), Color());
+}
+
+bool TCustomForm::DescribeAccessible(platform::AccessibleNode& node) const {
+  node.role = platform::Role::Dialog;
+  node.name = AnsiToUtf8(Caption());
+  return true;
+}
+
+void TCustomForm::Announce(const AnsiString& text, platform::Politeness politeness) {
+  if (Application != nullptr) Application->Accessibility().Announce(*this, text, politeness);
 }
 
 void TCustomForm::PlaceAtFirstShowing() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/components/Control.h"
@@ -46,7 +47,10 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   bool WindowEnabled() const { return windowEnabled_; }
   void SetWindowEnabled(bool enabled);
   bool Modal() const { return modal_; }
-  void SetModal(bool modal) { modal_ = modal; }
+  void SetModal(bool modal) {
+    modal_ = modal;
+    accessibleChange_ = true;
+  }
   int ModalOutcome() const { return modalOutcome_; }
   void SetModalOutcome(int outcome) { modalOutcome_ = outcome; }
 
@@ -96,6 +100,16 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   // Density rescaling applied while building: font height and edges.
   void ApplyDensity(int pixelsPerInch);
 
+  // Accessibility: a dialog named by its caption. Announce has assistive
+  // technology say text (a countdown's new minute, say) while the dialog is
+  // shown; nothing happens while nothing listens.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
+  void Announce(const AnsiString& text,
+                platform::Politeness politeness = platform::Politeness::Polite);
+  // Whether anything the accessible tree shows may have changed since the
+  // last call (repaints, showing, enabling); clears the mark.
+  bool TakeAccessibleChange() { return std::exchange(accessibleChange_, false); }
+
   // ControlHost: timers, errors and the clipboard go to the application.
   bool StartTimer(TTimer* timer) override;
   void StopTimer(TTimer* timer) override;
@@ -127,6 +141,7 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   bool formVisible_ = false;
   bool windowEnabled_ = true;
   bool modal_ = false;
+  bool accessibleChange_ = true;
   int modalOutcome_ = mrNone;
   TWinControl* activeControl_ = nullptr;
 };

@@ -35,4 +35,11 @@ TMessageBoxForm::TMessageBoxForm(const AnsiString& caption, const AnsiString& te
   SetClientSize(width, buttonTop + 23 + kMargin);
 }
 
+bool TMessageBoxForm::DescribeAccessible(platform::AccessibleNode& node) const {
+  TCustomForm::DescribeAccessible(node);
+  node.role = platform::Role::Alert;
+  node.description = AnsiToUtf8(Text());
+  return true;
+}
+
 }  // namespace tk

@@ -15,6 +15,8 @@ class TMessageBoxForm : public TCustomForm {
 
   const AnsiString& Text() const { return label_->Caption(); }
   TButton* OkButton() const { return button_; }
+  // An alert whose description is its message.
+  bool DescribeAccessible(platform::AccessibleNode& node) const override;
 
  private:
   TLabel* label_;

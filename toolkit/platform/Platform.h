@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "toolkit/base/Geometry.h"
+#include "toolkit/platform/Accessibility.h"
 
 namespace tk {
 
@@ -68,6 +69,9 @@ enum class EventKind : uint8_t {
   Moved,         // the user or window manager moved window to x, y (outer)
   Quit,          // the session or a signal asks the program to end
   Wake,          // nothing; ends a wait early
+  // Accessibility and the system's look (see the end of Platform).
+  AccessibleAction,  // assistive technology asks node of window for action, with text
+  SettingsChanged,   // the system's colours or caret blink time changed
 };
 
 struct Event {
@@ -80,6 +84,9 @@ struct Event {
   int x = 0;
   int y = 0;
   std::string text;
+  // AccessibleAction only.
+  NodeId node = kNoNode;
+  AccessibleAction action = AccessibleAction::Press;
 };
 
 // Sizes of a window's frame around its client area.
@@ -185,6 +192,45 @@ class Platform {
   // loops calls it whenever that deadline passes inside them; others keep
   // it unused.
   virtual void SetDueWork(std::function<int64_t()> work) { (void)work; }
+
+  // --- Accessibility (the model is in Accessibility.h) and the system's look.
+  // Every operation has a default, so a back end that maps none of it pays
+  // nothing: the toolkit builds no tree while nothing listens.
+
+  // Whether assistive technology listens now (a screen reader or magnifier
+  // runs, or the user asked for accessibility). Asked after each loop turn
+  // that paints, so it must be cheap: a flag the back end keeps. While false
+  // the toolkit builds and publishes nothing. When it turns true the back end
+  // calls Wake: the next turn publishes every shown window (WindowShown).
+  virtual bool AccessibilityListening() { return false; }
+  // Hands over a window's tree and what changed since the last call for that
+  // window (in the order Accessibility.h states), after the loop turn that
+  // changed it; nothing is called for a window where nothing changed. tree is
+  // null after WindowHidden. The tree is immutable and the back end may keep
+  // it as long as it likes: it answers every query from the last one given
+  // and tells the platform of the changes. Only called while listening;
+  // after listening stopped and started again, every shown window is
+  // published anew. A back end turns what the user asks through assistive
+  // technology into AccessibleAction events (window, node, action, text for
+  // SetText) and may refuse at once what the last tree shows it cannot do
+  // (an action the node lacks, kDisabled on it or its root); the toolkit
+  // checks again and ignores an action that its rules refuse (a hidden or
+  // disabled control, a dialog beneath a modal one, a node that went away).
+  virtual void PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                                    const std::vector<AccessibleChange>& changes) {
+    (void)window;
+    (void)tree;
+    (void)changes;
+  }
+  // The system's value of a named colour, 0x00RRGGBB (a high-contrast scheme
+  // included); the classic scheme's where the system has none. Asked for
+  // every name at start-up and after each SettingsChanged event, which the
+  // back end reports when the system's colours or scheme change: the toolkit
+  // then asks again and repaints every window.
+  virtual TColor SystemColorValue(SysColor name) { return ClassicColor(name); }
+  // How long the caret stays on and off, in milliseconds; 0 or less: it does
+  // not blink, it stays on. Asked when SystemColorValue is.
+  virtual int CaretBlinkMs() { return 530; }
 };
 
 // Opens the native back end of the platform the program was built for (each

@@ -69,6 +69,39 @@ void HeadlessPlatform::Click(WindowId w, int x, int y) {
   MouseUp(w, x, y);
 }
 
+void HeadlessPlatform::Act(WindowId window, NodeId node, AccessibleAction action,
+                           std::string text) {
+  Event e;
+  e.kind = EventKind::AccessibleAction;
+  e.window = window;
+  e.node = node;
+  e.action = action;
+  e.text = std::move(text);
+  Push(std::move(e));
+}
+
+void HeadlessPlatform::SettingsChanged() {
+  Event e;
+  e.kind = EventKind::SettingsChanged;
+  Push(e);
+}
+
+void HeadlessPlatform::PublishAccessibility(WindowId window,
+                                            std::shared_ptr<const AccessibleTree> tree,
+                                            const std::vector<AccessibleChange>& changes) {
+  if (tree != nullptr) {
+    trees_[window] = std::move(tree);
+  } else {
+    trees_.erase(window);
+  }
+  for (const AccessibleChange& c : changes) reports_.push_back({window, c});
+}
+
+const AccessibleTree* HeadlessPlatform::TreeOf(WindowId window) const {
+  auto it = trees_.find(window);
+  return it == trees_.end() ? nullptr : it->second.get();
+}
+
 void HeadlessPlatform::Close(WindowId w) {
   Event e;
   e.kind = EventKind::CloseRequest;
@@ -103,6 +136,7 @@ WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int client
 
 void HeadlessPlatform::DestroyWindow(WindowId window) {
   windows_.erase(window);
+  trees_.erase(window);
   if (active_ == window) active_ = kNoWindow;
 }
 

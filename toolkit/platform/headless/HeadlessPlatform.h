@@ -9,9 +9,11 @@
 // the next scripted step. When the script is exhausted it answers Quit, so a
 // run always ends.
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -105,6 +107,30 @@ class HeadlessPlatform : public Platform {
   // dragged by its title bar); returns the next deadline.
   int64_t RunDueWork() { return dueWork_ ? dueWork_() : -1; }
 
+  // Accessibility: whether a screen reader is said to listen, the last tree
+  // published for each window and every change reported, in order.
+  void SetAccessibilityListening(bool on) { listening_ = on; }
+  bool AccessibilityListening() override { return listening_; }
+  void PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                            const std::vector<AccessibleChange>& changes) override;
+  struct Reported {
+    WindowId window;
+    AccessibleChange change;
+  };
+  const AccessibleTree* TreeOf(WindowId window) const;
+  const std::vector<Reported>& Reports() const { return reports_; }
+  void ClearReports() { reports_.clear(); }
+  // Queues what a screen reader asks of a node.
+  void Act(WindowId window, NodeId node, AccessibleAction action, std::string text = {});
+
+  // The system's look: a named colour's value, the caret blink time, and the
+  // event that tells the toolkit they changed.
+  void SetSystemColor(SysColor name, TColor rgb) { colors_[static_cast<size_t>(name)] = rgb; }
+  TColor SystemColorValue(SysColor name) override { return colors_[static_cast<size_t>(name)]; }
+  void SetCaretBlinkMs(int ms) { caretBlinkMs_ = ms; }
+  int CaretBlinkMs() override { return caretBlinkMs_; }
+  void SettingsChanged();
+
  private:
   std::map<WindowId, Window> windows_;
   WindowId nextId_ = 1;
@@ -129,6 +155,15 @@ class HeadlessPlatform : public Platform {
   int waits_ = 0;
   bool woken_ = false;
   bool quitPosted_ = false;
+  bool listening_ = false;
+  std::map<WindowId, std::shared_ptr<const AccessibleTree>> trees_;
+  std::vector<Reported> reports_;
+  std::array<TColor, kSysColorCount> colors_ = [] {
+    std::array<TColor, kSysColorCount> c{};
+    for (int i = 0; i < kSysColorCount; ++i) c[static_cast<size_t>(i)] = ClassicColor(SysColor(i));
+    return c;
+  }();
+  int caretBlinkMs_ = 530;
 };
 
 }  // namespace tk::platform

@@ -112,6 +112,8 @@ char KindLetter(EventKind kind) {
       return 'o';
     case EventKind::Quit:
     case EventKind::Wake:
+    case EventKind::AccessibleAction:
+    case EventKind::SettingsChanged:
       break;
   }
   return 0;
