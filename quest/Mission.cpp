@@ -34,6 +34,11 @@ TMissionForm::TMissionForm(int32_t& secondsLeft, const Texts& texts)
   KeyHandler("MaskEdit1KeyPress", [this](tk::TObject* s, char& key) { MaskEdit1KeyPress(s, key); });
 }
 
+void TMissionForm::Loaded() {
+  TForm::Loaded();
+  Label2->SetAccessibleRole(tk::platform::Role::Status);
+}
+
 void TMissionForm::FormActivate(tk::TObject*) {
   Label1->SetCaption(tk::AnsiString(texts_.task));
   secondsLeft_ = kPhaseTicks;
@@ -52,7 +57,11 @@ void TMissionForm::MaskEdit1KeyPress(tk::TObject*, char& key) {
 void TMissionForm::Tick(int phase) {
   --secondsLeft_;
   Label2->SetCaption(CountdownLine(phase, secondsLeft_));
-  if (secondsLeft_ != 0) return;
+  if (secondsLeft_ != 0) {
+    // A screen reader hears the countdown at each whole minute only.
+    if (secondsLeft_ > 0 && secondsLeft_ % 60 == 0) Announce(Label2->Caption());
+    return;
+  }
   if (phase == 1) {
     EndPhase1();
   } else if (phase == 2) {
@@ -60,6 +69,12 @@ void TMissionForm::Tick(int phase) {
   } else {
     EndPhase3();
   }
+  AnnounceNews(phase == 3);
+}
+
+void TMissionForm::AnnounceNews(bool status) {
+  if (status) Announce(Label2->Caption());
+  Announce(Label1->Caption());
 }
 
 void TMissionForm::EndPhase1() {

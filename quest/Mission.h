@@ -34,6 +34,10 @@ class TMissionForm : public tk::TForm {
 
   int32_t SecondsLeft() const { return secondsLeft_; }
 
+  // The status line is a status for assistive technology: read on demand,
+  // not each second.
+  void Loaded() override;
+
  protected:
   struct Texts {
     std::string_view task;
@@ -50,6 +54,9 @@ class TMissionForm : public tk::TForm {
   void EndPhase3();
   // Hides the drain-code slot: label, field, button.
   void HideDrainSlot();
+  // Has a screen reader say the new task or clue text, after the status line
+  // when that no longer counts down.
+  void AnnounceNews(bool status);
 
   int32_t& secondsLeft_;
   Texts texts_;

@@ -25,11 +25,20 @@ constexpr std::string_view kPhase3Text = "Вирус активирован, в�
 constexpr std::string_view kEngineCode =
     "Код: 66$6\r"
     "Вбейте в движок 10 уровня."_ansi;
+// What the clue picture shows, for those who cannot see it.
+constexpr std::string_view kPictureName =
+    "Банкнота в 20 песо: сверху надпись NEAR IGUMENKA, в середине шахтёры с кирками "
+    "и лопатами в штольне у вагонетки."_ansi;
 
 }  // namespace
 
 TForm3::TForm3() : TMissionForm(unit3::SecondsLeft, {kTask, {}, kPhase2Clue, kPhase3Text}) {
   Field("Image1", Image1);
+}
+
+void TForm3::Loaded() {
+  TMissionForm::Loaded();
+  Image1->SetAccessibleName(tk::AnsiString(kPictureName));
 }
 
 void TForm3::FormActivate(tk::TObject* sender) {
@@ -41,6 +50,7 @@ void TForm3::FormActivate(tk::TObject* sender) {
 void TForm3::EndPhase1() {
   Label1->SetCaption("");
   Image1->SetVisible(true);
+  Announce(Image1->AccessibleName());
   Timer1->SetEnabled(false);
   Timer2->SetEnabled(true);
   secondsLeft_ = kPhaseTicks;
@@ -64,6 +74,7 @@ void TForm3::SpeedButton2Click(tk::TObject*) {
   Label2->SetCaption(tk::AnsiString("Вирус активирован!!!"_ansi));
   // The engine code must not stay covered by the picture.
   Image1->SetVisible(false);
+  AnnounceNews(true);
 }
 
 }  // namespace mirvolant

@@ -15,6 +15,8 @@ class TForm3 : public TMissionForm {
 
   void FormActivate(tk::TObject* sender) override;
   void SpeedButton2Click(tk::TObject* sender) override;
+  // The picture is named by what it shows.
+  void Loaded() override;
 
  protected:
   void EndPhase1() override;

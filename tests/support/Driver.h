@@ -94,6 +94,24 @@ class Driver {
     Click(button);
   }
   void Close(tk::TCustomForm* form) { platform.Close(form->WindowId()); }
+  // What a screen reader asks of a control (or of a dialog itself).
+  void Act(tk::TControl* control, tk::platform::AccessibleAction action, std::string text = {}) {
+    tk::TCustomForm* form = tk::FormOf(control);
+    platform.Act(form->WindowId(), control->AccessibleId(), action, std::move(text));
+  }
+  // A control's node in the last tree published for its dialog, or null.
+  const tk::platform::AccessibleNode* Node(const tk::TControl* control) const {
+    const tk::platform::AccessibleTree* tree = platform.TreeOf(tk::FormOf(control)->WindowId());
+    return tree != nullptr ? tree->Find(control->AccessibleId()) : nullptr;
+  }
+  // The texts announced since the reports were last cleared.
+  std::vector<std::string> Announcements() const {
+    std::vector<std::string> out;
+    for (const auto& r : platform.Reports()) {
+      if (r.change.kind == tk::platform::ChangeKind::Announcement) out.push_back(r.change.text);
+    }
+    return out;
+  }
   // Presses Enter in the error message box, which closes it.
   void DismissBox() {
     ASSERT_NE(tk::Application->MessageBox(), nullptr);

@@ -290,7 +290,10 @@ void AccessibilityPublisher::Announce(const TCustomForm& form, const AnsiString&
   if (!listening_ || !form.FormVisible() || text.empty()) return;
   AccessibleChange a;
   a.kind = ChangeKind::Announcement;
-  a.text = AnsiToUtf8(text);
+  // Line breaks as the tree has them.
+  AnsiString lines = text;
+  std::replace(lines.begin(), lines.end(), '\r', '\n');
+  a.text = AnsiToUtf8(lines);
   a.politeness = politeness;
   EntryOf(form).announcements.push_back(std::move(a));
 }
