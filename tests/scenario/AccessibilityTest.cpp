@@ -20,37 +20,30 @@ using tk::platform::ChangeKind;
 using tk::platform::Role;
 namespace states = tk::platform::states;
 
+// A control of the dialog, by name, and what its node must be.
 struct Expect {
-  std::function<tk::TControl*()> control;
+  const char* control;
   Role role;
   std::string name;
   uint32_t has = 0;
   uint32_t lacks = 0;
 };
 
-void Check(const Driver& q, const Expect& e) {
-  const AccessibleNode* n = q.Node(e.control());
-  ASSERT_NE(n, nullptr) << e.name;
-  EXPECT_EQ(n->role, e.role) << e.name;
-  EXPECT_EQ(n->name, e.name);
-  EXPECT_EQ(n->states & e.has, e.has) << e.name;
-  EXPECT_EQ(n->states & e.lacks, 0u) << e.name;
-}
-
-// Every password field in a tree shows one star per character and nothing
-// else.
-void ExpectPasswordsMasked(const tk::platform::AccessibleTree& tree) {
-  for (const AccessibleNode& n : tree.nodes) {
-    if (n.role != Role::PasswordField) continue;
-    EXPECT_EQ(n.value.find_first_not_of('*'), std::string::npos) << n.name;
-    EXPECT_TRUE(n.states & states::kProtected) << n.name;
-  }
+void Check(const Driver& q, const tk::TComponent& owner, const Expect& e) {
+  auto* control = dynamic_cast<tk::TControl*>(owner.FindComponent(e.control));
+  ASSERT_NE(control, nullptr) << e.control;
+  const AccessibleNode* n = q.Node(control);
+  ASSERT_NE(n, nullptr) << e.control;
+  EXPECT_EQ(n->role, e.role) << e.control;
+  EXPECT_EQ(n->name, e.name) << e.control;
+  EXPECT_EQ(n->states & e.has, e.has) << e.control;
+  EXPECT_EQ(n->states & e.lacks, 0u) << e.control;
 }
 
 TEST(Accessibility, EachDialogReadsAsItsCaptionPromptsFieldsAndTexts) {
   constexpr uint32_t kTyping = states::kFocused | states::kFocusable | states::kProtected;
+  constexpr uint32_t kModal = states::kActive | states::kModal;
   struct Case {
-    const char* what;
     std::function<void(Driver&)> open;
     std::function<tk::TCustomForm*()> form;
     std::string title;
@@ -58,66 +51,58 @@ TEST(Accessibility, EachDialogReadsAsItsCaptionPromptsFieldsAndTexts) {
     std::vector<Expect> nodes;
   };
   const std::vector<Case> cases = {
-      {"board",
-       [](Driver&) {},
+      {[](Driver&) {},
        [] { return Form1; },
        "MIRVOLANT",
        states::kActive,
-       {{[] { return Form1->MaskEdit1; }, Role::PasswordField, "Введите код 1го уровня:", kTyping},
-        {[] { return Form1->MaskEdit9; }, Role::PasswordField,
-         "Введите код 9го уровня:", states::kFocusable, states::kFocused},
-        {[] { return Form1->Label5; }, Role::Label, "Введите код 5го уровня:"},
-        {[] { return Form1->SpeedButton1; }, Role::PushButton, "ОК", 0, states::kFocusable},
-        {[] { return Form1->SpeedButton10; }, Role::PushButton, "Закрыть"},
-        {[] { return Form1->Panel1; }, Role::Panel, ""}}},
-      {"path choice",
-       [](Driver& q) { q.SolveBoard(); },
+       {{"MaskEdit1", Role::PasswordField, "Введите код 1го уровня:", kTyping},
+        {"MaskEdit9", Role::PasswordField, "Введите код 9го уровня:", states::kFocusable,
+         states::kFocused},
+        {"Label5", Role::Label, "Введите код 5го уровня:"},
+        {"SpeedButton1", Role::PushButton, "ОК", 0, states::kFocusable},
+        {"SpeedButton10", Role::PushButton, "Закрыть"},
+        {"Panel1", Role::Panel, ""}}},
+      {[](Driver& q) { q.SolveBoard(); },
        [] { return Form2; },
        "Выбор пути",
-       states::kActive | states::kModal,
-       {{[] { return Form2->Memo1; }, Role::TextArea, "", states::kReadOnly | states::kMultiLine,
+       kModal,
+       {{"Memo1", Role::TextArea, "", states::kReadOnly | states::kMultiLine,
          states::kDisabled | states::kFocusable},
-        {[] { return Form2->MaskEdit1; }, Role::PasswordField,
-         "Разгадать тайну затерянного города:", kTyping},
-        {[] { return Form2->MaskEdit3; }, Role::PasswordField, "Cбежать подальше от этого города:"},
-        {[] { return Form2->SpeedButton4; }, Role::PushButton, "Закрыть"}}},
-      {"escape mission",
-       [](Driver& q) {
+        {"MaskEdit1", Role::PasswordField, "Разгадать тайну затерянного города:", kTyping},
+        {"MaskEdit3", Role::PasswordField, "Cбежать подальше от этого города:"},
+        {"SpeedButton4", Role::PushButton, "Закрыть"}}},
+      {[](Driver& q) {
          q.OpenPath(3);
          q.Wait(1);
        },
        [] { return Form5; },
        "MIRVOLANT",
-       states::kActive | states::kModal,
-       {{[] { return Form5->Label1; }, Role::Label,
+       kModal,
+       {{"Label1", Role::Label,
          "Задание:\nПрежде чем разгадать тайну я перекрестился, и в этом\nмне помог князь."},
-        {[] { return Form5->Label2; }, Role::Status,
-         "До активации 1-ой части вируса осталось: 1199 сек."},
-        {[] { return Form5->MaskEdit1; }, Role::PasswordField, "Введите код:", kTyping},
-        {[] { return Form5->SpeedButton1; }, Role::PushButton, "Закрыть"}}},
-      {"victory mission",
-       [](Driver& q) { q.OpenPath(2); },
+        {"Label2", Role::Status, "До активации 1-ой части вируса осталось: 1199 сек."},
+        {"MaskEdit1", Role::PasswordField, "Введите код:", kTyping},
+        {"SpeedButton1", Role::PushButton, "Закрыть"}}},
+      {[](Driver& q) { q.OpenPath(2); },
        [] { return Form4; },
        "MIRVOLANT",
-       states::kActive | states::kModal,
-       {{[] { return Form4->Label1; }, Role::Label,
+       kModal,
+       {{"Label1", Role::Label,
          "Задание:\nВ сорок первом году Тарвелин продолжал искать\nдом в котором торговали."},
-        {[] { return Form4->SpeedButton2; }, Role::PushButton, "ОК"}}},
-      {"mystery mission with its picture",
-       [](Driver& q) {
+        {"SpeedButton2", Role::PushButton, "ОК"}}},
+      {[](Driver& q) {
          q.OpenPath(1);
          q.Wait(1200);
        },
        [] { return Form3; },
        "MIRVOLANT",
-       states::kActive | states::kModal,
-       {{[] { return Form3->Image1; }, Role::Image,
+       kModal,
+       {{"Image1", Role::Image,
          "Банкнота в 20 песо: сверху надпись NEAR IGUMENKA, в середине шахтёры с кирками и "
          "лопатами в штольне у вагонетки."},
-        {[] { return Form3->Label3; }, Role::Label, "Введите код:"}}},
+        {"Label3", Role::Label, "Введите код:"}}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
     Driver q;
     q.platform.SetAccessibilityListening(true);
     c.open(q);
@@ -125,15 +110,21 @@ TEST(Accessibility, EachDialogReadsAsItsCaptionPromptsFieldsAndTexts) {
       const tk::platform::AccessibleTree* tree = q.platform.TreeOf(c.form()->WindowId());
       ASSERT_NE(tree, nullptr);
       const AccessibleNode& root = tree->nodes.front();
+      SCOPED_TRACE(c.form()->ClassName());
       EXPECT_EQ(root.role, Role::Dialog);
       EXPECT_EQ(root.name, c.title);
       EXPECT_EQ(root.states & c.rootStates, c.rootStates);
-      for (const Expect& e : c.nodes) Check(q, e);
-      ExpectPasswordsMasked(*tree);
-      // Beneath a modal dialog the board is disabled as a whole.
-      if (c.form() != Form1) {
-        EXPECT_TRUE(q.platform.TreeOf(Form1->WindowId())->nodes[0].states & states::kDisabled);
+      for (const Expect& e : c.nodes) Check(q, *c.form(), e);
+      // Password fields show one star per character, nothing else.
+      for (const AccessibleNode& n : tree->nodes) {
+        if (n.role != Role::PasswordField) continue;
+        EXPECT_EQ(n.value.find_first_not_of('*'), std::string::npos);
+        EXPECT_TRUE(n.states & states::kProtected);
       }
+      // Beneath a modal dialog the board is disabled as a whole.
+      bool boardDisabled =
+          q.platform.TreeOf(Form1->WindowId())->nodes[0].states & states::kDisabled;
+      EXPECT_EQ(boardDisabled, c.form() != Form1);
     });
     q.CloseAllAndRun();
   }
@@ -172,7 +163,11 @@ TEST(Accessibility, ErrorBoxIsAnAlertWithItsMessageAndAFocusedOk) {
     EXPECT_EQ(tree->nodes[0].description, "Something failed.");
     // The message and the button; the stop icon is a decoration.
     EXPECT_EQ(tree->nodes[0].children.size(), 2u);
-    Check(t, {[box] { return box->OkButton(); }, Role::PushButton, "OK", states::kFocused});
+    const AccessibleNode* ok = t.Node(box->OkButton());
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->role, Role::PushButton);
+    EXPECT_EQ(ok->name, "OK");
+    EXPECT_TRUE(ok->states & states::kFocused);
     t.DismissBox();
   });
   t.Then([&] { t.Close(t.d1); });
