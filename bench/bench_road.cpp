@@ -2,7 +2,7 @@
 // mission dialog through the loop (the handler, the repaint of what changed
 // and its presentation), and the whole road of the quest: nine levels, the
 // escape, victory and mystery missions with their 10,800 ticks, the engine
-// code, and the way back.
+// code, and the way back; each also while a screen reader listens.
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +27,10 @@ struct Headless {
   tk::platform::HeadlessPlatform platform;
   std::unique_ptr<mirvolant::Program> program;
 
-  Headless() {
+  // screenReader: the back end says that assistive technology listens, so
+  // every paint that changed something is followed by a publication.
+  explicit Headless(bool screenReader = false) {
+    platform.SetAccessibilityListening(screenReader);
     program = std::make_unique<mirvolant::Program>(platform, "/usr/games/mirvolant");
     program->CreateDialogs();
   }
@@ -44,8 +47,8 @@ struct Headless {
   }
 };
 
-void OneTickThroughTheLoop(benchmark::State& state) {
-  Headless p;
+void TickLoop(benchmark::State& state, bool screenReader) {
+  Headless p(screenReader);
   int ticks = 0;
   // The escape mission shown as the players see it: its countdown ticking.
   Form5->Show();
@@ -72,13 +75,17 @@ void OneTickThroughTheLoop(benchmark::State& state) {
   }
   state.counters["ticks"] = ticks;
 }
+void OneTickThroughTheLoop(benchmark::State& state) {
+  TickLoop(state, false);
+}
 BENCHMARK(OneTickThroughTheLoop)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(TickLoop, ScreenReaderListening, true)->Unit(benchmark::kMicrosecond);
 
-void WholeRoad(benchmark::State& state) {
+void Road(benchmark::State& state, bool screenReader) {
   static const char* const kCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
                                         "367",    "%3%",  "7bx", "vemt"};
   for (auto _ : state) {
-    Headless p;
+    Headless p(screenReader);
     for (int slot = 1; slot <= 9; ++slot) {
       p.platform.Then([&p, slot] { p.Enter(Form1->SlotControls(slot).field, kCodes[slot - 1]); });
     }
@@ -98,7 +105,11 @@ void WholeRoad(benchmark::State& state) {
     p.program->Application().RunEventLoop();
   }
 }
+void WholeRoad(benchmark::State& state) {
+  Road(state, false);
+}
 BENCHMARK(WholeRoad)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Road, ScreenReaderListening, true)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -66,13 +66,16 @@ constexpr TColor SystemColor(SysColor c) {
   return 0x80000000u | static_cast<TColor>(c);
 }
 
-namespace detail {
-// The values the named colours resolve to now.
-inline std::array<TColor, kSysColorCount> systemPalette = [] {
+// Every named colour's classic value, in the order of SysColor.
+constexpr std::array<TColor, kSysColorCount> ClassicPalette() {
   std::array<TColor, kSysColorCount> p{};
   for (int i = 0; i < kSysColorCount; ++i) p[static_cast<size_t>(i)] = ClassicColor(SysColor(i));
   return p;
-}();
+}
+
+namespace detail {
+// The values the named colours resolve to now.
+inline std::array<TColor, kSysColorCount> systemPalette = ClassicPalette();
 }  // namespace detail
 
 // The 0x00RRGGBB value a colour stands for now. A name the program does not

@@ -145,7 +145,7 @@ void TCustomEdit::Paint(Canvas& canvas) {
   }
   font.Draw(text, x, y, after, ink);
 
-  if (focused && CaretVisible()) canvas.Clipped(area).InvertRect(CaretRect());
+  if (focused && CaretVisible()) canvas.Clipped(area).InvertRect(CaretRect(font));
 }
 
 // ------------------------------------------------------------------ TMemo

@@ -19,6 +19,7 @@ const ClassRegistration<TImage> kImage("TImage");
 // The text as drawn: "&" marks the next character as the accelerator and
 // "&&" stands for one "&".
 AnsiString WithoutAccelMarks(std::string_view line) {
+  if (line.find('&') == std::string_view::npos) return AnsiString(line);
   AnsiString out;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '&' && i + 1 < line.size()) ++i;

@@ -61,16 +61,16 @@ TRect TCustomEdit::TextArea() const {
   return TRect{border + 1, border, Width() - border - 1, Height() - border};
 }
 
-TRect TCustomEdit::CaretRect() const {
+TRect TCustomEdit::CaretRect(const Font& font) const {
   // A one-pixel bar as high as the text, just left of the character it
   // stands before.
-  const Font& font = GetFont();
   TRect area = TextArea();
-  AnsiString shown = DisplayText();
-  std::string_view visible =
-      std::string_view(shown).substr(std::min(static_cast<size_t>(scroll_), shown.size()));
-  int index = std::clamp(caret_ - scroll_, 0, static_cast<int>(visible.size()));
-  int x = area.Left + font.TextWidth(visible.substr(0, static_cast<size_t>(index)));
+  int x = area.Left;
+  int end = std::min(caret_, static_cast<int>(text_.size()));
+  for (int i = scroll_; i < end; ++i) {
+    char shown = passwordChar_ != 0 ? passwordChar_ : text_[static_cast<size_t>(i)];
+    x += font.CharWidth(static_cast<uint8_t>(shown));
+  }
   int y = area.Top + 1;
   return {x, y, x + 1, y + font.TextHeight()};
 }
@@ -248,7 +248,8 @@ bool TCustomEdit::DescribeAccessible(platform::AccessibleNode& node) const {
   node.selectionEnd = SelStart() + SelLength();
   if ((node.states & states::kFocused) != 0) {
     TPoint o = OriginInForm();
-    node.caretBounds = CaretRect().Intersect(TextArea()).Offset(o.X, o.Y).Intersect(node.bounds);
+    node.caretBounds =
+        CaretRect(GetFont()).Intersect(TextArea()).Offset(o.X, o.Y).Intersect(node.bounds);
   }
   node.actions |= platform::ActionBit(platform::AccessibleAction::SetText);
   return true;

@@ -48,8 +48,9 @@ class TCustomEdit : public TWinControl {
   // At most this many characters can be typed or pasted; 0: no limit.
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int length) { maxLength_ = length < 0 ? 0 : length; }
-  // The caret's bar in local coordinates, wherever it blinks.
-  TRect CaretRect() const;
+  // The caret's bar in local coordinates, wherever it blinks, in the
+  // control's font.
+  TRect CaretRect(const Font& font) const;
   void FocusEntered(bool byMouse) override;
   void FocusLeft() override;
   void MouseDown(int x, int y, uint8_t modifiers) override;

@@ -60,12 +60,15 @@ class Builder {
       if (Describe(*c, parentIndex, clip, node)) described.emplace_back(c, std::move(node));
     }
     NameFieldsByLabels(described);
-    std::stable_sort(described.begin(), described.end(), [](const auto& a, const auto& b) {
-      TRect ra = a.first->BoundsRect();
-      TRect rb = b.first->BoundsRect();
+    std::vector<size_t> order(described.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&described](size_t a, size_t b) {
+      TRect ra = described[a].first->BoundsRect();
+      TRect rb = described[b].first->BoundsRect();
       return ra.Top != rb.Top ? ra.Top < rb.Top : ra.Left < rb.Left;
     });
-    for (auto& [control, node] : described) {
+    for (size_t i : order) {
+      auto& [control, node] = described[i];
       tree_.nodes[parentIndex].children.push_back(node.id);
       TRect bounds = node.bounds;
       size_t index = tree_.nodes.size();
@@ -276,7 +279,7 @@ void AccessibilityPublisher::Publish(platform::Platform& platform,
   for (Publication& p : out) platform.PublishAccessibility(p.window, p.tree, p.changes);
 }
 
-void AccessibilityPublisher::Reset() {
+void AccessibilityPublisher::ResetListening() {
   entries_.clear();
   listening_ = false;
 }

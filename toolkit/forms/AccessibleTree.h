@@ -63,7 +63,9 @@ class AccessibilityPublisher {
                const TCustomForm* active);
   // Nothing listens: every kept tree is dropped, so that listening again
   // starts from whole trees.
-  void Reset();
+  void Reset() {
+    if (listening_) ResetListening();
+  }
   // The dialog's window is going away.
   void Forget(const TCustomForm& form);
   // Queues text for the dialog's next publication; dropped while nothing
@@ -78,6 +80,7 @@ class AccessibilityPublisher {
     std::vector<platform::AccessibleChange> announcements;
   };
   Entry& EntryOf(const TCustomForm& form);
+  void ResetListening();
 
   std::vector<Entry> entries_;
   bool listening_ = false;

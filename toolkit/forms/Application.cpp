@@ -115,7 +115,10 @@ int64_t TApplication::NextDeadline() const {
 }
 
 void TApplication::BlinkCaret() {
+  // A blink changes nothing that assistive technology reads.
+  bool pending = activeForm_ != nullptr && activeForm_->AccessibleChangePending();
   caret_.Blink(CaretControl(activeForm_), platform_.NowMs());
+  if (activeForm_ != nullptr && !pending) activeForm_->TakeAccessibleChange();
 }
 
 void TApplication::PaintAll() {

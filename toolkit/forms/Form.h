@@ -109,6 +109,7 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   // Whether anything the accessible tree shows may have changed since the
   // last call (repaints, showing, enabling); clears the mark.
   bool TakeAccessibleChange() { return std::exchange(accessibleChange_, false); }
+  bool AccessibleChangePending() const { return accessibleChange_; }
 
   // ControlHost: timers, errors and the clipboard go to the application.
   bool StartTimer(TTimer* timer) override;

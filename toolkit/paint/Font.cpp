@@ -313,6 +313,8 @@ class FreeTypeFont final : public Font {
   int CharWidth(uint8_t ansi) const override { return GlyphOf(ansi).advance; }
 
   void Draw(Canvas& canvas, int x, int y, std::string_view ansi, TColor c) const override {
+    // Resolved once for the whole line rather than glyph by glyph.
+    c = ColorToRGB(c);
     int penX = x;
     for (char ch : ansi) {
       const Glyph& g = GlyphOf(static_cast<uint8_t>(ch));

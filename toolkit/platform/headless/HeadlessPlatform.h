@@ -158,11 +158,7 @@ class HeadlessPlatform : public Platform {
   bool listening_ = false;
   std::map<WindowId, std::shared_ptr<const AccessibleTree>> trees_;
   std::vector<Reported> reports_;
-  std::array<TColor, kSysColorCount> colors_ = [] {
-    std::array<TColor, kSysColorCount> c{};
-    for (int i = 0; i < kSysColorCount; ++i) c[static_cast<size_t>(i)] = ClassicColor(SysColor(i));
-    return c;
-  }();
+  std::array<TColor, kSysColorCount> colors_ = ClassicPalette();
   int caretBlinkMs_ = 530;
 };
 
