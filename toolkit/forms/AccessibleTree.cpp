@@ -28,6 +28,8 @@ class Builder {
       : form_(form), active_(active), tree_(tree) {}
 
   void Build() {
+    // Every control the dialog owns, at most, and the dialog.
+    tree_.nodes.reserve(form_.Components().size() + 1);
     AccessibleNode root;
     root.id = form_.AccessibleId();
     root.bounds = TRect{0, 0, form_.ClientWidth(), form_.ClientHeight()};
@@ -55,6 +57,7 @@ class Builder {
     }
     // Describe them in the description's order, where the label rule looks.
     std::vector<std::pair<const TControl*, AccessibleNode>> described;
+    described.reserve(shown.size());
     for (const TControl* c : shown) {
       AccessibleNode node;
       if (Describe(*c, parentIndex, clip, node)) described.emplace_back(c, std::move(node));
