@@ -347,12 +347,18 @@ TEST(Accessibility, SystemColoursAndBlinkTimeComeFromThePlatform) {
   t.Then([&] {
     EXPECT_FALSE(t.d1->Edit1->CaretVisible());
     t.platform.SetSystemColor(tk::SysColor::BtnFace, 0x008000);
+    t.platform.SetCaretBlinkMs(0);
     t.platform.SettingsChanged();
   });
   t.Then([&] {
-    // Everything is drawn again in the new colours.
+    // Everything is drawn again in the new colours; a caret that no longer
+    // blinks is on, and stays on.
     EXPECT_EQ(face(), 0x008000u);
     EXPECT_EQ(t.platform.Find(t.d1->WindowId())->pixels.At(5, 50), 0x008000u);
+    t.platform.Advance(2000);
+  });
+  t.Then([&] {
+    EXPECT_TRUE(t.d1->Edit1->CaretVisible());
     t.Close(t.d1);
   });
   t.Run();
