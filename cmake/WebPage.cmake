@@ -5,7 +5,7 @@
 set(MV_WEB_SITE ${CMAKE_BINARY_DIR}/site)
 
 add_executable(mirvolant_web app/WebMain.cpp)
-target_link_libraries(mirvolant_web PRIVATE mv_app mv_browser)
+target_link_libraries(mirvolant_web PRIVATE mv_app mv_web mv_browser)
 set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
                                                RUNTIME_OUTPUT_DIRECTORY ${MV_WEB_SITE})
 # Size: the compiled code is optimised for size and carries no names.
@@ -15,7 +15,6 @@ set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
 # larger than the default. The program ends with its exit code, which the
 # page shows.
 target_compile_options(mirvolant_web PRIVATE -Os)
-target_compile_options(mv_browser PRIVATE -Os)
 target_link_options(mirvolant_web PRIVATE
   -Os -sASYNCIFY -sASYNCIFY_IMPORTS=[mv_sleep] -sASYNCIFY_STACK_SIZE=${MV_WEB_ASYNCIFY_STACK}
   -sENVIRONMENT=web -sEXIT_RUNTIME=1
