@@ -3,10 +3,9 @@
 # the web app manifest with its icons, and the service worker that caches all
 # of it for offline play.
 set(MV_WEB_SITE ${CMAKE_BINARY_DIR}/site)
-set(web_dir ${CMAKE_SOURCE_DIR}/toolkit/platform/web/browser)
 
-add_executable(mirvolant_web app/WebMain.cpp ${web_dir}/Browser.cpp)
-target_link_libraries(mirvolant_web PRIVATE mv_app mv_web)
+add_executable(mirvolant_web app/WebMain.cpp)
+target_link_libraries(mirvolant_web PRIVATE mv_app mv_web mv_browser)
 set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
                                                RUNTIME_OUTPUT_DIRECTORY ${MV_WEB_SITE})
 # Size: the compiled code is optimised for size and carries no names.
@@ -19,9 +18,7 @@ target_compile_options(mirvolant_web PRIVATE -Os)
 target_link_options(mirvolant_web PRIVATE
   -Os -sASYNCIFY -sASYNCIFY_IMPORTS=[mv_sleep] -sASYNCIFY_STACK_SIZE=${MV_WEB_ASYNCIFY_STACK}
   -sENVIRONMENT=web -sEXIT_RUNTIME=1
-  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
-  --pre-js ${web_dir}/platform.js)
-set_property(TARGET mirvolant_web APPEND PROPERTY LINK_DEPENDS ${web_dir}/platform.js)
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
 configure_file(${CMAKE_SOURCE_DIR}/app/web/index.html.in ${MV_WEB_SITE}/index.html @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/app/web/manifest.webmanifest.in

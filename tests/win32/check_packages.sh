@@ -10,8 +10,12 @@
 #     where the dialogs are rescaled by 16/13.
 #
 # Usage: check_packages.sh SETUP.exe PORTABLE.zip WORK_DIR
+# (CPack makes both: `cpack --preset windows`, as `make windows` does.)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+for package in "$1" "$2"; do
+  [[ -f $package ]] || { echo "FAIL: no $package: make it with cpack --preset windows" >&2; exit 1; }
+done
 SETUP=$(realpath "$1")
 ZIP=$(realpath "$2")
 WORK=$(realpath -m "$3")
@@ -64,8 +68,12 @@ wineserver -w
 for f in "${FILES[@]}" Uninstall.exe; do
   [[ -f "$DIR/$f" ]] || fail "the installer left out $f"
 done
-cmp -s "$DIR/ms_sans_serif.ttf" "$(dirname "$ZIP")/package/Mirvolant/ms_sans_serif.ttf" ||
+cmp -s "$DIR/ms_sans_serif.ttf" "$(dirname "$ZIP")/ms_sans_serif.ttf" ||
   fail "the installed face differs from the built one"
+# The player gets the program without its debugging symbols.
+if x86_64-w64-mingw32-objdump -h "$DIR/Mirvolant.exe" | grep -q '\.debug_'; then
+  fail "the installed program carries debugging sections"
+fi
 [[ -f "$LINK" ]] || fail "no Start-menu shortcut"
 grep -a -q 'Mirvolant.exe' "$LINK" || fail "the shortcut does not name the program"
 entry=$(wine reg query "$KEY" 2>/dev/null | tr -d '\r') || fail "no uninstall entry"
