@@ -122,8 +122,6 @@ window_geometry() {
 }
 
 # Runs the command $2... until it succeeds, every 0.2 s for up to $1 seconds.
-# Each wait in these scripts is for a state it can see: a window, its place,
-# a pixel, the focus.
 eventually() {
   local deadline=$((SECONDS + $1))
   shift
@@ -167,9 +165,8 @@ centred_on() {
   placed "$2" "$3" "$4" $((ox + (ow - w) / 2)) $((oy + (oh - h) / 2))
 }
 
-# Expects the placement test $1... to hold within 10 seconds: the window
-# manager frames a window and the program places it again once the frame is
-# known.
+# Expects the test $1... to hold within 10 seconds (a window is placed again
+# once the window manager's frame is known).
 expect() {
   eventually 10 "$@" || fail "$E2E_WHY"
 }

@@ -36,7 +36,10 @@ TEST(BoardRules, WrongCodesChangeNothingButTheLowerCasing) {
     }
     EXPECT_TRUE(Form1->FormVisible());  // Escape closed nothing
     // A right code in capitals, checked by the slot's button.
-    q.EnterByButton(Form1->MaskEdit1, Form1->SpeedButton1, "GG38TT");
+    q.Click(Form1->MaskEdit1);
+    q.Key(Form1, tk::platform::Key::A, tk::platform::kCtrl);
+    q.Type(Form1, "GG38TT");
+    q.Click(Form1->SpeedButton1);
   });
   q.Then([&] {
     EXPECT_EQ(SolvedCount, 1);

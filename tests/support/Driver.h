@@ -82,13 +82,6 @@ class Driver {
     Type(form, utf8);
     Key(form, Key::Enter);
   }
-  // As Enter, but clicks the field's "ОК" button instead of pressing Enter.
-  void EnterByButton(tk::TMaskEdit* field, tk::TSpeedButton* button, const std::string& utf8) {
-    Click(field);
-    Key(tk::FormOf(field), Key::A, tk::platform::kCtrl);
-    Type(tk::FormOf(field), utf8);
-    Click(button);
-  }
   void Close(tk::TCustomForm* form) { platform.Close(form->WindowId()); }
   // Presses Enter in the error message box, which closes it.
   void DismissBox() {

@@ -202,20 +202,7 @@ struct Page : FakeHost {
     tk::TRect box = platform->Screen().CloseBoxRect(form->WindowId());
     Click({box.Left + 3, box.Top + 3});
   }
-  // The escape path up to its mission, opened at the step's wall time.
-  void OpenEscape() {
-    SolveBoard();
-    Then([this] {
-      EXPECT_TRUE(Form2->FormVisible());
-      EXPECT_FALSE(Form1->WindowEnabled());
-      Enter(Form2->MaskEdit3, Road::Get().paths[2]);
-    });
-  }
 };
-
-std::string Countdown(const TMissionForm* form) {
-  return tk::AnsiToUtf8(form->Label2->Caption());
-}
 
 TEST(WebPage, WholeGameFromThePagesInput) {
   Page page;
@@ -264,7 +251,7 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
   std::string saved;
   int64_t killedAt = 0;
   std::string continued;
-  first.OpenEscape();
+  WalkRoad(first, {}, "escape-mission");
   first.RunFor(1300 * 1000);
   first.Then([&] {
     first.Click(first.At(Form5->MaskEdit1));
@@ -299,13 +286,14 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
 
 TEST(WebPage, AFrozenPageCatchesUpEveryTickInOrder) {
   Page page;
-  page.OpenEscape();
+  WalkRoad(page, {}, "escape-mission");
   page.RunFor(10 * 1000);
   page.Then([&] { EXPECT_EQ(unit5::SecondsLeft, 1190); });
   page.Freeze(60 * 1000);
   page.Then([&] {
     EXPECT_EQ(unit5::SecondsLeft, 1130);
-    EXPECT_EQ(Countdown(Form5), "До активации 1-ой части вируса осталось: 1130 сек.");
+    EXPECT_EQ(tk::AnsiToUtf8(Form5->Label2->Caption()),
+              "До активации 1-ой части вируса осталось: 1130 сек.");
   });
   // Frozen across the end of the first phase: the second started when the
   // first ended, in wall time.

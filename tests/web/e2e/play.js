@@ -256,9 +256,11 @@ async function open(context, url, clock) {
   return page;
 }
 
-// The close box of a shown window (desktop pixels; the scale is 1 here).
-function closeBox(w) {
-  return { x: w.left + w.width - 3 - 2 - 8, y: w.top + 3 + 2 + 7 };
+// A click on the close box of the dialog on top (desktop pixels; the scale is
+// 1 here).
+async function closeTop(page) {
+  const w = (await state(page)).windows.pop();
+  await page.mouse.click(w.left + w.width - 3 - 2 - 8, w.top + 3 + 2 + 7);
 }
 
 // The road through the quest (tests/road/road.txt): the codes, and the stops
@@ -330,9 +332,7 @@ async function game(url) {
       // As the missions show them, in capitals.
       await typeCode(page, road.drains[drains++].toUpperCase());
     } else if (st.move === 'close') {
-      const s = await state(page);
-      const box = closeBox(s.windows[s.windows.length - 1]);
-      await page.mouse.click(box.x, box.y);
+      await closeTop(page);
     }
     await page.clock.runFor(st.move === 'wait' ? st.n * 1000 : 100);
     const seen = await stop(page, st.name, st.picture, st.name);
@@ -340,9 +340,7 @@ async function game(url) {
     if (st.name === 'engine-code') roadJournal = seen.s.journal;
   }
   // The board's close box ends the game.
-  const s = await state(page);
-  const box = closeBox(s.windows[0]);
-  await page.mouse.click(box.x, box.y);
+  await closeTop(page);
   await page.clock.runFor(100);
   await page.waitForFunction(() => !document.getElementById('end').hidden, null,
     { timeout: 10000 });
