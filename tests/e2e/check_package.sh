@@ -58,9 +58,9 @@ start_desktop
 (cd / && exec env -i HOME="$WORK" DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
   sh -c "exec $exec_line" >"$WORK/out.txt" 2>&1) &
 APP_PID=$!
-BOARD=$(wait_window MIRVOLANT 20) || fail "the installed program shows no board ($(cat "$WORK/out.txt"))"
+BOARD=$(wait_window MIRVOLANT 30) || fail "the installed program shows no board ($(cat "$WORK/out.txt"))"
 expect desktop_centred "$BOARD" 519 426
-wait_pixel "$BOARD" 83 57 FFFFFF 10 || fail "the board shows no first field"
+wait_pixel "$BOARD" 83 57 FFFFFF 30 || fail "the board shows no first field"
 [[ $(pixel "$E2E_LAST_SHOT" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
 note "the installed program shows the board"
 close_window "$BOARD"

@@ -31,11 +31,11 @@ for c in "${cases[@]}"; do
   [[ $dpi != none ]] && echo "Xft.dpi: $dpi" | xrdb -merge
   "$APP" >/dev/null 2>&1 &
   APP_PID=$!
-  BOARD=$(wait_window MIRVOLANT 20) || fail "no board at Xft.dpi $dpi"
+  BOARD=$(wait_window MIRVOLANT 30) || fail "no board at Xft.dpi $dpi"
   expect desktop_centred "$BOARD" "$width" "$height"
   # The first slot's field is white at (83, 57) of the unscaled board.
   read -r x y < <(slot_point 0 91 57 "$text")
-  wait_pixel "$BOARD" "$x" "$y" FFFFFF 10 ||
+  wait_pixel "$BOARD" "$x" "$y" FFFFFF 30 ||
     fail "at Xft.dpi $dpi the first field is not at ($x, $y)"
   cp "$E2E_LAST_SHOT" "$OUT/board-$dpi.png"
   note "Xft.dpi $dpi: board ${width}x${height}, centred on the desktop"
@@ -45,7 +45,7 @@ for c in "${cases[@]}"; do
 
   if [[ $dpi == 120 ]]; then
     solve_board "$BOARD" "$text"
-    PATHS=$(wait_window "Выбор пути" 10) || fail "no path choice at Xft.dpi 120"
+    PATHS=$(wait_window "Выбор пути" 30) || fail "no path choice at Xft.dpi 120"
     # 617 x 295 rescaled by 16/13.
     expect centred_on "$BOARD" "$PATHS" 759 363
     shot "$PATHS" "$OUT/path-choice-$dpi.png"

@@ -55,7 +55,7 @@ trap 'stop_all; [[ -z $WINE_PREFIX ]] || wineserver -k 2>/dev/null || true' EXIT
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
 # The Cyrillic code's letters get keys before Wine starts.
-[[ -n $WINE_PREFIX ]] && bind_keysyms Cyrillic_zhe Cyrillic_u Cyrillic_ef Cyrillic_a
+[[ -n $WINE_PREFIX ]] && bind_keysyms
 
 # Waits up to $6 seconds until the rectangle ($2, $3, $4 x $5) of window $1
 # differs from what it showed when the wait began.
@@ -73,14 +73,14 @@ note "starting $APP under libfaketime x$RATE"
 [[ -n $WINE_PREFIX ]] && start_wine_desktop faketime -m -f "+0 x$RATE"
 launch faketime -m -f "+0 x$RATE" >"$OUT/stdout.txt" 2>"$OUT/stderr.txt"
 
-BOARD=$(wait_window MIRVOLANT 20) || fail "the board window did not appear"
+BOARD=$(wait_window MIRVOLANT 30) || fail "the board window did not appear"
 expect desktop_centred "$BOARD" 519 426
 [[ $(visible_windows MIRVOLANT | wc -l) == 1 ]] || fail "more than one window at start"
 [[ -z $(visible_windows "Выбор пути") ]] || fail "the path choice is visible at start"
 note "board $BOARD: 519x426, centred on the desktop"
 # The colour of slot $2's field (0 for the first) in screenshot $1.
 field_colour() { pixel "$1" $(slot_point "$2" 91 57); }
-wait_pixel "$BOARD" $(slot_point 0 91 57) "$WHITE" 10 || fail "the board is not drawn"
+wait_pixel "$BOARD" $(slot_point 0 91 57) "$WHITE" 30 || fail "the board is not drawn"
 cp "$E2E_LAST_SHOT" "$OUT/board-start.png"
 for n in $(seq 0 8); do
   [[ $(field_colour "$OUT/board-start.png" "$n") == "$WHITE" ]] ||
@@ -92,14 +92,14 @@ done
 solve_board "$BOARD"
 
 # ---------------------------------------------------------- the path choice
-PATHS=$(wait_window "Выбор пути" 10) || fail "the path choice did not open"
+PATHS=$(wait_window "Выбор пути" 30) || fail "the path choice did not open"
 expect centred_on "$BOARD" "$PATHS" 617 295
 note "path choice $PATHS: 617x295, centred on the board"
 # The board beneath is disabled: its close box does nothing now (seen below,
 # once the program has handled later input).
 close_window "$BOARD"
 # The memo's white area and the third slot's white field.
-wait_pixel "$PATHS" 600 130 "$WHITE" 10 || fail "no story memo"
+wait_pixel "$PATHS" 600 130 "$WHITE" 30 || fail "no story memo"
 cp "$E2E_LAST_SHOT" "$OUT/real-path-choice.png"
 [[ $(pixel "$OUT/real-path-choice.png" 520 201) == "$WHITE" ]] || fail "no third path field"
 
@@ -108,15 +108,15 @@ focus_window "$PATHS"
 enter_path "$ROAD_PATH"
 
 # ------------------------------------------------------ the escape mission
-ESCAPE=$(wait_window MIRVOLANT 10 "$BOARD") || fail "the escape mission did not open"
+ESCAPE=$(wait_window MIRVOLANT 30 "$BOARD") || fail "the escape mission did not open"
 xwininfo -id "$BOARD" | grep -q IsViewable || fail "the disabled board closed"
 xwininfo -id "$PATHS" | grep -q IsViewable ||
   fail "the path choice closed with the board's close box"
 expect centred_on "$BOARD" "$ESCAPE" 672 256
 note "escape mission $ESCAPE: 672x256, centred on the board"
-wait_pixel "$ESCAPE" 68 209 "$WHITE" 10 || fail "no drain-code field"
+wait_pixel "$ESCAPE" 68 209 "$WHITE" 30 || fail "no drain-code field"
 # The status line counts down.
-wait_change "$ESCAPE" 2 227 550 27 10 || fail "the escape mission's countdown does not change"
+wait_change "$ESCAPE" 2 227 550 27 30 || fail "the escape mission's countdown does not change"
 shot "$ESCAPE" "$OUT/real-escape.png"
 
 # Its drain code, with the Latin letter in capitals, opens the victory
@@ -124,26 +124,26 @@ shot "$ESCAPE" "$OUT/real-escape.png"
 focus_window "$ESCAPE"
 type_text "${DRAIN_CODES[0]^^}"
 press Return
-VICTORY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE") || fail "the victory mission did not open"
+VICTORY=$(wait_window MIRVOLANT 30 "$BOARD $ESCAPE") || fail "the victory mission did not open"
 expect desktop_centred "$VICTORY" 672 256
 xwininfo -id "$ESCAPE" | grep -q IsViewable || fail "the escape mission vanished too early"
 note "victory mission $VICTORY: centred on the desktop, escape mission still shown"
-wait_pixel "$VICTORY" 68 209 "$WHITE" 10 || fail "no drain-code field"
+wait_pixel "$VICTORY" 68 209 "$WHITE" 30 || fail "no drain-code field"
 cp "$E2E_LAST_SHOT" "$OUT/real-victory.png"
-wait_change "$VICTORY" 2 227 550 27 10 || fail "the victory mission's countdown does not change"
+wait_change "$VICTORY" 2 227 550 27 30 || fail "the victory mission's countdown does not change"
 
 focus_window "$VICTORY"
 type_text "${DRAIN_CODES[1]}"
 press Return
 
 # ----------------------------------------------------- the mystery mission
-MYSTERY=$(wait_window MIRVOLANT 10 "$BOARD $ESCAPE $VICTORY") ||
+MYSTERY=$(wait_window MIRVOLANT 30 "$BOARD $ESCAPE $VICTORY") ||
   fail "the mystery mission did not open"
 expect centred_on "$BOARD" "$MYSTERY" 672 368
 note "mystery mission $MYSTERY: 672x368, centred on the board"
-wait_pixel "$MYSTERY" 68 321 "$WHITE" 10 || fail "no drain-code field"
+wait_pixel "$MYSTERY" 68 321 "$WHITE" 30 || fail "no drain-code field"
 cp "$E2E_LAST_SHOT" "$OUT/mystery-task.png"
-wait_change "$MYSTERY" 2 339 550 27 10 || fail "the mystery mission's countdown does not change"
+wait_change "$MYSTERY" 2 339 550 27 30 || fail "the mystery mission's countdown does not change"
 
 # Phase 1 ends after 1200 s of the program's time: the picture covers the
 # task area.
@@ -151,7 +151,8 @@ picture_shown() {
   shot "$MYSTERY" "$OUT/m.png"
   [[ $(count_other "$OUT/m.png" 300 100 40 40 "$FACE") -gt 800 ]]
 }
-limit=$((1300 / RATE + 30))
+# Generous: a starved program drops late ticks, and its phases then last longer.
+limit=$((2 * 1300 / RATE + 30))
 eventually "$limit" picture_shown || fail "the clue picture did not appear"
 cp "$OUT/m.png" "$OUT/real-mystery-picture.png"
 note "phase 1 over: the clue picture is shown"
@@ -178,7 +179,7 @@ focus_window "$MYSTERY"
 type_text "${DRAIN_CODES[2]}"
 press Return
 # The slot is hidden and the task area now shows the engine code.
-wait_pixel "$MYSTERY" 68 321 "$FACE" 10 || fail "the drain-code slot is still shown"
+wait_pixel "$MYSTERY" 68 321 "$FACE" 30 || fail "the drain-code slot is still shown"
 shot "$MYSTERY" "$OUT/real-mystery.png"
 changed=$(count_changed "$OUT/mystery-drain.png" "$OUT/real-mystery.png" 20 20 500 60)
 [[ $changed -gt 0 ]] || fail "the engine code is not shown"
@@ -188,13 +189,13 @@ note "engine code shown"
 # The mystery mission's close box unwinds mystery, victory and escape.
 close_window "$MYSTERY"
 for id in $MYSTERY $VICTORY $ESCAPE; do
-  wait_gone "$id" 10 || fail "mission window $id did not close"
+  wait_gone "$id" 30 || fail "mission window $id did not close"
 done
 xwininfo -id "$PATHS" | grep -q IsViewable || fail "the path choice closed with the missions"
 note "missions closed; back at the path choice"
 
 close_window "$PATHS"
-wait_gone "$PATHS" 10 || fail "the path choice did not close"
+wait_gone "$PATHS" 30 || fail "the path choice did not close"
 # Uncovered again, the board shows nine solved slots: each field gave way to
 # the panel's face, and the panel shows its "OK" (dark text around its
 # centre).
@@ -212,7 +213,7 @@ board_solved() {
 expect board_solved
 
 close_window "$BOARD"
-eventually 10 not kill -0 "$APP_PID" 2>/dev/null ||
+eventually 30 not kill -0 "$APP_PID" 2>/dev/null ||
   fail "the program did not end after the board was closed"
 wait_app "closing the board"
 note "board closed; exit code 0"
@@ -224,7 +225,7 @@ if [[ -n $WINE_PREFIX ]]; then
   wineserver -k 2>/dev/null || true
 fi
 launch >/dev/null 2>&1
-BOARD=$(wait_window MIRVOLANT 20) || fail "the board did not appear on the second start"
+BOARD=$(wait_window MIRVOLANT 30) || fail "the board did not appear on the second start"
 if [[ -n $WINE_PREFIX ]]; then
   wine taskkill /im "$(basename "$APP")" >/dev/null 2>&1
   how="taskkill"

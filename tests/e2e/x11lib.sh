@@ -165,17 +165,17 @@ centred_on() {
   placed "$2" "$3" "$4" $((ox + (ow - w) / 2)) $((oy + (oh - h) / 2))
 }
 
-# Expects the test $1... to hold within 10 seconds (a window is placed again
+# Expects the test $1... to hold within 30 seconds (a window is placed again
 # once the window manager's frame is known).
 expect() {
-  eventually 10 "$@" || fail "$E2E_WHY"
+  eventually 30 "$@" || fail "$E2E_WHY"
 }
 
 # Gives window $1 the keyboard focus as a click on its title bar would, and
 # waits until the X server has it there.
 focus_window() {
   xdotool windowactivate "$1" >/dev/null 2>&1 || xdotool windowfocus "$1"
-  eventually 10 has_focus "$1" || fail "window $1 does not take the focus"
+  eventually 30 has_focus "$1" || fail "window $1 does not take the focus"
 }
 has_focus() {
   [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]
@@ -237,7 +237,7 @@ solve_board() {
     fi
     [[ $n == 8 ]] && break
     read -r x y < <(slot_point "$n" 91 57 "${2:-13}")
-    wait_pixel "$1" "$x" "$y" D4D0C8 10 ||
+    wait_pixel "$1" "$x" "$y" D4D0C8 30 ||
       fail "slot $((n + 1)) is not solved after typing its code"
   done
 }
@@ -255,10 +255,10 @@ enter_path() {
 open_escape_mission() {
   local paths
   solve_board "$1"
-  paths=$(wait_window "Выбор пути" 10) || fail "no path choice"
+  paths=$(wait_window "Выбор пути" 30) || fail "no path choice"
   focus_window "$paths"
   enter_path "$ROAD_PATH"
-  wait_window MIRVOLANT 10 "$1" || fail "no escape mission"
+  wait_window MIRVOLANT 30 "$1" || fail "no escape mission"
 }
 
 # Screenshot of window $1's client area into file $2.
@@ -322,17 +322,18 @@ start_wine_desktop() {
   fail "Wine's desktop did not start under libfaketime"
 }
 
-# Gives each keysym named (Cyrillic_zhe ...) a key of its own on the X
-# server, from the keycodes that have none. For a character the keyboard
-# lacks, xdotool lends a spare key and takes it back after typing; Wine
-# sometimes reads the key only after it was taken back and loses the
-# character. Called before Wine starts, so that Wine learns the keys.
+# Gives each character of the level codes that is not ASCII (the Cyrillic
+# code's letters) a key of its own on the X server, from the keycodes that
+# have none. For a character the keyboard lacks, xdotool lends a spare key
+# and takes it back after typing; Wine sometimes reads the key only after it
+# was taken back and loses the character. Called before Wine starts, so that
+# Wine learns the keys.
 bind_keysyms() {
-  local free keysym
+  local free c
   mapfile -t free < <(xmodmap -pke | awk 'NF == 3 {print $2}')
-  (($# <= ${#free[@]})) || fail "only ${#free[@]} keycodes are free for $# keysyms"
-  for keysym in "$@"; do
-    xmodmap -e "keycode ${free[0]} = $keysym"
+  for c in $(printf '%s' "${LEVEL_CODES[@]}" | LC_ALL=C.UTF-8 grep -o '[^ -~]' | sort -u); do
+    ((${#free[@]})) || fail "no keycode is free for $c"
+    xmodmap -e "keycode ${free[0]} = $(LC_ALL=C.UTF-8 printf 'U%04X' "'$c")"
     free=("${free[@]:1}")
   done
 }

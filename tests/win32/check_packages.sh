@@ -54,7 +54,7 @@ expect_board() {
   expect sized "$board" "$2" "$3"
   # Slot 1's field: (83, 57) at 96 pixels per inch, scaled by 16/13 at 120.
   local fx=$((83 * $2 / 519)) fy=$((57 * $3 / 426))
-  wait_pixel "$board" $fx $fy FFFFFF 10 || fail "$1: slot 1's field is not drawn"
+  wait_pixel "$board" $fx $fy FFFFFF 30 || fail "$1: slot 1's field is not drawn"
   close_window "$board"
   local status=0
   wait "$APP_PID" || status=$?
