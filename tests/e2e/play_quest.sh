@@ -27,7 +27,7 @@ source "$here/x11lib.sh"
 require_tools faketime
 
 if [[ -n $WINE_PREFIX ]]; then
-  require_tools wine wineserver xmodmap
+  require_tools wine wineserver
   bash "$here/../../tools/cross/wine.sh" --prepare "$WINE_PREFIX"
   export WINEPREFIX=$WINE_PREFIX WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   # File times stay true: Wine would otherwise think the prefix outdated.
@@ -54,8 +54,6 @@ trap 'stop_all; [[ -z $WINE_PREFIX ]] || wineserver -k 2>/dev/null || true' EXIT
 
 start_desktop
 note "desktop on $DISPLAY, artifacts in $OUT"
-# The Cyrillic code's letters get keys before Wine starts.
-[[ -n $WINE_PREFIX ]] && bind_keysyms
 
 # Waits up to $6 seconds until the rectangle ($2, $3, $4 x $5) of window $1
 # differs from what it showed when the wait began.

@@ -14,7 +14,7 @@ note() { echo "[$(date +%H:%M:%S)] $*"; }
 
 require_tools() {
   local tool
-  for tool in Xvfb openbox xdotool wmctrl xwininfo xprop import convert compare "$@"; do
+  for tool in Xvfb openbox xdotool wmctrl xwininfo xprop xmodmap import convert compare "$@"; do
     command -v "$tool" >/dev/null || fail "$tool is missing (run tools/deps.sh)"
   done
 }
@@ -39,9 +39,11 @@ start_x_server() {
   rm -rf "$fifo_dir"
 }
 
-# Starts Xvfb on a free display and openbox on it; sets DISPLAY.
+# Starts Xvfb on a free display and openbox on it, with keys for the road's
+# letters; sets DISPLAY.
 start_desktop() {
   start_x_server
+  bind_keysyms
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   for i in $(seq 100); do
@@ -325,9 +327,9 @@ start_wine_desktop() {
 # Gives each character of the level codes that is not ASCII (the Cyrillic
 # code's letters) a key of its own on the X server, from the keycodes that
 # have none. For a character the keyboard lacks, xdotool lends a spare key
-# and takes it back after typing; Wine sometimes reads the key only after it
-# was taken back and loses the character. Called before Wine starts, so that
-# Wine learns the keys.
+# and takes it back after typing; a program (Wine, or SDL on a busy machine)
+# that reads the key only after it was taken back loses the character. Called
+# before any program starts, so that it learns the keys.
 bind_keysyms() {
   local free c
   mapfile -t free < <(xmodmap -pke | awk 'NF == 3 {print $2}')
