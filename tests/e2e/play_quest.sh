@@ -66,6 +66,22 @@ changed_since() {
   [[ $(count_changed "$1" "$OUT/b.png" "$3" "$4" "$5" "$6") -gt 0 ]]
 }
 
+# Waits for the $1 mission's window (672 x $2, none of the windows $KNOWN),
+# placed as the test "$3 ... MISSION 672 $2" says, with its white drain-code
+# field and a status line that counts down; sets MISSION and adds it to KNOWN.
+open_mission() {
+  local name=$1 height=$2
+  shift 2
+  MISSION=$(wait_window MIRVOLANT 30 "$KNOWN") || fail "the $name mission did not open"
+  KNOWN+=" $MISSION"
+  expect "$@" "$MISSION" 672 "$height"
+  note "$name mission $MISSION: 672x$height, $1"
+  wait_pixel "$MISSION" 68 $((height - 47)) "$WHITE" 30 || fail "the $name mission has no field"
+  cp "$E2E_LAST_SHOT" "$OUT/real-$name.png"
+  wait_change "$MISSION" 2 $((height - 29)) 550 27 30 ||
+    fail "the $name mission's countdown does not change"
+}
+
 # ---------------------------------------------------------------- the board
 note "starting $APP under libfaketime x$RATE"
 [[ -n $WINE_PREFIX ]] && start_wine_desktop faketime -m -f "+0 x$RATE"
@@ -106,42 +122,28 @@ focus_window "$PATHS"
 enter_path "$ROAD_PATH"
 
 # ------------------------------------------------------ the escape mission
-ESCAPE=$(wait_window MIRVOLANT 30 "$BOARD") || fail "the escape mission did not open"
-xwininfo -id "$BOARD" | grep -q IsViewable || fail "the disabled board closed"
-xwininfo -id "$PATHS" | grep -q IsViewable ||
-  fail "the path choice closed with the board's close box"
-expect centred_on "$BOARD" "$ESCAPE" 672 256
-note "escape mission $ESCAPE: 672x256, centred on the board"
-wait_pixel "$ESCAPE" 68 209 "$WHITE" 30 || fail "no drain-code field"
-# The status line counts down.
-wait_change "$ESCAPE" 2 227 550 27 30 || fail "the escape mission's countdown does not change"
-shot "$ESCAPE" "$OUT/real-escape.png"
+KNOWN=$BOARD
+open_mission escape 256 centred_on "$BOARD"
+ESCAPE=$MISSION
+viewable "$BOARD" || fail "the disabled board closed"
+viewable "$PATHS" || fail "the path choice closed with the board's close box"
 
 # Its drain code, with the Latin letter in capitals, opens the victory
 # mission while the escape mission stays on screen beneath.
 focus_window "$ESCAPE"
 type_text "${DRAIN_CODES[0]^^}"
 press Return
-VICTORY=$(wait_window MIRVOLANT 30 "$BOARD $ESCAPE") || fail "the victory mission did not open"
-expect desktop_centred "$VICTORY" 672 256
-xwininfo -id "$ESCAPE" | grep -q IsViewable || fail "the escape mission vanished too early"
-note "victory mission $VICTORY: centred on the desktop, escape mission still shown"
-wait_pixel "$VICTORY" 68 209 "$WHITE" 30 || fail "no drain-code field"
-cp "$E2E_LAST_SHOT" "$OUT/real-victory.png"
-wait_change "$VICTORY" 2 227 550 27 30 || fail "the victory mission's countdown does not change"
+open_mission victory 256 desktop_centred
+VICTORY=$MISSION
+viewable "$ESCAPE" || fail "the escape mission vanished too early"
 
 focus_window "$VICTORY"
 type_text "${DRAIN_CODES[1]}"
 press Return
 
 # ----------------------------------------------------- the mystery mission
-MYSTERY=$(wait_window MIRVOLANT 30 "$BOARD $ESCAPE $VICTORY") ||
-  fail "the mystery mission did not open"
-expect centred_on "$BOARD" "$MYSTERY" 672 368
-note "mystery mission $MYSTERY: 672x368, centred on the board"
-wait_pixel "$MYSTERY" 68 321 "$WHITE" 30 || fail "no drain-code field"
-cp "$E2E_LAST_SHOT" "$OUT/mystery-task.png"
-wait_change "$MYSTERY" 2 339 550 27 30 || fail "the mystery mission's countdown does not change"
+open_mission mystery 368 centred_on "$BOARD"
+MYSTERY=$MISSION
 
 # Phase 1 ends after 1200 s of the program's time: the picture covers the
 # task area.
@@ -189,7 +191,7 @@ close_window "$MYSTERY"
 for id in $MYSTERY $VICTORY $ESCAPE; do
   wait_gone "$id" 30 || fail "mission window $id did not close"
 done
-xwininfo -id "$PATHS" | grep -q IsViewable || fail "the path choice closed with the missions"
+viewable "$PATHS" || fail "the path choice closed with the missions"
 note "missions closed; back at the path choice"
 
 close_window "$PATHS"

@@ -29,12 +29,7 @@ start_x_server() {
   Xvfb -displayfd 3 -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -br -nolisten tcp -noreset \
     3>"$display_file" >/dev/null 2>&1 &
   XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
-    [[ -s "$display_file" ]] && break
-    sleep 0.05
-  done
-  [[ -s "$display_file" ]] || fail "Xvfb did not start"
+  eventually 10 test -s "$display_file" || fail "Xvfb did not start"
   # Where allowed, the X server (and the window manager) run before other
   # work, as a desktop's do: on a busy machine a program waiting for the
   # window manager's answer otherwise waits in vain (libfaketime shortens its
@@ -51,12 +46,9 @@ start_desktop() {
   bind_keysyms
   nice -n -10 openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
-  for i in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
-  done
-  fail "openbox did not start"
+  eventually 10 wm_running || fail "openbox did not start"
 }
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 stop_desktop() {
   [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
@@ -92,28 +84,18 @@ visible_windows() {
 
 # Waits up to $2 seconds (default 10) for a visible window titled $1 that is
 # not in the list $3, and prints its id.
-wait_window() {
-  local title=$1 timeout=${2:-10} known=${3:-} id i
-  for i in $(seq $((timeout * 20))); do
-    for id in $(visible_windows "$title"); do
-      [[ " $known " == *" $id "* ]] && continue
-      echo "$id"
-      return 0
-    done
-    sleep 0.05
+wait_window() { eventually "${2:-10}" new_window "$1" "${3:-}"; }
+new_window() {
+  local id
+  for id in $(visible_windows "$1"); do
+    [[ " $2 " == *" $id "* ]] || { echo "$id" && return 0; }
   done
   return 1
 }
 
-# Waits up to $2 seconds for window $1 to be unmapped.
-wait_gone() {
-  local id=$1 timeout=${2:-10} i
-  for i in $(seq $((timeout * 20))); do
-    xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || return 0
-    sleep 0.05
-  done
-  return 1
-}
+# Whether window $1 is mapped; waits up to $2 seconds for it to be unmapped.
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+wait_gone() { eventually "${2:-10}" not viewable "$1"; }
 
 # Client geometry of window $1: sets WX WY WW WH (absolute client position
 # and size) and FL FR FT FB (the window manager's frame extents).
