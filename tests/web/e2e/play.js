@@ -253,6 +253,9 @@ async function open(context, url, clock) {
   await page.goto(url);
   await page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0,
     null, { timeout: 30000 });
+  // The installed clock runs on with the real one until paused; paused, the
+  // page's time moves only by runFor, however long a step of the test takes.
+  if (clock) await page.clock.pauseAt(await page.evaluate(() => Date.now()) + 1000);
   return page;
 }
 
