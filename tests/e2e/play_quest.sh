@@ -67,18 +67,20 @@ changed_since() {
 }
 
 # Waits for the $1 mission's window (672 x $2, none of the windows $KNOWN),
-# placed as the test "$3 ... MISSION 672 $2" says, with its white drain-code
-# field and a status line that counts down; sets MISSION and adds it to KNOWN.
+# placed as the test "$3 ... WINDOW 672 $2" says, with its white drain-code
+# field and a status line that counts down; sets ESCAPE, VICTORY or MYSTERY
+# to it and adds it to KNOWN.
 open_mission() {
-  local name=$1 height=$2
+  local name=$1 height=$2 id
   shift 2
-  MISSION=$(wait_window MIRVOLANT 30 "$KNOWN") || fail "the $name mission did not open"
-  KNOWN+=" $MISSION"
-  expect "$@" "$MISSION" 672 "$height"
-  note "$name mission $MISSION: 672x$height, $1"
-  wait_pixel "$MISSION" 68 $((height - 47)) "$WHITE" 30 || fail "the $name mission has no field"
+  id=$(wait_window MIRVOLANT 30 "$KNOWN") || fail "the $name mission did not open"
+  printf -v "${name^^}" %s "$id"
+  KNOWN+=" $id"
+  expect "$@" "$id" 672 "$height"
+  note "$name mission $id: 672x$height, $1"
+  wait_pixel "$id" 68 $((height - 47)) "$WHITE" 30 || fail "the $name mission has no field"
   cp "$E2E_LAST_SHOT" "$OUT/real-$name.png"
-  wait_change "$MISSION" 2 $((height - 29)) 550 27 30 ||
+  wait_change "$id" 2 $((height - 29)) 550 27 30 ||
     fail "the $name mission's countdown does not change"
 }
 
@@ -124,7 +126,6 @@ enter_path "$ROAD_PATH"
 # ------------------------------------------------------ the escape mission
 KNOWN=$BOARD
 open_mission escape 256 centred_on "$BOARD"
-ESCAPE=$MISSION
 viewable "$BOARD" || fail "the disabled board closed"
 viewable "$PATHS" || fail "the path choice closed with the board's close box"
 
@@ -134,7 +135,6 @@ focus_window "$ESCAPE"
 type_text "${DRAIN_CODES[0]^^}"
 press Return
 open_mission victory 256 desktop_centred
-VICTORY=$MISSION
 viewable "$ESCAPE" || fail "the escape mission vanished too early"
 
 focus_window "$VICTORY"
@@ -143,7 +143,6 @@ press Return
 
 # ----------------------------------------------------- the mystery mission
 open_mission mystery 368 centred_on "$BOARD"
-MYSTERY=$MISSION
 
 # Phase 1 ends after 1200 s of the program's time: the picture covers the
 # task area.

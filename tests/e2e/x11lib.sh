@@ -156,9 +156,7 @@ centred_on() {
 
 # Expects the test $1... to hold within 30 seconds (a window is placed again
 # once the window manager's frame is known).
-expect() {
-  eventually 30 "$@" || fail "$E2E_WHY"
-}
+expect() { eventually 30 "$@" || fail "$E2E_WHY"; }
 
 # Gives window $1 the keyboard focus as a click on its title bar would, and
 # waits until the X server has it there.
@@ -166,9 +164,7 @@ focus_window() {
   xdotool windowactivate "$1" >/dev/null 2>&1 || xdotool windowfocus "$1"
   eventually 30 has_focus "$1" || fail "window $1 does not take the focus"
 }
-has_focus() {
-  [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]
-}
+has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 
 # Types text $1 into the focused window.
 type_text() {

@@ -186,13 +186,10 @@ struct Page : FakeHost {
       Then([this, slot] {
         tk::TMaskEdit* field = Form1->SlotControls(slot).field;
         const std::string& code = Road::Get().levels[slot - 1];
-        if (slot == 2) {
-          Click(At(field));
-          Paste(code);
-          Key(tk::platform::Key::Enter);
-        } else {
-          Enter(field, code);
-        }
+        if (slot != 2) return Enter(field, code);
+        Click(At(field));
+        Paste(code);
+        Key(tk::platform::Key::Enter);
       });
     }
   }

@@ -43,8 +43,7 @@ class Win32PlatformTest : public ::testing::Test {
   }
   // Handles messages for ms milliseconds, or until done(the events so far)
   // holds, and returns the events seen.
-  using Done = std::function<bool(const std::vector<Event>&)>;
-  std::vector<Event> Pump(int ms, const Done& done = {}) {
+  std::vector<Event> Pump(int ms, const std::function<bool(const std::vector<Event>&)>& done = {}) {
     std::vector<Event> out;
     Event e;
     for (int64_t end = P().NowMs() + ms; P().NowMs() < end && !(done && done(out));) {
