@@ -45,7 +45,6 @@ class FakeHost : public web::Host {
   int viewWidth = 1280;
   int viewHeight = 800;
   double ratio = 1;
-  int sleeps = 0;
   web::WebPlatform* platform = nullptr;
 
   // Steps and time.
@@ -117,7 +116,6 @@ class FakeHost : public web::Host {
     return true;
   }
   void Sleep(int64_t ms) override {
-    ++sleeps;
     if (!arrived.empty()) return;
     if (wall < runUntil) {
       wall = ms < 0 ? runUntil : std::min(wall + ms, runUntil);

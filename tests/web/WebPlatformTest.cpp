@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "Road.h"
 #include "WebHarness.h"
 #include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
@@ -17,10 +18,6 @@ using tk::platform::Key;
 using web::Desktop;
 using web::Journal;
 using web::JournalRecord;
-
-// The level codes as players type them: one in capitals, one Cyrillic.
-constexpr const char* kTyped[9] = {"GG38TT", "72m%", "3&9", "28k03", "жуфа",
-                                   "367",    "%3%",  "7bx", "vemt"};
 
 Event Ev(EventKind kind, uint32_t window, int x = 0, int y = 0) {
   Event e;
@@ -181,77 +178,47 @@ TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
   EXPECT_EQ(d.Kept(a, {50, 50}), (TPoint{0, 50}));
 }
 
-// Plays the board by the page's input; slot 2 pasted, slot 1 in capitals,
-// slot 5 in Cyrillic.
-void SolveBoardOnPage(FakeHost& page) {
-  for (int slot = 1; slot <= 9; ++slot) {
-    page.Then([&page, slot] {
-      tk::TMaskEdit* field = Form1->SlotControls(slot).field;
-      if (slot == 2) {
-        page.Click(page.At(field));
-        page.Paste(kTyped[1]);
-        page.Key(Key::Enter);
-      } else {
-        page.Enter(field, kTyped[slot - 1]);
-      }
-    });
+// The page as a driver of the road (tests/road/road.txt).
+struct Page : FakeHost {
+  // Plays the board by the page's input; slot 2 pasted, slot 5 in Cyrillic.
+  void SolveBoard() {
+    for (int slot = 1; slot <= 9; ++slot) {
+      Then([this, slot] {
+        tk::TMaskEdit* field = Form1->SlotControls(slot).field;
+        const std::string& code = Road::Get().levels[slot - 1];
+        if (slot != 2) return Enter(field, code);
+        Click(At(field));
+        Paste(code);
+        Key(tk::platform::Key::Enter);
+      });
+    }
   }
-}
-
-// The escape path up to its mission, opened at the step's wall time.
-void OpenEscapeOnPage(FakeHost& page) {
-  SolveBoardOnPage(page);
-  page.Then([&page] {
-    EXPECT_TRUE(Form2->FormVisible());
-    EXPECT_FALSE(Form1->WindowEnabled());
-    page.Enter(Form2->MaskEdit3, "jjj52");
-  });
-}
-
-std::string Countdown(const TMissionForm* form) {
-  return tk::AnsiToUtf8(form->Label2->Caption());
-}
+  void Wait(int64_t seconds) { RunFor(seconds * 1000); }
+  // A click on the dialog's close box.
+  void Close(const tk::TCustomForm* form) {
+    tk::TRect box = platform->Screen().CloseBoxRect(form->WindowId());
+    Click({box.Left + 3, box.Top + 3});
+  }
+};
 
 TEST(WebPage, WholeGameFromThePagesInput) {
-  FakeHost page;
+  Page page;
   std::string roadJournal;
-  OpenEscapeOnPage(page);
-  page.Then([&] {
-    ASSERT_TRUE(Form5->FormVisible());
-    EXPECT_TRUE(page.textInput);
-  });
-  page.RunFor(3600 * 1000);
-  page.Then([&] {
-    EXPECT_EQ(Countdown(Form5), "Активация прошла успешно!!!");
-    page.Enter(Form5->MaskEdit1, "5335k");
-  });
-  page.RunFor(3600 * 1000);
-  page.Then([&] { page.Enter(Form4->MaskEdit1, "406?&"); });
-  page.RunFor(3600 * 1000);
-  page.Then([&] {
-    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()),
-              "Вирус активирован, введите код слива: 83~");
-    page.Enter(Form3->MaskEdit1, "83~");
-  });
-  page.Then([&] {
-    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
+  WalkRoad(page, [&](const Road::Stop& stop) {
+    // A mission's drain-code field takes the page's text input.
+    if (stop.move == "path") {
+      EXPECT_TRUE(page.textInput);
+    }
+    if (stop.name != "engine-code") return;
     // The engine code shown, no field left to type into.
+    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
     EXPECT_FALSE(page.textInput);
     roadJournal = page.storage;
-    // The mystery mission's close box unwinds the chain to the path choice.
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form3->WindowId());
-    page.Click({close.Left + 3, close.Top + 3});
   });
   page.Then([&] {
-    EXPECT_FALSE(Form3->FormVisible());
-    EXPECT_FALSE(Form4->FormVisible());
-    EXPECT_FALSE(Form5->FormVisible());
-    EXPECT_TRUE(Form2->FormVisible());
-    page.Click(page.At(Form2->SpeedButton4));
-  });
-  page.Then([&] {
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form1->WindowId());
-    page.Click({close.Left + 3, close.Top + 3});
+    // Back at the board: its close box ends the game.
+    EXPECT_FALSE(Form2->FormVisible());
+    page.Close(Form1);
   });
   EXPECT_EQ(RunOnPage(page), 0);
   EXPECT_TRUE(page.steps.empty());
@@ -273,17 +240,19 @@ TEST(WebPage, WholeGameFromThePagesInput) {
 }
 
 TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
+  // The escape mission's drain code, typed in two parts.
+  const std::string& code = Road::Get().drains.at("Form5");
   // The page plays into the escape mission's second phase, where it is
   // killed; the same page left alone runs 95 seconds more.
-  FakeHost first;
+  Page first;
   std::string saved;
   int64_t killedAt = 0;
   std::string continued;
-  OpenEscapeOnPage(first);
+  WalkRoad(first, {}, "escape-mission");
   first.RunFor(1300 * 1000);
   first.Then([&] {
     first.Click(first.At(Form5->MaskEdit1));
-    first.Type("53");
+    first.Type(code.substr(0, 2));
   });
   first.RunFor(2500);
   first.Then([&] {
@@ -302,25 +271,26 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
   std::string rebuilt;
   reloaded.Then([&] { rebuilt = StateOf(); });
   // And plays on from there.
-  reloaded.Then([&] { reloaded.Type("35k"); });
+  reloaded.Then([&] { reloaded.Type(code.substr(2)); });
   reloaded.Then([&] { reloaded.Key(Key::Enter); });
   reloaded.Then([&] { EXPECT_TRUE(Form4->FormVisible()); });
   RunOnPage(reloaded);
   EXPECT_FALSE(reloaded.refused);
   EXPECT_EQ(rebuilt, continued);
   EXPECT_NE(continued.find("seconds=0,0,1003"), std::string::npos) << continued;
-  EXPECT_NE(continued.find("'53'"), std::string::npos) << continued;
+  EXPECT_NE(continued.find("'" + code.substr(0, 2) + "'"), std::string::npos) << continued;
 }
 
 TEST(WebPage, AFrozenPageCatchesUpEveryTickInOrder) {
-  FakeHost page;
-  OpenEscapeOnPage(page);
+  Page page;
+  WalkRoad(page, {}, "escape-mission");
   page.RunFor(10 * 1000);
   page.Then([&] { EXPECT_EQ(unit5::SecondsLeft, 1190); });
   page.Freeze(60 * 1000);
   page.Then([&] {
     EXPECT_EQ(unit5::SecondsLeft, 1130);
-    EXPECT_EQ(Countdown(Form5), "До активации 1-ой части вируса осталось: 1130 сек.");
+    EXPECT_EQ(tk::AnsiToUtf8(Form5->Label2->Caption()),
+              "До активации 1-ой части вируса осталось: 1130 сек.");
   });
   // Frozen across the end of the first phase: the second started when the
   // first ended, in wall time.
@@ -355,7 +325,7 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
     page.Then([&] {
       EXPECT_TRUE(Form1->FormVisible());
       EXPECT_EQ(SolvedCount, 0);
-      page.Enter(Form1->MaskEdit1, "gg38tt");
+      page.Enter(Form1->MaskEdit1, Road::Get().levels[0]);
     });
     page.Then([&] { EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel1->Caption()), "OK"); });
     EXPECT_EQ(RunOnPage(page), 0);
@@ -365,8 +335,8 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
 }
 
 TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
-  FakeHost page;
-  SolveBoardOnPage(page);
+  Page page;
+  page.SolveBoard();
   size_t records = 0;
   TPoint pathAt;
   page.Then([&] {
@@ -374,11 +344,9 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     records = web::Journal::Decode(page.storage, "Mirvolant test")->Records().size();
     // The board lies beneath the path choice, disabled: neither its field
     // nor its close box take anything.
-    const Desktop& screen = page.platform->Screen();
-    tk::TRect board = screen.OuterRect(Form1->WindowId());
-    tk::TRect close = screen.CloseBoxRect(Form1->WindowId());
+    tk::TRect board = page.platform->Screen().OuterRect(Form1->WindowId());
     page.Click({board.Left + 10, board.Bottom - 10});
-    page.Click({close.Left + 3, close.Top + 3});
+    page.Close(Form1);
     page.Type("x");
     pathAt = {Form2->ScreenLeft(), Form2->ScreenTop()};
   });

@@ -3,7 +3,7 @@
 // the browser's screenshots can be compared with this build's rendering of
 // the very same state.
 //
-// Usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR
+// Usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR [STOP]
 //   PROGRAM_ID    the name the page gave its journal ("Mirvolant 1.0.0")
 //   JOURNAL_FILE  the journal's text, as the page stored it
 //   CLOCK         the page's clock (ms) when its screenshot was taken: the
@@ -11,14 +11,18 @@
 //   OUT_DIR       receives one PNG per shown dialog, named by its window
 //                 number: window-N.png, and the program's state as text
 //                 (state.txt, UTF-8: each dialog's controls, the counters)
+//   STOP          a stop of the road (tests/road/road.txt): what of it the
+//                 state does not show goes to road.txt, a line each
 // Exits 1 when the journal cannot be read.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "Road.h"
 #include "WebHarness.h"
 #include "app/FaceFiles.h"
 #include "toolkit/paint/Font.h"
@@ -26,8 +30,8 @@
 using namespace mirvolant::testing;
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR\n");
+  if (argc != 5 && argc != 6) {
+    std::fprintf(stderr, "usage: replay_journal PROGRAM_ID JOURNAL_FILE CLOCK OUT_DIR [STOP]\n");
     return 2;
   }
   tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(argv[0]));
@@ -54,6 +58,16 @@ int main(int argc, char** argv) {
       if (tk::WritePng(screen.ClientPixels(id), path)) ++written;
     }
     std::ofstream(out + "/state.txt") << tk::AnsiToUtf8(StateOf());
+    if (argc < 6) return;
+    const std::vector<Road::Stop>& stops = Road::Get().stops;
+    auto stop =
+        std::find_if(stops.begin(), stops.end(), [&](auto& s) { return s.name == argv[5]; });
+    std::ofstream road(out + "/road.txt");
+    if (stop == stops.end()) road << "the road has no stop " << argv[5] << "\n";
+    for (const std::string& problem :
+         stop == stops.end() ? std::vector<std::string>{} : StopProblems(*stop)) {
+      road << problem << "\n";
+    }
   });
   web::WebPlatform platform(host, argv[1]);
   platform.SetReplayUntil(clock);
