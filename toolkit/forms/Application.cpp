@@ -193,15 +193,21 @@ void TApplication::PaintAll() {
   }
   // The caret blinks only in a focused field of the active window, which is
   // also where typed text goes.
-  bool textField = CaretControl(activeForm_) != nullptr;
-  if (!textField) {
+  TWinControl* textField = CaretControl(activeForm_);
+  if (textField == nullptr) {
     nextBlink_ = -1;
   } else if (nextBlink_ < 0) {
     nextBlink_ = platform_.NowMs() + kCaretBlinkMs;
   }
-  if (textField != textInput_) {
-    textInput_ = textField;
-    platform_.SetTextInput(textField);
+  platform::TextInputPlace place;
+  if (textField != nullptr) {
+    TPoint origin = textField->OriginInForm();
+    place.window = activeForm_->WindowId();
+    place.area = TRect::FromSize(origin.X, origin.Y, textField->Width(), textField->Height());
+  }
+  if (!(place == textInput_)) {
+    textInput_ = place;
+    platform_.SetTextInput(place);
   }
 }
 

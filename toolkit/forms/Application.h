@@ -187,7 +187,7 @@ class TApplication {
   // The due time of the tick whose handler runs under CatchUp, or -1.
   int64_t tickTime_ = -1;
   // What the platform was last told of typed text (SetTextInput).
-  bool textInput_ = false;
+  platform::TextInputPlace textInput_;
   int64_t nextBlink_ = -1;
   TMessageBoxForm* messageBox_ = nullptr;
 };
