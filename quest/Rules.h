@@ -14,8 +14,8 @@ namespace mirvolant {
 // Bump it with any change after which the same input leads elsewhere: a code
 // or a comparison, a phase's length, a handler's order of things, a dialog's
 // layout or tab order (a tap or a Tab lands on another control). The test
-// QuestRules.ARecordedRoadReplaysUnderTheseRules replays a game recorded
-// under these rules and fails when such a change is made without it.
+// WebPage.ARoadSavedByTheFirstPageReplaysUnderTheseRules replays a game
+// recorded under these rules and fails when such a change is made.
 inline constexpr int kQuestRules = 1;
 
 // The name a saved game carries: the game and the rules it was played by.

@@ -2,8 +2,11 @@
 // a page would run it, killed, reloaded and frozen.
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "WebHarness.h"
+#include "quest/Rules.h"
 #include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
 
@@ -373,6 +376,31 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
   }
 }
 
+// A whole road played on the page's first version (1.0.0, whose journals
+// named the program's version): it replays to the engine code as long as the
+// quest's rules are the first. When a change makes this fail, the rules
+// changed: bump kQuestRules, so that such games are kept aside instead of
+// replayed wrongly, and record a road of the new rules here.
+TEST(WebPage, ARoadSavedByTheFirstPageReplaysUnderTheseRules) {
+  ASSERT_EQ(kQuestRules, 1) << "record a road of the new rules";
+  std::ifstream in(MV_SOURCE_DIR "/tests/web/data/road-1.0.0.journal", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  FakeHost page;
+  page.storage = text.str();
+  std::optional<Journal> road = Journal::Decode(page.storage, SavedGameName());
+  ASSERT_TRUE(road.has_value());
+  page.wall = road->StartWallMs() + road->LastTime() + 1000;
+  page.Then([&] {
+    EXPECT_TRUE(Form3->FormVisible());
+    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
+    EXPECT_EQ(SolvedCount, 9);
+  });
+  RunOnPage(page, SavedGameName().c_str());
+  EXPECT_FALSE(page.refused);
+  EXPECT_EQ(page.replayed, road->Records().size());
+}
+
 TEST(WebPage, TwoCopiesMeanATornWriteLosesNothing) {
   FakeHost first;
   first.Then([&] { first.Enter(Form1->MaskEdit1, "gg38tt"); });
@@ -405,6 +433,10 @@ TEST(WebPage, TwoCopiesMeanATornWriteLosesNothing) {
     page.storageCopy = c.copy;
     page.Then([&] {
       EXPECT_EQ(SolvedCount, c.restored ? 1 : 0);
+      // Replayed, the game is whole in both copies again.
+      if (c.restored) {
+        EXPECT_EQ(page.storage, page.storageCopy);
+      }
       page.Enter(Form1->MaskEdit3, "3&9");
     });
     RunOnPage(page);

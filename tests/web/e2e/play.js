@@ -15,9 +15,19 @@
 //      catches up every tick when it resumes;
 //   5. with the server stopped, a reload still plays (the service worker);
 //   6. figures beside the Linux program's in the same run: the first frame
-//      after load, and idle CPU over a stretch of seconds.
+//      after load, and idle CPU over a stretch of seconds;
+//   7. the saved game, which no tab, load, update or tap throws away: one
+//      tab plays and hands the game over (tabs); a load cut short, a refused
+//      or torn journal and "start over" keep it (saved); a save that fails
+//      is shown at once and the storage is asked to be kept (told); an
+//      update reaches the player and keeps the game (update); on a phone,
+//      pinch zoom stays sharp and the field being typed in stays in sight
+//      above the keyboard (phone).
 //
 // Usage: node play.js SITE_DIR LINUX_BUILD_DIR OUT_DIR [DOCS_DIR]
+//   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone
+//   PREVIOUS_SITE=DIR  the update part starts from this build of the page
+//                      (an earlier version) instead of SITE_DIR itself
 // Prints one line per check and the figures; exits 1 on any failure.
 'use strict';
 const fs = require('fs');
@@ -34,8 +44,6 @@ if (!site || !linuxBuild || !out) {
   process.exit(2);
 }
 fs.mkdirSync(out, { recursive: true });
-const program = 'Mirvolant ' + /programId: 'Mirvolant ([^']+)'/.exec(
-  fs.readFileSync(path.join(site, 'index.html'), 'utf8'))[1];
 const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
   '--no-first-run', '--disable-background-networking', '--disable-component-update',
   '--disable-sync'];
@@ -48,25 +56,34 @@ function check(ok, what) {
   return ok;
 }
 
-// --- A static server that can be stopped.
+// --- A static server that can be stopped. It serves served.root, with
+// "Cache-Control: no-cache", or, when served.stale, as many static servers
+// do: a Last-Modified a month ago and nothing else, which lets the browser
+// keep the files for days without asking.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript',
   '.wasm': 'application/wasm', '.png': 'image/png', '.ttf': 'font/ttf',
   '.webmanifest': 'application/manifest+json', '.txt': 'text/plain; charset=utf-8' };
 let server = null;
+const served = { root: site, stale: false };
 const sockets = new Set();
 function serve(port) {
   return new Promise((resolve) => {
     server = http.createServer((req, res) => {
       let file = decodeURIComponent(new URL(req.url, 'http://x').pathname);
       if (file.endsWith('/')) file += 'index.html';
-      const full = path.join(site, path.normalize(file));
-      if (!full.startsWith(path.resolve(site)) || !fs.existsSync(full)) {
+      const full = path.join(served.root, path.normalize(file));
+      if (!full.startsWith(path.resolve(served.root)) || !fs.existsSync(full)) {
         res.writeHead(404);
         res.end();
         return;
       }
-      res.writeHead(200, { 'Content-Type': types[path.extname(full)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache' });
+      const headers = { 'Content-Type': types[path.extname(full)] || 'application/octet-stream' };
+      if (served.stale) {
+        headers['Last-Modified'] = new Date(Date.now() - 30 * 86400 * 1000).toUTCString();
+      } else {
+        headers['Cache-Control'] = 'no-cache';
+      }
+      res.writeHead(200, headers);
       fs.createReadStream(full).pipe(res);
     });
     server.on('connection', (s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); });
@@ -153,11 +170,16 @@ function differences(a, b, left, top, allowance, covered) {
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 async function state(page) {
-  return page.evaluate(() => ({
-    clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
-    windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
-    firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay
-  }));
+  return page.evaluate(() => {
+    const r = Module.canvas.getBoundingClientRect();
+    return {
+      clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
+      windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
+      firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay,
+      // Where the desktop's top-left corner is in the page (CSS pixels).
+      origin: { x: Math.round(r.left), y: Math.round(r.top) }
+    };
+  });
 }
 
 // The Linux build's view of the page's state: it replays the page's journal to
@@ -168,7 +190,7 @@ function linuxReplay(name, s) {
   fs.mkdirSync(dir, { recursive: true });
   fs.writeFileSync(path.join(dir, 'journal.txt'), s.journal);
   execFileSync(path.join(linuxBuild, 'tests', 'replay_journal'),
-    [program, path.join(dir, 'journal.txt'), String(s.clock), dir]);
+    [path.join(dir, 'journal.txt'), String(s.clock), dir]);
   return { dir, text: fs.readFileSync(path.join(dir, 'state.txt'), 'utf8') };
 }
 
@@ -194,7 +216,7 @@ async function stop(page, name, allowance) {
     const above = s.windows.slice(i + 1).map((o) => ({ left: o.left - w.left - 3,
       top: o.top - w.top - 22, right: o.left + o.width - w.left - 3,
       bottom: o.top + o.height - w.top - 22 }));
-    const d = differences(reference, browser, w.left + 3, w.top + 22,
+    const d = differences(reference, browser, s.origin.x + w.left + 3, s.origin.y + w.top + 22,
       allowance && allowance.window === w.id ? allowance : null, above);
     // A window wholly covered by the one above is not seen at all.
     all = all && d.count === 0 && (d.compared > 0 || i < s.windows.length - 1);
@@ -230,9 +252,9 @@ async function open(context, url, clock) {
   return page;
 }
 
-// The close box of a shown window (desktop pixels; the scale is 1 here).
-function closeBox(w) {
-  return { x: w.left + w.width - 3 - 2 - 8, y: w.top + 3 + 2 + 7 };
+// The close box of a shown window, in the page (the scale is 1 here).
+function closeBox(s, w) {
+  return { x: s.origin.x + w.left + w.width - 3 - 2 - 8, y: s.origin.y + w.top + 3 + 2 + 7 };
 }
 
 const levelCodes = ['GG38TT', '72m%', '3&9', '28k03', 'жуфа', '367', '%3%', '7bx', 'vemt'];
@@ -302,18 +324,18 @@ async function game(url) {
   // The mystery mission's close box unwinds the chain to the path choice,
   // whose close box leads back to the board; the board's ends the game.
   s = await state(page);
-  let box = closeBox(s.windows[s.windows.length - 1]);
+  let box = closeBox(s, s.windows[s.windows.length - 1]);
   await page.mouse.click(box.x, box.y);
   await page.clock.runFor(100);
   s = await state(page);
   check(s.windows.length === 2, 'closing the mystery mission leaves the path choice and the board');
-  box = closeBox(s.windows[1]);
+  box = closeBox(s, s.windows[1]);
   await page.mouse.click(box.x, box.y);
   await page.clock.runFor(100);
   s = await state(page);
   check(s.windows.length === 1 && s.windows[0].enabled, 'closing the path choice leaves the board');
   await stop(page, 'board-solved');
-  box = closeBox(s.windows[0]);
+  box = closeBox(s, s.windows[0]);
   await page.mouse.click(box.x, box.y);
   await page.clock.runFor(100);
   await page.waitForFunction(() => !document.getElementById('end').hidden, null,
@@ -337,7 +359,8 @@ async function game(url) {
     }
   }, road);
   const restored = await open(again, url, false);
-  await restored.waitForFunction(() => Module.mv.replay !== null, null, { timeout: 30000 });
+  await restored.waitForFunction(() => window.Module && Module.mv && Module.mv.replay !== null,
+    null, { timeout: 30000 });
   await sleep(300);
   const rebuilt = await stop(restored, 'road-replayed');
   figures.roadReplayMs = rebuilt.s.replay.ms;
@@ -350,7 +373,8 @@ async function game(url) {
   // optimised code.
   await sleep(3000);
   await restored.reload();
-  await restored.waitForFunction(() => Module.mv.replay !== null, null, { timeout: 30000 });
+  await restored.waitForFunction(() => window.Module && Module.mv && Module.mv.replay !== null,
+    null, { timeout: 30000 });
   await sleep(300);
   const reloaded = await stop(restored, 'road-reloaded');
   figures.roadReplayReloadMs = reloaded.s.replay.ms;
@@ -377,8 +401,8 @@ async function reloadFreezeOffline(url) {
   page = await context.newPage();
   page.on('pageerror', (e) => check(false, 'page error: ' + e.message));
   await page.goto(url);
-  await page.waitForFunction(() => Module.mv.replay && Module.mv.firstFrameMs >= 0, null,
-    { timeout: 30000 });
+  await page.waitForFunction(() => window.Module && Module.mv && Module.mv.replay &&
+    Module.mv.firstFrameMs >= 0, null, { timeout: 30000 });
   await sleep(300);
   const after = await stop(page, 'after-reload');
   const left2 = secondsLeft(after.linux.text)[2];
@@ -433,8 +457,8 @@ async function reloadFreezeOffline(url) {
   await page.evaluate(() => navigator.serviceWorker.ready);
   await stopServing();
   await page.reload();
-  await page.waitForFunction(() => Module.mv.replay && Module.mv.firstFrameMs >= 0, null,
-    { timeout: 30000 });
+  await page.waitForFunction(() => window.Module && Module.mv && Module.mv.replay &&
+    Module.mv.firstFrameMs >= 0, null, { timeout: 30000 });
   await typeCode(page, '5335k');
   await sleep(500);
   const offline = await stop(page, 'offline-reload');
@@ -489,7 +513,8 @@ async function figuresBesideLinux(url, idleSeconds) {
   const cold = (await state(page)).firstFrameMs;
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload();
-  await page.waitForFunction(() => Module.mv.firstFrameMs >= 0, null, { timeout: 30000 });
+  await page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0,
+    null, { timeout: 30000 });
   const warm = (await state(page)).firstFrameMs;
   await sleep(2000);
   const browserPids = processesWith(context.profile);
@@ -553,14 +578,22 @@ async function screenshots(url) {
   }
 }
 
+// The saved game's and the phone's parts (keeps.js).
+const keeps = require('./keeps.js')({ check, launch, open, state, linuxReplay, levelCodes,
+  typeCode, solveBoard, readPng, out, docs, site, served });
+
 (async () => {
   const port = 8700 + (process.pid % 200);
   const url = `http://127.0.0.1:${port}/`;
   await serve(port);
-  const parts = (process.env.PARTS || 'game,reload,figures,screenshots').split(',');
+  const parts = (process.env.PARTS ||
+    'game,reload,figures,screenshots,tabs,saved,told,update,phone').split(',');
   if (parts.includes('game')) await game(url);
   if (parts.includes('figures')) await figuresBesideLinux(url, Number(process.env.IDLE_SECONDS || 20));
   if (parts.includes('screenshots')) await screenshots(url);
+  for (const name of ['tabs', 'saved', 'told', 'update', 'phone']) {
+    if (parts.includes(name)) await keeps[name](url);
+  }
   if (parts.includes('reload')) await reloadFreezeOffline(url);
   if (server.listening) await stopServing();
   console.log('figures: ' + JSON.stringify(figures));

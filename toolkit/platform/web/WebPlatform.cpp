@@ -37,17 +37,19 @@ WebPlatform::WebPlatform(Host& host, std::string game)
   double ratio = 1;
   host_.Viewport(width, height, ratio);
   SetViewport(width, height, ratio);
-  bool found = false;
-  for (int copy : {0, 1}) {
-    std::string saved = host_.LoadJournal(copy);
-    found = found || !saved.empty();
-    if (saved.empty()) continue;
-    if (std::optional<Journal> old = Journal::Decode(saved, program_)) {
+  const std::string saved[2] = {host_.LoadJournal(0), host_.LoadJournal(1)};
+  for (const std::string& text : saved) {
+    if (text.empty()) continue;
+    if (std::optional<Journal> old = Journal::Decode(text, program_)) {
       journal_ = std::move(*old);
       replaying_ = true;
+      // A copy that differs (torn, missing) is written whole again once the
+      // replay is done.
+      journalDirty_ = saved[0] != saved[1];
       return;
     }
   }
+  bool found = !saved[0].empty() || !saved[1].empty();
   if (found) host_.JournalRefused();
   journalDirty_ = true;
 }
