@@ -26,7 +26,8 @@ module.exports = function parts(h) {
   // saved game (if any) replayed.
   async function playing(page, timeout = 20000) {
     return page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0 &&
-      !Module.mv.replaying && Module.mv.wake !== null, null, { timeout }).then(() => true, () => false);
+      !Module.mv.replaying && Module.mv.wake !== null, null, { timeout })
+      .then(() => true, () => false);
   }
   // Whether an element the page shows, outside the canvas, holds text like this.
   async function shows(page, pattern, timeout = 5000) {
@@ -81,7 +82,8 @@ module.exports = function parts(h) {
     const button = await b.locator('#play-here').isVisible().catch(() => false);
     const bPlays = await playing(b, 3000);
     check(told && button && !bPlays,
-      'tabs: a second tab does not play; it says the game is open elsewhere, with a button to play here');
+      'tabs: a second tab does not play; it says the game is open elsewhere, with a button to ' +
+      'play here');
     // The first tab plays on, then the second takes the game.
     await a.bringToFront();
     await solveSlots(a, 4, 4);
@@ -90,8 +92,8 @@ module.exports = function parts(h) {
     const bTook = await playing(b);
     const aTold = await shows(a, /перешла в другую вкладку/);
     check(bTook && aTold && await solved(b, 'tabs-b-took') === 4,
-      'tabs: "play here" hands the game over with every move: the second tab replays 4 solved slots, ' +
-      'the first says the game went there');
+      'tabs: "play here" hands the game over with every move: the second tab replays 4 solved ' +
+      'slots, the first says the game went there');
     // Input to the tab that let go reaches no game.
     const handed = (await storage(context, url))['mirvolant.journal'];
     await a.bringToFront();
@@ -180,13 +182,48 @@ module.exports = function parts(h) {
     const refused = await playing(page) && await shows(page, /отложена/);
     await solveSlots(page, 1, 2);
     let items = await storage(context, url);
-    const aside = Object.entries(items).some(([k, v]) => k !== 'mirvolant.journal' && v === damaged);
+    const aside = Object.entries(items).some(([k, v]) =>
+      k !== 'mirvolant.journal' && v === damaged);
     await page.reload();
-    check(refused && aside && await playing(page) && await solved(page, 'saved-after-refused') === 2,
-      'saved: a damaged journal is kept aside with a note; the new game (2 slots) survives a reload');
+    check(refused && aside && await playing(page) &&
+      await solved(page, 'saved-after-refused') === 2,
+      'saved: a damaged journal is kept aside with a note; the new game (2 slots) survives ' +
+      'a reload');
+
+    // A replay that really fails (here the compiled code traps as it ends)
+    // keeps the journal aside and says so; the next load is a new game.
+    await page.close();
+    const two = (await storage(context, url))['mirvolant.journal'];
+    const failing = await launch();
+    await failing.addInitScript(() => {
+      let module;
+      Object.defineProperty(window, 'Module', {
+        configurable: true,
+        get() { return module; },
+        set(value) {
+          if (!module && value.preRun) {
+            value.preRun.push(() => {
+              value.mv.replayFinished = () => { throw new WebAssembly.RuntimeError('a trap'); };
+            });
+          }
+          module = value;
+        }
+      });
+    });
+    await storage(failing, url, { 'mirvolant.journal': two });
+    const broken = await failing.newPage();
+    await broken.goto(url);
+    const said = await shows(broken, /не удалось восстановить/, 10000);
+    const setAside = Object.entries(await storage(failing, url)).some(([k, v]) =>
+      k !== 'mirvolant.journal' && k !== 'mirvolant.journal.copy' && v === two);
+    await broken.reload();
+    const fresh = await playing(broken) && await solved(broken, 'saved-after-failed') === 0;
+    await failing.close();
+    check(said && setAside && fresh,
+      'saved: a replay that fails keeps the journal aside and says so; the next load is a ' +
+      'new game');
 
     // A save torn in the middle: the other copy holds the game.
-    await page.close();
     items = await storage(context, url);
     const journal = items['mirvolant.journal'];
     await storage(context, url, { 'mirvolant.journal': journal.slice(0, journal.length - 30) });
@@ -204,14 +241,19 @@ module.exports = function parts(h) {
     await context.addInitScript(() => {
       const setItem = Storage.prototype.setItem;
       Storage.prototype.setItem = function (k, v) {
-        if (window.storageFull) throw new DOMException('The quota has been exceeded.', 'QuotaExceededError');
+        if (window.storageFull) {
+          throw new DOMException('The quota has been exceeded.', 'QuotaExceededError');
+        }
         return setItem.call(this, k, v);
       };
       // The browser is asked to keep the storage: counted.
       window.persistAsked = 0;
       if (navigator.storage) {
         navigator.storage.persisted = () => Promise.resolve(false);
-        navigator.storage.persist = () => { window.persistAsked += 1; return Promise.resolve(true); };
+        navigator.storage.persist = () => {
+          window.persistAsked += 1;
+          return Promise.resolve(true);
+        };
       }
     });
     let page = await open(context, url, false);
@@ -221,8 +263,8 @@ module.exports = function parts(h) {
     await sleep(300);
     const askedAfter = await page.evaluate(() => window.persistAsked);
     check(askedBefore === 0 && askedAfter === 1,
-      `told: the browser is asked to keep the storage on the first solved code (asked ${askedBefore} ` +
-      `time(s) before it, ${askedAfter} after)`);
+      'told: the browser is asked to keep the storage on the first solved code ' +
+      `(asked ${askedBefore} time(s) before it, ${askedAfter} after)`);
     await page.evaluate(() => { window.storageFull = true; });
     const t0 = Date.now();
     await solveSlots(page, 2, 2);
@@ -272,7 +314,8 @@ module.exports = function parts(h) {
     fs.cpSync(from, dir, { recursive: true });
     const index = path.join(dir, 'index.html');
     fs.writeFileSync(index, fs.readFileSync(index, 'utf8')
-      .replace(/Mirvolant (\d+)\.(\d+)\.(\d+)/g, (m, a, b, c) => `Mirvolant ${a}.${b}.${Number(c) + 1}`)
+      .replace(/Mirvolant (\d+)\.(\d+)\.(\d+)/g,
+        (m, a, b, c) => `Mirvolant ${a}.${b}.${Number(c) + 1}`)
       .replace('<head>', '<head>\n<!-- the next version -->'));
     const worker = path.join(dir, 'sw.js');
     fs.writeFileSync(worker, fs.readFileSync(worker, 'utf8')
@@ -296,7 +339,8 @@ module.exports = function parts(h) {
       // The load that finds the new version installs it; the next one is it.
       await page.reload();
       await playing(page);
-      const next = fs.readFileSync(path.join(after, 'sw.js'), 'utf8').match(/mirvolant-[0-9a-z]+/)[0];
+      const next = fs.readFileSync(path.join(after, 'sw.js'), 'utf8')
+        .match(/mirvolant-[0-9a-z]+/)[0];
       // Installed and in charge once the caches of the versions before are gone.
       const t0 = Date.now();
       let found = false;
@@ -327,7 +371,8 @@ module.exports = function parts(h) {
   // A board slot's control (Label, MaskEdit) in the board's client area,
   // from the board's description.
   function boardControl(kind, slot) {
-    const dlg = fs.readFileSync(path.join(__dirname, '..', '..', '..', 'resources', 'TForm1.dlg'), 'utf8');
+    const dlg = fs.readFileSync(path.join(__dirname, '..', '..', '..', 'resources', 'TForm1.dlg'),
+      'utf8');
     const number = (block, name) => Number(new RegExp(name + ' = (-?\\d+)').exec(block)[1]);
     const panel = dlg.slice(dlg.indexOf(`object Panel${slot}:`));
     const control = panel.slice(panel.indexOf(`object ${kind}${slot}:`));
@@ -340,7 +385,8 @@ module.exports = function parts(h) {
     const s = await state(page);
     const board = s.windows[0];
     const css = s.scale / await page.evaluate(() => devicePixelRatio);
-    return { x: s.origin.x + (board.left + 3 + x) * css, y: s.origin.y + (board.top + 22 + y) * css };
+    return { x: s.origin.x + (board.left + 3 + x) * css,
+      y: s.origin.y + (board.top + 22 + y) * css };
   }
   async function phone(url) {
     const phoneView = { deviceScaleFactor: 3, isMobile: true, hasTouch: true };
@@ -355,7 +401,8 @@ module.exports = function parts(h) {
     const label = await inPage(page, l.left + l.width / 2, l.top + l.height / 2);
     // Two fingers spread apart around the prompt, from 100 to 180 CSS px.
     const cdp = await context.newCDPSession(page);
-    const fingers = (d) => [{ x: label.x - d, y: label.y, id: 1 }, { x: label.x + d, y: label.y, id: 2 }];
+    const fingers = (d) => [{ x: label.x - d, y: label.y, id: 1 },
+      { x: label.x + d, y: label.y, id: 2 }];
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: fingers(50) });
     for (let d = 54; d <= 90; d += 4) {
       await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: fingers(d) });
@@ -363,20 +410,22 @@ module.exports = function parts(h) {
     await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
     await sleep(800);
     await idle(page);
-    const zoom = await page.evaluate(() => ({ scale: visualViewport.scale, left: visualViewport.offsetLeft,
-      top: visualViewport.offsetTop, density: Module.mv.density }));
+    const zoom = await page.evaluate(() => ({ scale: visualViewport.scale,
+      left: visualViewport.offsetLeft, top: visualViewport.offsetTop, density: Module.mv.density }));
     const s = await state(page);
     const prompt = l.height * s.scale / 3 * zoom.scale;
     const shot = await page.screenshot({ path: path.join(out, 'phone-zoomed.png') });
-    if (docs) fs.copyFileSync(path.join(out, 'phone-zoomed.png'), path.join(docs, 'web-phone-zoomed.png'));
+    if (docs) {
+      fs.copyFileSync(path.join(out, 'phone-zoomed.png'), path.join(docs, 'web-phone-zoomed.png'));
+    }
     // Sharp: the zoomed board shows only colours of its own rendering (the
     // Linux build's), no blend of two of them.
     const linux = linuxReplay('phone-zoomed', s);
-    const reference = readPng(fs.readFileSync(path.join(linux.dir, `window-${s.windows[0].id}.png`)));
+    const reference = readPng(fs.readFileSync(
+      path.join(linux.dir, `window-${s.windows[0].id}.png`)));
+    const rgb = (p, i) => (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
     const palette = new Set();
-    for (let i = 0; i < reference.pixels.length; i += 3) {
-      palette.add((reference.pixels[i] << 16) | (reference.pixels[i + 1] << 8) | reference.pixels[i + 2]);
-    }
+    for (let i = 0; i < reference.pixels.length; i += 3) palette.add(rgb(reference.pixels, i));
     const view = readPng(shot);
     const board = s.windows[0];
     const k = zoom.scale * 3;
@@ -389,12 +438,13 @@ module.exports = function parts(h) {
         if (dx < 1 || dy < 1 || dx > board.width - 8 || dy > board.height - 27) continue;
         ++inside;
         const i = (y * view.width + x) * 3;
-        if (!palette.has((view.pixels[i] << 16) | (view.pixels[i + 1] << 8) | view.pixels[i + 2])) ++foreign;
+        if (!palette.has(rgb(view.pixels, i))) ++foreign;
       }
     }
     check(zoom.scale > 1.5 && prompt >= 11 && inside > 1000 && foreign === 0,
-      `phone: pinch zoom works (${zoom.scale.toFixed(2)}×): the board's prompt is ${prompt.toFixed(1)} CSS px ` +
-      `high, drawn sharp (${foreign} of ${inside} board pixels sampled are not the board's own colours; ` +
+      `phone: pinch zoom works (${zoom.scale.toFixed(2)}×): the board's prompt is ` +
+      `${prompt.toFixed(1)} CSS px high, drawn sharp (${foreign} of ${inside} board pixels ` +
+      'sampled are not the board\'s own colours; ' +
       `canvas at ${zoom.density} pixels per dialog pixel)`);
 
     // A tap on the field being typed in always opens the keyboard: a new
@@ -412,7 +462,8 @@ module.exports = function parts(h) {
     await page.touchscreen.tap(at.x, at.y);
     await idle(page);
     const focused = await page.evaluate(() => window.fieldFocused);
-    check(focused >= 2, `phone: each tap on the code field focuses the page's text field anew (${focused} of 2)`);
+    check(focused >= 2,
+      `phone: each tap on the code field focuses the page's text field anew (${focused} of 2)`);
     await context.close();
 
     // Turned, with the keyboard open: the field being typed in stays in sight.
@@ -443,10 +494,13 @@ module.exports = function parts(h) {
     const still = after.scale === before.scale &&
       JSON.stringify(after.windows) === JSON.stringify(before.windows);
     const visible = await over('phone-keyboard');
-    if (docs) fs.copyFileSync(path.join(out, 'phone-keyboard.png'), path.join(docs, 'web-phone-keyboard.png'));
+    if (docs) {
+      fs.copyFileSync(path.join(out, 'phone-keyboard.png'), path.join(docs, 'web-phone-keyboard.png'));
+    }
     check(placed && still && visible,
       'phone: the page\'s text field lies over the code field being typed in; with the landscape ' +
-      `keyboard (844 × 175) no window moves (scale ${before.scale.toFixed(2)} → ${after.scale.toFixed(2)}) ` +
+      `keyboard (844 × 175) no window moves (scale ${before.scale.toFixed(2)} → ` +
+      `${after.scale.toFixed(2)}) ` +
       'and that field is in sight');
     await context.close();
   }

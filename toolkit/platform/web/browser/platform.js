@@ -133,7 +133,9 @@ Module.mv = (function () {
   // Keeps the field being typed in in sight when the viewport shrank under
   // it (an on-screen keyboard that makes the page shorter).
   function revealField() {
-    if (document.activeElement === field) field.scrollIntoView({ block: 'center', inline: 'nearest' });
+    if (document.activeElement === field) {
+      field.scrollIntoView({ block: 'center', inline: 'nearest' });
+    }
   }
 
   // The canvas holds as many pixels per desktop pixel as the zoomed screen
