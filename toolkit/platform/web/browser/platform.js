@@ -154,6 +154,10 @@ Module.mv = (function () {
   }
 
   function rezoom() {
+    // Zoomed in, a finger moves the view; at the page's own size it drags
+    // windows and two fingers zoom.
+    var zoomed = window.visualViewport && window.visualViewport.scale > 1;
+    canvas.style.touchAction = zoomed ? 'manipulation' : 'pinch-zoom';
     var d = density();
     if (d === mv.density) return;
     mv.density = d;
