@@ -225,7 +225,7 @@ module.exports = function parts(h) {
 
     // A save torn in the middle: the other copy holds the game.
     items = await storage(context, url);
-    const journal = items['mirvolant.journal'];
+    const journal = items['mirvolant.journal'] || '';
     await storage(context, url, { 'mirvolant.journal': journal.slice(0, journal.length - 30) });
     page = await newPage(context);
     await page.goto(url);
