@@ -32,12 +32,22 @@ endforeach()
 mv_ship_dialog_face(${MV_WEB_SITE})
 
 # The service worker names every file and a cache of this build's own (a
-# hash of the page's files), written after each link.
+# hash of all of the page's files): written again whenever any of them
+# changes, index.html and the icons included.
 set(MV_WEB_FILES ./ index.html mirvolant.js mirvolant.wasm ms_sans_serif.ttf
                  ms_sans_serif-copyright.txt manifest.webmanifest ${icons})
+set(site_files)
+foreach(file ${MV_WEB_FILES})
+  if(NOT file STREQUAL "./" AND NOT file MATCHES "^mirvolant\\.")
+    list(APPEND site_files ${MV_WEB_SITE}/${file})
+  endif()
+endforeach()
 add_custom_command(
-  TARGET mirvolant_web POST_BUILD
+  OUTPUT ${MV_WEB_SITE}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSITE=${MV_WEB_SITE} "-DFILES=${MV_WEB_FILES}"
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/app/web/sw.js.in -P ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
+  DEPENDS mirvolant_web ${site_files} ${CMAKE_SOURCE_DIR}/app/web/sw.js.in
+          ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
   COMMENT "Writing the service worker"
   VERBATIM)
+add_custom_target(mirvolant_web_worker ALL DEPENDS ${MV_WEB_SITE}/sw.js)

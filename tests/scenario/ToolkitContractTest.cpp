@@ -441,6 +441,44 @@ TEST(Keys, HidingTheFocusedFieldLeavesTheFocusWithTheDialog) {
   t.Run();
 }
 
+TEST(Keys, ThePlatformIsToldWhichFieldTakesTypedTextAndWhere) {
+  TestApp t;
+  // The field's rectangle in its window's client area.
+  auto placeOf = [](tk::TMaskEdit* field) {
+    tk::TPoint o = field->OriginInForm();
+    return tk::platform::TextInputPlace{
+        tk::FormOf(field)->WindowId(),
+        tk::TRect::FromSize(o.X, o.Y, field->Width(), field->Height())};
+  };
+  int told = 0;
+  t.d1->onClick = [&] { t.d2->RunModal(); };
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit1));
+    told = t.platform.TextInputChanges();
+    t.Seconds(5);  // the caret blinks; nothing new to tell
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInputChanges(), told);
+    t.Key(t.d1, Key::Tab);
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit2));
+    t.Click(t.d1->Button1);
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d2->Edit1));
+    t.d2->Edit1->SetVisible(false);
+    t.Seconds(1);  // a turn of the loop
+  });
+  t.Then([&] {
+    EXPECT_FALSE(t.platform.TextInput().Wanted());
+    t.Close(t.d2);
+  });
+  // Back on the board, the field that had the focus takes typed text again.
+  t.Then([&] { EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit2)); });
+  t.Run();
+}
+
 TEST(Mouse, ClickNeedsPressAndReleaseOverTheButtonAndKeepsTheFocus) {
   TestApp t;
   tk::platform::WindowId w = 0;

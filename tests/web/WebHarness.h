@@ -37,9 +37,13 @@ class FakeHost : public web::Host {
   std::deque<web::RawInput> arrived;
   std::deque<std::function<void()>> steps;
   int64_t runUntil = 0;
+  // The journal's two copies, and whether the storage takes a save.
   std::string storage;
+  std::string storageCopy;
+  bool storageFull = false;
   bool refused = false;
   bool textInput = false;
+  tk::TRect textArea;
   double replayMs = -1;
   size_t replayed = 0;
   int viewWidth = 1280;
@@ -131,9 +135,16 @@ class FakeHost : public web::Host {
   }
   void SetSurface(int, int, double) override {}
   void Show(const std::vector<uint32_t>&, int, const std::vector<tk::TRect>&) override {}
-  std::string LoadJournal() override { return storage; }
-  void SaveJournal(const std::string& text) override { storage = text; }
-  void SetTextInput(bool wanted) override { textInput = wanted; }
+  std::string LoadJournal(int copy) override { return copy == 0 ? storage : storageCopy; }
+  bool SaveJournal(int copy, const std::string& text) override {
+    if (storageFull) return false;
+    (copy == 0 ? storage : storageCopy) = text;
+    return true;
+  }
+  void SetTextInput(bool wanted, const tk::TRect& area) override {
+    textInput = wanted;
+    textArea = area;
+  }
   void JournalRefused() override { refused = true; }
   void ReplayFinished(double ms, size_t records) override {
     replayMs = ms;

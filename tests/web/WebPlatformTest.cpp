@@ -2,9 +2,12 @@
 // a page would run it, killed, reloaded and frozen.
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "Road.h"
 #include "WebHarness.h"
+#include "quest/Rules.h"
 #include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
 
@@ -86,7 +89,8 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
       text1.substr(0, text1.size() - 1),
       text1.substr(0, text1.size() / 2),
       std::string(text1).replace(header.size(), 1, "9"),
-      resum(std::string(header).replace(4, 1, "2") + records),
+      // A later version of the text form than this code reads.
+      resum(std::string(header).replace(4, 1, std::to_string(Journal::kVersion + 1)) + records),
       resum(header + "-5 k 1 1 0 0\n"),
       resum(header + "5 k 1 99 0 0\n"),
       resum(header + "5 z 1\n"),
@@ -99,7 +103,15 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   for (const std::string& t : refused) {
     EXPECT_FALSE(Journal::Decode(t, "Mirvolant 1.0").has_value()) << t;
   }
-  EXPECT_FALSE(Journal::Decode(text1, "Mirvolant 1.1").has_value());
+  // A journal belongs to the game and its rules, not to the program's
+  // version; one named by a version counts as the first rules'.
+  EXPECT_TRUE(Journal::Decode(text1, "Mirvolant 1.1").has_value());
+  EXPECT_TRUE(Journal::Decode(text1, "Mirvolant/1").has_value());
+  EXPECT_FALSE(Journal::Decode(text1, "Mirvolant/2").has_value());
+  EXPECT_FALSE(Journal::Decode(text1, "Another/1").has_value());
+  std::string ruled = Journal("Mirvolant/2", FakeHost::kStart).Encode();
+  EXPECT_TRUE(Journal::Decode(ruled, "Mirvolant/2").has_value());
+  EXPECT_FALSE(Journal::Decode(ruled, "Mirvolant 1.0").has_value());
   // Every single flipped byte is noticed.
   for (size_t i = 0; i < text1.size(); i += 7) {
     std::string t = text1;
@@ -334,6 +346,121 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
   }
 }
 
+// A whole road played on the page's first version (1.0.0, whose journals
+// named the program's version): it replays to the engine code as long as the
+// quest's rules are the first. When a change makes this fail, the rules
+// changed: bump kQuestRules, so that such games are kept aside instead of
+// replayed wrongly, and record a road of the new rules here.
+TEST(WebPage, ARoadSavedByTheFirstPageReplaysUnderTheseRules) {
+  ASSERT_EQ(kQuestRules, 1) << "record a road of the new rules";
+  std::ifstream in(MV_SOURCE_DIR "/tests/web/data/road-1.0.0.journal", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  FakeHost page;
+  page.storage = text.str();
+  std::optional<Journal> road = Journal::Decode(page.storage, SavedGameName());
+  ASSERT_TRUE(road.has_value());
+  page.wall = road->StartWallMs() + road->LastTime() + 1000;
+  page.Then([&] {
+    EXPECT_TRUE(Form3->FormVisible());
+    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
+    EXPECT_EQ(SolvedCount, 9);
+  });
+  RunOnPage(page, SavedGameName().c_str());
+  EXPECT_FALSE(page.refused);
+  EXPECT_EQ(page.replayed, road->Records().size());
+}
+
+TEST(WebPage, TwoCopiesMeanATornWriteLosesNothing) {
+  FakeHost first;
+  first.Then([&] { first.Enter(Form1->MaskEdit1, "gg38tt"); });
+  std::string oneSolved;
+  first.Then([&] {
+    EXPECT_EQ(first.storage, first.storageCopy);
+    oneSolved = first.storage;
+    // The storage is full: neither copy changes, and play goes on.
+    first.storageFull = true;
+    first.Enter(Form1->MaskEdit2, "72m%");
+  });
+  first.Then([&] { EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel2->Caption()), "OK"); });
+  RunOnPage(first);
+  EXPECT_EQ(first.storage, oneSolved);
+  EXPECT_EQ(first.storageCopy, oneSolved);
+
+  std::string torn = oneSolved.substr(0, oneSolved.size() - 9);
+  struct Case {
+    std::string primary, copy;
+    bool restored;
+  } cases[] = {
+      {torn, oneSolved, true},  // the first copy's write was cut short
+      {oneSolved, torn, true},  // the second's
+      {"", oneSolved, true},
+      {torn, torn, false},
+  };
+  for (const Case& c : cases) {
+    FakeHost page;
+    page.storage = c.primary;
+    page.storageCopy = c.copy;
+    page.Then([&] {
+      EXPECT_EQ(SolvedCount, c.restored ? 1 : 0);
+      // Replayed, the game is whole in both copies again.
+      if (c.restored) {
+        EXPECT_EQ(page.storage, page.storageCopy);
+      }
+      page.Enter(Form1->MaskEdit3, "3&9");
+    });
+    RunOnPage(page);
+    EXPECT_EQ(page.refused, !c.restored);
+    // The game goes on in both copies.
+    std::optional<Journal> saved = Journal::Decode(page.storageCopy, "Mirvolant test");
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(page.storage, page.storageCopy);
+  }
+}
+
+TEST(WebPage, TheFieldBeingTypedInIsToldAndAShorterViewportMovesNoWindow) {
+  // A phone held upright, 390 x 844 CSS pixels at three device pixels each.
+  FakeHost page;
+  page.viewWidth = 1170;
+  page.viewHeight = 2532;
+  page.ratio = 3;
+  double scale = 0;
+  tk::TRect desktop;
+  TPoint board;
+  auto over = [&page](const tk::TControl* control) {
+    return page.textInput && page.textArea.Contains(page.At(control)) &&
+           page.textArea.Width() == control->Width() && page.textArea.Height() == control->Height();
+  };
+  page.Then([&] {
+    EXPECT_TRUE(over(Form1->MaskEdit1));
+    scale = page.platform->ScaleFactor();
+    desktop = page.platform->Screen().Bounds();
+    board = page.platform->Screen().Position(Form1->WindowId());
+    page.Key(Key::Tab);
+    // The on-screen keyboard takes two thirds of the height.
+    web::RawInput& resize = page.Arrive(Raw::Resize);
+    resize.width = 1170;
+    resize.height = 844;
+    resize.ratio = 3;
+  });
+  page.Then([&] {
+    EXPECT_TRUE(over(Form1->MaskEdit2));
+    EXPECT_EQ(page.platform->ScaleFactor(), scale);
+    EXPECT_EQ(page.platform->Screen().Bounds(), desktop);
+    EXPECT_EQ(page.platform->Screen().Position(Form1->WindowId()), board);
+    // Turned on its side, the phone lays the desktop out anew.
+    web::RawInput& resize = page.Arrive(Raw::Resize);
+    resize.width = 2532;
+    resize.height = 1170;
+    resize.ratio = 3;
+  });
+  page.Then([&] {
+    EXPECT_NE(page.platform->Screen().Bounds(), desktop);
+    EXPECT_TRUE(over(Form1->MaskEdit2));
+  });
+  RunOnPage(page);
+}
+
 TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
   Page page;
   page.SolveBoard();
@@ -375,6 +502,8 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
   page.Then([&] {
     EXPECT_EQ(Form2->ScreenLeft(), pathAt.X - 25);
     EXPECT_EQ(Form2->ScreenTop(), pathAt.Y + 40);
+    // The page's text field went along with the field being typed in.
+    EXPECT_TRUE(page.textArea.Contains(page.At(Form2->MaskEdit1)));
     EXPECT_EQ(page.platform->Screen().Position(Form2->WindowId()),
               (TPoint{pathAt.X - 25, pathAt.Y + 40}));
   });

@@ -120,11 +120,17 @@ void TApplication::PaintAll() {
   }
   // The caret blinks only in a focused field of the active window, which is
   // also where typed text goes.
-  bool textField = CaretControl(activeForm_) != nullptr;
-  caret_.Follow(textField, [this] { return platform_.NowMs(); });
-  if (textField != textInput_) {
-    textInput_ = textField;
-    platform_.SetTextInput(textField);
+  TWinControl* textField = CaretControl(activeForm_);
+  caret_.Follow(textField != nullptr, [this] { return platform_.NowMs(); });
+  platform::TextInputPlace place;
+  if (textField != nullptr) {
+    TPoint origin = textField->OriginInForm();
+    place.window = activeForm_->WindowId();
+    place.area = TRect::FromSize(origin.X, origin.Y, textField->Width(), textField->Height());
+  }
+  if (!(place == textInput_)) {
+    textInput_ = place;
+    platform_.SetTextInput(place);
   }
 }
 

@@ -90,6 +90,15 @@ struct FrameExtents {
   int bottom = 0;
 };
 
+// The control that takes typed text: its window and its rectangle in that
+// window's client coordinates. No window: no control takes typed text.
+struct TextInputPlace {
+  WindowId window = kNoWindow;
+  TRect area;
+  bool Wanted() const { return window != kNoWindow; }
+  friend bool operator==(const TextInputPlace&, const TextInputPlace&) = default;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -140,11 +149,13 @@ class Platform {
   // input, say): the toolkit then leaves its rectangles pending and paints
   // them once this is true again.
   virtual bool Presenting() { return true; }
-  // Tells the system whether the active window's focused control takes
-  // typed text, so that it can offer an on-screen keyboard; asked before each
-  // wait, told only of changes. Where the system has no such thing it does
-  // nothing.
-  virtual void SetTextInput(bool wanted) { (void)wanted; }
+  // Tells the system where typed text goes: the active window's focused
+  // control that takes it, by its window and its rectangle (see
+  // TextInputPlace), so that it can offer an on-screen keyboard and keep that
+  // control in sight above it, as input methods place their windows. Asked
+  // before each wait, told only of changes. Where the system has no such
+  // thing it does nothing.
+  virtual void SetTextInput(const TextInputPlace& place) { (void)place; }
 
   // --- The display.
 

@@ -17,9 +17,19 @@
 //      catches up every tick when it resumes;
 //   5. with the server stopped, a reload still plays (the service worker);
 //   6. figures beside the Linux program's in the same run: the first frame
-//      after load, and idle CPU over a stretch of seconds.
+//      after load, and idle CPU over a stretch of seconds;
+//   7. the saved game, which no tab, load, update or tap throws away: one
+//      tab plays and hands the game over (tabs); a load cut short, a refused
+//      or torn journal and "start over" keep it (saved); a save that fails
+//      is shown at once and the storage is asked to be kept (told); an
+//      update reaches the player and keeps the game (update); on a phone,
+//      pinch zoom stays sharp and the field being typed in stays in sight
+//      above the keyboard (phone).
 //
 // Usage: node play.js SITE_DIR LINUX_BUILD_DIR OUT_DIR [DOCS_DIR]
+//   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone
+//   PREVIOUS_SITE=DIR  the update part starts from this build of the page
+//                      (an earlier version) instead of SITE_DIR itself
 // Prints one line per check and the figures; exits 1 on any failure.
 'use strict';
 const fs = require('fs');
@@ -36,8 +46,6 @@ if (!site || !linuxBuild || !out) {
   process.exit(2);
 }
 fs.mkdirSync(out, { recursive: true });
-const program = 'Mirvolant ' + /programId: 'Mirvolant ([^']+)'/.exec(
-  fs.readFileSync(path.join(site, 'index.html'), 'utf8'))[1];
 const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
   '--no-first-run', '--disable-background-networking', '--disable-component-update',
   '--disable-sync'];
@@ -50,25 +58,34 @@ function check(ok, what) {
   return ok;
 }
 
-// --- A static server that can be stopped.
+// --- A static server that can be stopped. It serves served.root, with
+// "Cache-Control: no-cache", or, when served.stale, as many static servers
+// do: a Last-Modified a month ago and nothing else, which lets the browser
+// keep the files for days without asking.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript',
   '.wasm': 'application/wasm', '.png': 'image/png', '.ttf': 'font/ttf',
   '.webmanifest': 'application/manifest+json', '.txt': 'text/plain; charset=utf-8' };
 let server = null;
+const served = { root: site, stale: false };
 const sockets = new Set();
 function serve(port) {
   return new Promise((resolve) => {
     server = http.createServer((req, res) => {
       let file = decodeURIComponent(new URL(req.url, 'http://x').pathname);
       if (file.endsWith('/')) file += 'index.html';
-      const full = path.join(site, path.normalize(file));
-      if (!full.startsWith(path.resolve(site)) || !fs.existsSync(full)) {
+      const full = path.join(served.root, path.normalize(file));
+      if (!full.startsWith(path.resolve(served.root)) || !fs.existsSync(full)) {
         res.writeHead(404);
         res.end();
         return;
       }
-      res.writeHead(200, { 'Content-Type': types[path.extname(full)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache' });
+      const headers = { 'Content-Type': types[path.extname(full)] || 'application/octet-stream' };
+      if (served.stale) {
+        headers['Last-Modified'] = new Date(Date.now() - 30 * 86400 * 1000).toUTCString();
+      } else {
+        headers['Cache-Control'] = 'no-cache';
+      }
+      res.writeHead(200, headers);
       fs.createReadStream(full).pipe(res);
     });
     server.on('connection', (s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); });
@@ -173,11 +190,16 @@ function shown(page, n) {
 }
 
 async function state(page) {
-  return page.evaluate(() => ({
-    clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
-    windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
-    firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay
-  }));
+  return page.evaluate(() => {
+    const r = Module.canvas.getBoundingClientRect();
+    return {
+      clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
+      windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
+      firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay,
+      // Where the desktop's top-left corner is in the page (CSS pixels).
+      origin: { x: Math.round(r.left), y: Math.round(r.top) }
+    };
+  });
 }
 
 // The Linux build's view of the page's state: it replays the page's journal to
@@ -189,7 +211,7 @@ function linuxReplay(name, s, roadStop) {
   fs.mkdirSync(dir, { recursive: true });
   fs.writeFileSync(path.join(dir, 'journal.txt'), s.journal);
   execFileSync(path.join(linuxBuild, 'tests', 'replay_journal'),
-    [program, path.join(dir, 'journal.txt'), String(s.clock), dir].concat(roadStop || []));
+    [path.join(dir, 'journal.txt'), String(s.clock), dir].concat(roadStop || []));
   const road = roadStop ? fs.readFileSync(path.join(dir, 'road.txt'), 'utf8') : '';
   return { dir, text: fs.readFileSync(path.join(dir, 'state.txt'), 'utf8'), road };
 }
@@ -220,7 +242,7 @@ async function stop(page, name, picture = false, roadStop = null) {
     const above = s.windows.slice(i + 1).map((o) => ({ left: o.left - w.left - 3,
       top: o.top - w.top - 22, right: o.left + o.width - w.left - 3,
       bottom: o.top + o.height - w.top - 22 }));
-    const d = differences(reference, browser, w.left + 3, w.top + 22,
+    const d = differences(reference, browser, s.origin.x + w.left + 3, s.origin.y + w.top + 22,
       allowance && allowance.window === w.id ? allowance : null, above);
     // A window wholly covered by the one above is not seen at all.
     all = all && d.count === 0 && (d.compared > 0 || i < s.windows.length - 1);
@@ -259,11 +281,11 @@ async function open(context, url, clock) {
   return page;
 }
 
-// A click on the close box of the dialog on top (desktop pixels; the scale is
-// 1 here).
+// A click on the close box of the dialog on top (the scale is 1 here).
 async function closeTop(page) {
-  const w = (await state(page)).windows.pop();
-  await page.mouse.click(w.left + w.width - 3 - 2 - 8, w.top + 3 + 2 + 7);
+  const s = await state(page);
+  const w = s.windows.pop();
+  await page.mouse.click(s.origin.x + w.left + w.width - 3 - 2 - 8, s.origin.y + w.top + 3 + 2 + 7);
 }
 
 // The road through the quest (tests/road/road.txt): the codes, and the stops
@@ -517,7 +539,8 @@ async function figuresBesideLinux(url, idleSeconds) {
   const cold = (await state(page)).firstFrameMs;
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload();
-  await page.waitForFunction(() => Module.mv.firstFrameMs >= 0, null, { timeout: 30000 });
+  await page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0,
+    null, { timeout: 30000 });
   const warm = (await state(page)).firstFrameMs;
   await sleep(2000);
   const browserPids = processesWith(context.profile);
@@ -580,14 +603,22 @@ async function screenshots(url) {
   }
 }
 
+// The saved game's and the phone's parts (keeps.js).
+const keeps = require('./keeps.js')({ check, launch, open, state, linuxReplay,
+  levelCodes: road.levels, typeCode, solveBoard, readPng, out, docs, site, served });
+
 (async () => {
   const port = 8700 + (process.pid % 200);
   const url = `http://127.0.0.1:${port}/`;
   await serve(port);
-  const parts = (process.env.PARTS || 'game,reload,figures,screenshots').split(',');
+  const parts = (process.env.PARTS ||
+    'game,reload,figures,screenshots,tabs,saved,told,update,phone').split(',');
   if (parts.includes('game')) await game(url);
   if (parts.includes('figures')) await figuresBesideLinux(url, Number(process.env.IDLE_SECONDS || 20));
   if (parts.includes('screenshots')) await screenshots(url);
+  for (const name of ['tabs', 'saved', 'told', 'update', 'phone']) {
+    if (parts.includes(name)) await keeps[name](url);
+  }
   if (parts.includes('reload')) await reloadFreezeOffline(url);
   if (server.listening) await stopServing();
   console.log('figures: ' + JSON.stringify(figures));

@@ -76,6 +76,9 @@ class HeadlessPlatform : public Platform {
   // Writes the window's last presented pixels as a PNG file.
   bool SavePng(WindowId w, const std::string& path) const;
   int WaitCount() const { return waits_; }
+  // Where the toolkit last said typed text goes, and how often it said so.
+  const TextInputPlace& TextInput() const { return textInput_; }
+  int TextInputChanges() const { return textInputChanges_; }
   TPoint WindowPosition(WindowId window) const;
 
   // Platform.
@@ -96,6 +99,10 @@ class HeadlessPlatform : public Platform {
   int PixelsPerInch() override { return ppi_; }
   int DisplayBitsPerPixel() override { return bitsPerPixel_; }
   std::string ClipboardText() override { return clipboard_; }
+  void SetTextInput(const TextInputPlace& place) override {
+    textInput_ = place;
+    ++textInputChanges_;
+  }
   int64_t NowMs() override { return now_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { woken_ = true; }
@@ -127,6 +134,8 @@ class HeadlessPlatform : public Platform {
   int64_t now_ = 1000000;
   int64_t limit_ = 1000000;
   int waits_ = 0;
+  TextInputPlace textInput_;
+  int textInputChanges_ = 0;
   bool woken_ = false;
   bool quitPosted_ = false;
 };

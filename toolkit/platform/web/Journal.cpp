@@ -65,6 +65,32 @@ std::string EncodeName(std::string_view name) {
   return out.empty() ? std::string("%") : out;
 }
 
+// The name back from its percent-encoding; null when it is not one.
+std::optional<std::string> DecodeName(std::string_view field) {
+  if (field == "%") return std::string();  // the empty name
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '%') {
+      out.push_back(field[i]);
+      continue;
+    }
+    if (i + 2 >= field.size()) return std::nullopt;
+    int hi = HexDigit(field[i + 1]);
+    int lo = HexDigit(field[i + 2]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out.push_back(static_cast<char>(hi * 16 + lo));
+    i += 2;
+  }
+  return out;
+}
+
+// The game and its rules a journal's name stands for, "<name>/<rules>"; an
+// older journal's "<program> <version>" stands for the program's first rules.
+std::string GameAndRules(std::string_view name) {
+  if (name.find('/') != std::string_view::npos) return std::string(name);
+  return std::string(name.substr(0, name.find(' '))) + "/1";
+}
+
 // Splits a line at single blanks.
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -294,7 +320,7 @@ std::string Journal::Encode() const {
   return body_ + sum;
 }
 
-std::optional<Journal> Journal::Decode(std::string_view text, std::string_view program) {
+std::optional<Journal> Journal::Decode(std::string_view text, std::string_view game) {
   // The checksum line ends the text; it covers every byte before it.
   if (text.size() < 22 || text.back() != '\n') return std::nullopt;
   size_t sumAt = text.rfind('\n', text.size() - 2);
@@ -310,12 +336,15 @@ std::optional<Journal> Journal::Decode(std::string_view text, std::string_view p
   std::vector<std::string_view> header = Fields(body.substr(0, end));
   int64_t version = 0;
   int64_t start = 0;
-  if (header.size() != 4 || header[0] != "MVJ" || !Number(header[1], 0, 1000, version) ||
-      version != kVersion || header[2] != EncodeName(program) ||
+  // Earlier versions of the text form are read; a later one comes from a
+  // newer program than this.
+  if (header.size() != 4 || header[0] != "MVJ" || !Number(header[1], 1, kVersion, version) ||
       !Number(header[3], 0, INT64_MAX / 4, start)) {
     return std::nullopt;
   }
-  Journal journal{std::string(program), start};
+  std::optional<std::string> name = DecodeName(header[2]);
+  if (!name || GameAndRules(*name) != GameAndRules(game)) return std::nullopt;
+  Journal journal{std::string(game), start};
   int64_t time = 0;
   size_t pos = end + 1;
   while (pos < body.size()) {

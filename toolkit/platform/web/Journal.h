@@ -7,12 +7,17 @@
 //
 // Its text, as the page stores it: a header line, one line per record and a
 // last line with a checksum of everything before it.
-//   MVJ 1 <program> <start>
+//   MVJ <version> <game> <start>
 //   <dt> <kind> <fields>...
 //   sum <16 hex digits>
-// <program> names the program that wrote it (percent-encoded), <start> is the
-// wall time of the game's start (ms since 1970), <dt> the time since the
-// record before (the first: since 0), in ms of the back end's clock.
+// <version> is the version of this text form; <game> names the game and the
+// rules it was played by, "<name>/<rules>" (percent-encoded), since a replay
+// depends on those and on nothing else of the program that wrote it; <start>
+// is the wall time of the game's start (ms since 1970), <dt> the time since
+// the record before (the first: since 0), in ms of the back end's clock.
+// The page's first versions named the program and its version as <game>
+// ("Mirvolant 1.0.0"); all of them played the game's first rules, and such a
+// journal reads as "Mirvolant/1".
 
 #include <cstdint>
 #include <optional>
@@ -51,10 +56,11 @@ class Journal {
 
   Journal(std::string program, int64_t startWallMs);
 
-  // The journal in text, or null when it is not one this program wrote: a
-  // missing or wrong checksum, another version or program, a malformed or
+  // The journal in text, or null when it is not one of game (name and rules)
+  // in a version of the text form this code reads: a missing or wrong
+  // checksum, a later version, another game or other rules, a malformed or
   // out-of-range record, times that go back.
-  static std::optional<Journal> Decode(std::string_view text, std::string_view program);
+  static std::optional<Journal> Decode(std::string_view text, std::string_view game);
   std::string Encode() const;
 
   void Append(const JournalRecord& record);

@@ -30,25 +30,28 @@ constexpr TPoint kNowhere{-100000, -100000};
 
 }  // namespace
 
-WebPlatform::WebPlatform(Host& host, std::string program)
-    : host_(host), program_(std::move(program)), journal_(program_, host.WallMs()) {
+WebPlatform::WebPlatform(Host& host, std::string game)
+    : host_(host), program_(std::move(game)), journal_(program_, host.WallMs()) {
   int width = 0;
   int height = 0;
   double ratio = 1;
   host_.Viewport(width, height, ratio);
   SetViewport(width, height, ratio);
-  std::string saved = host_.LoadJournal();
-  if (!saved.empty()) {
-    if (std::optional<Journal> old = Journal::Decode(saved, program_)) {
+  const std::string saved[2] = {host_.LoadJournal(0), host_.LoadJournal(1)};
+  for (const std::string& text : saved) {
+    if (text.empty()) continue;
+    if (std::optional<Journal> old = Journal::Decode(text, program_)) {
       journal_ = std::move(*old);
       replaying_ = true;
-    } else {
-      host_.JournalRefused();
-      journalDirty_ = true;
+      // A copy that differs (torn, missing) is written whole again once the
+      // replay is done.
+      journalDirty_ = saved[0] != saved[1];
+      return;
     }
-  } else {
-    journalDirty_ = true;
   }
+  bool found = !saved[0].empty() || !saved[1].empty();
+  if (found) host_.JournalRefused();
+  journalDirty_ = true;
 }
 
 int64_t WebPlatform::RealNow() {
@@ -122,17 +125,42 @@ void WebPlatform::Present(WindowId window, const PixelBuffer& buffer,
   desktop_.PresentClient(window, buffer, dirty);
 }
 
-void WebPlatform::SetTextInput(bool wanted) {
-  textInput_ = wanted;
-  if (!replaying_) host_.SetTextInput(wanted);
+void WebPlatform::SetTextInput(const TextInputPlace& place) {
+  // The page hears of it before the next wait, where the window's place on
+  // the desktop is known too.
+  textInput_ = place;
+}
+
+// Tells the page where typed text goes, in desktop pixels, when that changed:
+// another control, or its window moved.
+void WebPlatform::TellTextInput() {
+  bool wanted = textInput_.Wanted() && desktop_.Shown(textInput_.window);
+  TRect area;
+  if (wanted) {
+    TRect outer = desktop_.OuterRect(textInput_.window);
+    area = textInput_.area.Offset(outer.Left + web::Desktop::kFrame.left,
+                                  outer.Top + web::Desktop::kFrame.top);
+  }
+  if (wanted == toldTextInput_ && area == toldTextArea_) return;
+  toldTextInput_ = wanted;
+  toldTextArea_ = area;
+  host_.SetTextInput(wanted, area);
 }
 
 // --- The viewport and the scale.
 
 void WebPlatform::SetViewport(int width, int height, double ratio) {
-  viewWidth_ = std::max(1, width);
-  viewHeight_ = std::max(1, height);
-  ratio_ = ratio > 0 ? ratio : 1;
+  width = std::max(1, width);
+  height = std::max(1, height);
+  ratio = ratio > 0 ? ratio : 1;
+  // A viewport that only got shorter, as wide as before, lost room to an
+  // on-screen keyboard or a browser's bar: the desktop keeps its size and
+  // scale, so that no window jumps, and the page scrolls the field being
+  // typed in into sight. Wider, narrower or taller, it is laid out anew.
+  if (width == viewWidth_ && ratio == ratio_ && height < viewHeight_) return;
+  viewWidth_ = width;
+  viewHeight_ = height;
+  ratio_ = ratio;
   Rescale();
 }
 
@@ -436,7 +464,6 @@ void WebPlatform::FinishReplay() {
   // Show what the replay built: the toolkit paints on its next turn.
   host_.SetSurface(desktop_.Bounds().Width(), desktop_.Bounds().Height(), scale_);
   desktop_.InvalidateAll();
-  host_.SetTextInput(textInput_);
   woken_ = true;
   KeepWindowsOnDesktop();
 }
@@ -444,10 +471,18 @@ void WebPlatform::FinishReplay() {
 void WebPlatform::Flush() {
   std::vector<TRect> rects = desktop_.Compose();
   if (!rects.empty()) host_.Show(desktop_.Picture(), desktop_.Bounds().Width(), rects);
-  if (journalDirty_) {
-    host_.SaveJournal(journal_.Encode());
-    journalDirty_ = false;
-  }
+  TellTextInput();
+  if (journalDirty_) SaveJournal();
+}
+
+void WebPlatform::SaveJournal() {
+  journalDirty_ = false;
+  std::string text = journal_.Encode();
+  // The second copy only after the first is whole: one of them always holds
+  // a journal that reads back, the newest the storage took. Each save
+  // writes all of it, so one that fails loses nothing that a later one
+  // does not write again.
+  if (host_.SaveJournal(0, text)) host_.SaveJournal(1, text);
 }
 
 bool WebPlatform::WaitEvent(Event& out, int64_t deadline) {

@@ -22,7 +22,11 @@
 // unfinished game of this program, its records are handed over again on a
 // virtual clock, without waiting and without presenting; then the back end
 // goes on in real time from there, the clock continuing from the wall time.
-// A journal that is corrupt or foreign is dropped and the game starts anew.
+// The journal is kept in two copies, written one after the other, so that a
+// write the page's death tears leaves the other whole; the first copy that
+// reads back whole is replayed. A journal that cannot be replayed (damaged in
+// both copies, another game's, other rules) is given to the page to keep
+// aside, and the game starts anew.
 
 #include <cstdint>
 #include <deque>
@@ -92,12 +96,16 @@ class Host {
   // Shows rectangles of the picture (RGBA words, width per row).
   virtual void Show(const std::vector<uint32_t>& picture, int width,
                     const std::vector<TRect>& rects) = 0;
-  // The journal's text as last saved (empty: none).
-  virtual std::string LoadJournal() = 0;
-  virtual void SaveJournal(const std::string& text) = 0;
-  // Typed text is wanted: the hidden text field should take the focus.
-  virtual void SetTextInput(bool wanted) = 0;
-  // The journal found could not be used (corrupt, foreign): a new game.
+  // A copy (0 or 1) of the journal's text as last saved (empty: none).
+  virtual std::string LoadJournal(int copy) = 0;
+  // Saves a copy; false when the page's storage refused it (full, not
+  // allowed), which the page then shows.
+  virtual bool SaveJournal(int copy, const std::string& text) = 0;
+  // Typed text is wanted, or no longer, in the given rectangle of the
+  // desktop: the hidden text field should take the focus and lie there.
+  virtual void SetTextInput(bool wanted, const TRect& area) = 0;
+  // The journal found could not be used (damaged, another game's or rules):
+  // the page keeps what its storage holds aside; a new game starts.
   virtual void JournalRefused() {}
   // Replay ended: how long it took (ms of the page's own clock), how many
   // records it handed over.
@@ -114,9 +122,9 @@ class WebPlatform : public Platform {
   // A wait that ends this much after its deadline or later is a jump.
   static constexpr int64_t kLateMs = 2000;
 
-  // Takes the host's viewport and reads the journal the host holds; program
-  // names the program (a journal of another is refused).
-  WebPlatform(Host& host, std::string program);
+  // Takes the host's viewport and reads the journal the host holds; game
+  // names the game and its rules (see Journal): another's journal is refused.
+  WebPlatform(Host& host, std::string game);
 
   // Tools and tests: after the journal's records, let the clock run on to
   // clock (timers ticking on time) before going on in real time.
@@ -141,7 +149,7 @@ class WebPlatform : public Platform {
   void Present(WindowId window, const PixelBuffer& buffer,
                const std::vector<TRect>& dirty) override;
   bool Presenting() override { return !replaying_; }
-  void SetTextInput(bool wanted) override;
+  void SetTextInput(const TextInputPlace& place) override;
   TRect Desktop() override { return desktop_.Bounds(); }
   std::vector<TRect> Monitors() override { return {desktop_.Bounds()}; }
   int PixelsPerInch() override { return 96; }
@@ -175,6 +183,8 @@ class WebPlatform : public Platform {
   void Rescale();
   void SetViewport(int width, int height, double ratio);
   void Flush();
+  void SaveJournal();
+  void TellTextInput();
   TPoint DesktopPoint(const RawInput& in) const;
 
   Host& host_;
@@ -193,10 +203,13 @@ class WebPlatform : public Platform {
   std::string clipboard_;
   bool woken_ = false;
   bool quit_ = false;
-  bool textInput_ = false;
+  TextInputPlace textInput_;
+  // What the host was last told of typed text, in desktop pixels.
+  bool toldTextInput_ = false;
+  TRect toldTextArea_;
   // The viewport and the scale that shows the desktop in it.
-  int viewWidth_ = 640;
-  int viewHeight_ = 480;
+  int viewWidth_ = 0;
+  int viewHeight_ = 0;
   double ratio_ = 1;
   double scale_ = 1;
   // The pointer: a window dragged by its caption, a close box held down, the

@@ -5,6 +5,8 @@
 // Waiting suspends the compiled code with Asyncify until the page's next
 // input or the deadline, so the browser runs meanwhile; nothing polls.
 
+#include "toolkit/platform/web/browser/Browser.h"
+
 #include <emscripten.h>
 
 #include <memory>
@@ -45,13 +47,17 @@ EM_JS(void, mv_show, (const uint32_t* picture, int width, int height, const int*
                       int count), {
   Module.mv.show(picture, width, height, HEAP32.subarray(rects >> 2, (rects >> 2) + count * 4));
 });
-EM_JS(int, mv_journal_size, (), {
-  Module.mv.journal = Module.mv.loadJournal();
+EM_JS(int, mv_journal_size, (int copy), {
+  Module.mv.journal = Module.mv.loadJournal(copy);
   return lengthBytesUTF8(Module.mv.journal) + 1;
 });
 EM_JS(void, mv_journal, (char* out, int size), { stringToUTF8(Module.mv.journal, out, size); });
-EM_JS(void, mv_save_journal, (const char* text), { Module.mv.saveJournal(UTF8ToString(text)); });
-EM_JS(void, mv_set_text_input, (int wanted), { Module.mv.setTextInput(!!wanted); });
+EM_JS(int, mv_save_journal, (int copy, const char* text), {
+  return Module.mv.saveJournal(copy, UTF8ToString(text)) ? 1 : 0;
+});
+EM_JS(void, mv_set_text_input, (int wanted, int left, int top, int width, int height), {
+  Module.mv.setTextInput(!!wanted, left, top, width, height);
+});
 EM_JS(void, mv_journal_refused, (), { Module.mv.journalRefused(); });
 EM_JS(void, mv_replay_finished, (double ms, int records), {
   Module.mv.replayFinished(ms, records);
@@ -59,8 +65,6 @@ EM_JS(void, mv_replay_finished, (double ms, int records), {
 EM_JS(void, mv_publish, (double clock, int records, double scale, const char* windows), {
   Module.mv.publish(clock, records, scale, JSON.parse(UTF8ToString(windows)));
 });
-EM_JS(int, mv_program_size, (), { return lengthBytesUTF8(Module.mv.program()) + 1; });
-EM_JS(void, mv_program, (char* out, int size), { stringToUTF8(Module.mv.program(), out, size); });
 // clang-format on
 
 namespace tk::platform {
@@ -126,22 +130,20 @@ class BrowserHost : public web::Host {
     mv_show(picture.data(), width, height, flat.data(), static_cast<int>(rects.size()));
   }
 
-  std::string LoadJournal() override {
-    std::vector<char> text(static_cast<size_t>(mv_journal_size()));
+  std::string LoadJournal(int copy) override {
+    std::vector<char> text(static_cast<size_t>(mv_journal_size(copy)));
     mv_journal(text.data(), static_cast<int>(text.size()));
     return text.data();
   }
-  void SaveJournal(const std::string& text) override { mv_save_journal(text.c_str()); }
-  void SetTextInput(bool wanted) override { mv_set_text_input(wanted ? 1 : 0); }
+  bool SaveJournal(int copy, const std::string& text) override {
+    return mv_save_journal(copy, text.c_str()) != 0;
+  }
+  void SetTextInput(bool wanted, const TRect& area) override {
+    mv_set_text_input(wanted ? 1 : 0, area.Left, area.Top, area.Width(), area.Height());
+  }
   void JournalRefused() override { mv_journal_refused(); }
   void ReplayFinished(double ms, size_t records) override {
     mv_replay_finished(ms, static_cast<int>(records));
-  }
-
-  static std::string Program() {
-    std::vector<char> text(static_cast<size_t>(mv_program_size()));
-    mv_program(text.data(), static_cast<int>(text.size()));
-    return text.data();
   }
 
  private:
@@ -171,10 +173,10 @@ class BrowserHost : public web::Host {
 
 }  // namespace
 
-std::unique_ptr<Platform> OpenNativePlatform(std::string& /*error*/) {
+std::unique_ptr<Platform> web::OpenBrowserPlatform(const std::string& game) {
   // One page, one back end: the host lives as long as the page.
   static BrowserHost host;
-  auto platform = std::make_unique<web::WebPlatform>(host, BrowserHost::Program());
+  auto platform = std::make_unique<web::WebPlatform>(host, game);
   host.Attach(platform.get());
   return platform;
 }
