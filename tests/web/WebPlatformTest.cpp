@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "WebHarness.h"
-#include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 namespace mirvolant::testing {
 namespace {
@@ -14,9 +14,9 @@ using tk::TPoint;
 using tk::platform::Event;
 using tk::platform::EventKind;
 using tk::platform::Key;
-using web::Desktop;
 using web::Journal;
 using web::JournalRecord;
+using web::WindowManager;
 
 // The level codes as players type them: one in capitals, one Cyrillic.
 constexpr const char* kTyped[9] = {"GG38TT", "72m%", "3&9", "28k03", "жуфа",
@@ -31,6 +31,14 @@ Event Ev(EventKind kind, uint32_t window, int x = 0, int y = 0) {
   return e;
 }
 
+// A journal's text with its checksum line.
+std::string Sealed(const std::string& body) {
+  char sum[32];
+  std::snprintf(sum, sizeof sum, "sum %016llx\n",
+                static_cast<unsigned long long>(web::Fnv1a64(body)));
+  return body + sum;
+}
+
 TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   Journal j("Mirvolant 1.0", FakeHost::kStart);
   Event key = Ev(EventKind::KeyDown, 1);
@@ -39,15 +47,14 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   key.repeat = true;
   Event text = Ev(EventKind::Text, 2);
   text.text = "жуфа 5335K?";
-  Event paste = Ev(EventKind::KeyDown, 1);
-  paste.key = Key::V;
-  paste.modifiers = tk::platform::kCtrl;
+  Event paste = Ev(EventKind::Paste, 1);
   Event down = Ev(EventKind::MouseDown, 3, -5, 700);
   down.button = 1;
   j.Append(JournalRecord::OfEvent(10, key));
   j.Append(JournalRecord::OfEvent(10, text));
-  j.Append(JournalRecord::OfEvent(11, paste, std::string("")));
-  j.Append(JournalRecord::OfEvent(12, paste, std::string("gg38tt\r\n")));
+  j.Append(JournalRecord::OfEvent(11, paste));
+  paste.text = "gg38tt\r\n";
+  j.Append(JournalRecord::OfEvent(12, paste));
   j.Append(JournalRecord::OfEvent(20, down));
   j.Append(JournalRecord::OfEvent(21, Ev(EventKind::MouseMove, 3, 1, 1)));
   // A move replaced by the next, as hovering does.
@@ -64,22 +71,16 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   EXPECT_EQ(back->Encode(), text1);
   ASSERT_EQ(back->Records().size(), 13u);
   EXPECT_EQ(back->Records()[1].event.text, text.text);
-  EXPECT_EQ(back->Records()[2].clipboard, std::string(""));
-  EXPECT_EQ(back->Records()[3].clipboard, std::string("gg38tt\r\n"));
+  EXPECT_EQ(back->Records()[2].event.kind, EventKind::Paste);
+  EXPECT_EQ(back->Records()[2].event.text, "");
+  EXPECT_EQ(back->Records()[3].event.text, paste.text);
   EXPECT_EQ(back->Records()[5].event.x, 2);
   EXPECT_EQ(back->Records()[5].time, 25);
   EXPECT_EQ(back->Records()[12].deadline, 1000);
   EXPECT_EQ(back->StartWallMs(), FakeHost::kStart);
 
   // A journal of another program, version or damaged anywhere is refused.
-  auto resum = [](std::string body) {
-    return body + "sum " + [&] {
-      char hex[17];
-      std::snprintf(hex, sizeof hex, "%016llx",
-                    static_cast<unsigned long long>(web::Fnv1a64(body)));
-      return std::string(hex);
-    }() + "\n";
-  };
+  auto resum = Sealed;
   std::string body = text1.substr(0, text1.rfind("sum "));
   std::string header = body.substr(0, body.find('\n') + 1);
   std::string records = body.substr(header.size());
@@ -89,7 +90,8 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
       text1.substr(0, text1.size() - 1),
       text1.substr(0, text1.size() / 2),
       std::string(text1).replace(header.size(), 1, "9"),
-      resum(std::string(header).replace(4, 1, "2") + records),
+      resum(std::string(header).replace(4, 1, "3") + records),
+      resum(header + "5 p 1 16 2 41\n"),  // a paste as the first version wrote it
       resum(header + "-5 k 1 1 0 0\n"),
       resum(header + "5 k 1 99 0 0\n"),
       resum(header + "5 z 1\n"),
@@ -129,14 +131,15 @@ TEST(WebDesktop, ScaleIsCrispWhereTheDialogsFitAndFitsWhereTheyDoNot) {
       {1280, 800, 1.0, 0, 0, 1.0},                // no window yet
   };
   for (const Case& c : cases) {
-    EXPECT_DOUBLE_EQ(Desktop::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
-                     c.scale)
+    EXPECT_DOUBLE_EQ(
+        WindowManager::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
+        c.scale)
         << c.viewWidth << "x" << c.viewHeight << " @" << c.ratio;
   }
 }
 
 TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
-  Desktop d;
+  WindowManager d;
   d.Resize(800, 600);
   tk::platform::WindowId a = d.Create("MIRVOLANT", 300, 200);
   tk::platform::WindowId b = d.Create("Выбор пути", 200, 100);
@@ -168,12 +171,12 @@ TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
   EXPECT_EQ(d.HitTest({340, 150}).window, b);
   EXPECT_EQ(d.Stacking().back(), a);
   // What lies where.
-  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, Desktop::Part::CloseBox);
-  EXPECT_EQ(d.HitTest({40, 30}).part, Desktop::Part::Caption);
-  Desktop::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
-  EXPECT_EQ(client.part, Desktop::Part::Client);
+  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, WindowManager::Part::CloseBox);
+  EXPECT_EQ(d.HitTest({40, 30}).part, WindowManager::Part::Caption);
+  WindowManager::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
+  EXPECT_EQ(client.part, WindowManager::Part::Client);
   EXPECT_EQ(client.client, (TPoint{7, 9}));
-  EXPECT_EQ(d.HitTest({11, 100}).part, Desktop::Part::Edge);
+  EXPECT_EQ(d.HitTest({11, 100}).part, WindowManager::Part::Edge);
   EXPECT_EQ(d.HitTest({700, 500}).window, tk::platform::kNoWindow);
   // Windows keep inside the desktop.
   EXPECT_EQ(d.Kept(a, {700, -40}), (TPoint{800 - 306, 0}));
@@ -190,7 +193,7 @@ void SolveBoardOnPage(FakeHost& page) {
       if (slot == 2) {
         page.Click(page.At(field));
         page.Paste(kTyped[1]);
-        page.Key(Key::Enter);
+        page.Key("Enter");
       } else {
         page.Enter(field, kTyped[slot - 1]);
       }
@@ -239,7 +242,7 @@ TEST(WebPage, WholeGameFromThePagesInput) {
     EXPECT_FALSE(page.textInput);
     roadJournal = page.storage;
     // The mystery mission's close box unwinds the chain to the path choice.
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form3->WindowId());
+    tk::TRect close = page.platform->Windows().CloseBoxRect(Form3->WindowId());
     page.Click({close.Left + 3, close.Top + 3});
   });
   page.Then([&] {
@@ -250,7 +253,7 @@ TEST(WebPage, WholeGameFromThePagesInput) {
     page.Click(page.At(Form2->SpeedButton4));
   });
   page.Then([&] {
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form1->WindowId());
+    tk::TRect close = page.platform->Windows().CloseBoxRect(Form1->WindowId());
     page.Click({close.Left + 3, close.Top + 3});
   });
   EXPECT_EQ(RunOnPage(page), 0);
@@ -303,7 +306,7 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
   reloaded.Then([&] { rebuilt = StateOf(); });
   // And plays on from there.
   reloaded.Then([&] { reloaded.Type("35k"); });
-  reloaded.Then([&] { reloaded.Key(Key::Enter); });
+  reloaded.Then([&] { reloaded.Key("Enter"); });
   reloaded.Then([&] { EXPECT_TRUE(Form4->FormVisible()); });
   RunOnPage(reloaded);
   EXPECT_FALSE(reloaded.refused);
@@ -364,6 +367,32 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
   }
 }
 
+TEST(WebPage, AJournalOfTheFirstVersionReplaysItsPastes) {
+  // The first version wrote a paste as Ctrl+V (key 16, modifiers 2) with the
+  // clipboard's text; here "GG38TT" pasted into the board's first field,
+  // then Enter.
+  FakeHost page;
+  page.storage = Sealed("MVJ 1 Mirvolant%20test " + std::to_string(FakeHost::kStart) +
+                        "\n5 p 1 16 2 474733385454\n5 k 1 2 0 0\n");
+  page.Then([&] {
+    EXPECT_EQ(SolvedCount, 1);
+    EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel1->Caption()), "OK");
+  });
+  RunOnPage(page);
+  EXPECT_FALSE(page.refused);
+}
+
+TEST(WebInput, KeysAreMappedByNameAndShortcutLettersByPlace) {
+  using web::WebPlatform;
+  EXPECT_EQ(WebPlatform::KeyOf("ArrowLeft", "ArrowLeft"), Key::Left);
+  EXPECT_EQ(WebPlatform::KeyOf(" ", "Space"), Key::Space);
+  // Ctrl+V on a Russian layout types "м" on the V key.
+  EXPECT_EQ(WebPlatform::KeyOf("м", "KeyV"), Key::V);
+  EXPECT_EQ(WebPlatform::KeyOf("b", "KeyB"), Key::None);
+  EXPECT_EQ(web::RawInput::KindOf("pointercancel"), web::RawInput::Kind::PointerCancel);
+  EXPECT_EQ(web::RawInput::KindOf("wheel"), std::nullopt);
+}
+
 TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
   FakeHost page;
   SolveBoardOnPage(page);
@@ -374,7 +403,7 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     records = web::Journal::Decode(page.storage, "Mirvolant test")->Records().size();
     // The board lies beneath the path choice, disabled: neither its field
     // nor its close box take anything.
-    const Desktop& screen = page.platform->Screen();
+    const WindowManager& screen = page.platform->Windows();
     tk::TRect board = screen.OuterRect(Form1->WindowId());
     tk::TRect close = screen.CloseBoxRect(Form1->WindowId());
     page.Click({board.Left + 10, board.Bottom - 10});
@@ -407,7 +436,7 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
   page.Then([&] {
     EXPECT_EQ(Form2->ScreenLeft(), pathAt.X - 25);
     EXPECT_EQ(Form2->ScreenTop(), pathAt.Y + 40);
-    EXPECT_EQ(page.platform->Screen().Position(Form2->WindowId()),
+    EXPECT_EQ(page.platform->Windows().Position(Form2->WindowId()),
               (TPoint{pathAt.X - 25, pathAt.Y + 40}));
   });
   RunOnPage(page);

@@ -247,8 +247,10 @@ void TApplication::Dispatch(const platform::Event& e) {
         if (form->WindowEnabled() && form->FormVisible()) form->CloseDialog();
         break;
       case EventKind::KeyDown:
+      case EventKind::Paste:
       case EventKind::Text:
-        if (e.kind == EventKind::KeyDown) nextBlink_ = -1;  // restart the blink phase
+        // A key or a paste restarts the caret's blink phase.
+        if (e.kind != EventKind::Text) nextBlink_ = -1;
         form->Input().Key(e);
         break;
       case EventKind::MouseMove:
