@@ -84,6 +84,17 @@ struct Event {
   std::string text;
 };
 
+// An event of a kind for a window, at a point of its client area where it has
+// one; the other fields as above.
+inline Event WindowEvent(EventKind kind, WindowId window, TPoint at = {}) {
+  Event e;
+  e.kind = kind;
+  e.window = window;
+  e.x = at.X;
+  e.y = at.Y;
+  return e;
+}
+
 // Sizes of a window's frame around its client area.
 struct FrameExtents {
   int left = 0;

@@ -4,10 +4,24 @@
 // twice, so an id the toolkit still holds after a window went finds nothing.
 
 #include <map>
+#include <string>
 
+#include "toolkit/base/Geometry.h"
 #include "toolkit/platform/Platform.h"
 
 namespace tk::platform {
+
+// What a back end keeps of a window that no system window stands behind (it
+// shows it itself, or nobody does): the state the toolkit gave it.
+struct KeptWindow {
+  std::string title;  // UTF-8
+  int clientWidth = 0;
+  int clientHeight = 0;
+  // The outer corner on the desktop.
+  TPoint position;
+  bool shown = false;
+  bool enabled = true;
+};
 
 template <class State>
 class WindowTable {

@@ -14,52 +14,38 @@ void HeadlessPlatform::SetDesktop(TRect desktop, std::vector<TRect> monitors) {
 }
 
 void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
-  Event e;
-  e.kind = EventKind::KeyDown;
-  e.window = w;
+  Event e = WindowEvent(EventKind::KeyDown, w);
   e.key = key;
   e.modifiers = modifiers;
-  Push(e);
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::Type(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = w;
+  Event e = WindowEvent(EventKind::Text, w);
   e.text = utf8;
   Push(std::move(e));
 }
 
 void HeadlessPlatform::Paste(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Paste;
-  e.window = w;
+  Event e = WindowEvent(EventKind::Paste, w);
   e.text = utf8;
   Push(std::move(e));
 }
 
-namespace {
-Event Mouse(EventKind kind, WindowId w, int x, int y, int button) {
-  Event e;
-  e.kind = kind;
-  e.window = w;
-  e.x = x;
-  e.y = y;
-  e.button = button;
-  return e;
-}
-}  // namespace
-
 void HeadlessPlatform::MouseMove(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseMove, w, x, y, 0));
+  Push(WindowEvent(EventKind::MouseMove, w, {x, y}));
 }
 
 void HeadlessPlatform::MouseDown(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseDown, w, x, y, 1));
+  Event e = WindowEvent(EventKind::MouseDown, w, {x, y});
+  e.button = 1;
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::MouseUp(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseUp, w, x, y, 1));
+  Event e = WindowEvent(EventKind::MouseUp, w, {x, y});
+  e.button = 1;
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::Click(WindowId w, int x, int y) {
@@ -69,10 +55,7 @@ void HeadlessPlatform::Click(WindowId w, int x, int y) {
 }
 
 void HeadlessPlatform::Close(WindowId w) {
-  Event e;
-  e.kind = EventKind::CloseRequest;
-  e.window = w;
-  Push(e);
+  Push(WindowEvent(EventKind::CloseRequest, w));
 }
 
 const HeadlessPlatform::Window* HeadlessPlatform::Find(WindowId w) const {
@@ -110,11 +93,11 @@ void HeadlessPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
 }
 
 void HeadlessPlatform::ShowWindow(WindowId window) {
-  if (Window* w = windows_.Find(window)) w->visible = true;
+  if (Window* w = windows_.Find(window)) w->shown = true;
 }
 
 void HeadlessPlatform::HideWindow(WindowId window) {
-  if (Window* w = windows_.Find(window)) w->visible = false;
+  if (Window* w = windows_.Find(window)) w->shown = false;
   if (active_ == window) active_ = kNoWindow;
 }
 

@@ -24,13 +24,7 @@ namespace tk::platform {
 
 class HeadlessPlatform : public Platform {
  public:
-  struct Window {
-    std::string title;
-    int clientWidth = 0;
-    int clientHeight = 0;
-    TPoint position;
-    bool visible = false;
-    bool enabled = true;
+  struct Window : KeptWindow {
     WindowId owner = kNoWindow;
     WindowId modalFor = kNoWindow;
     PixelBuffer pixels;

@@ -7,17 +7,6 @@
 
 namespace tk::platform::web {
 
-namespace {
-
-Event WindowEvent(EventKind kind, WindowId window) {
-  Event e;
-  e.kind = kind;
-  e.window = window;
-  return e;
-}
-
-}  // namespace
-
 std::optional<RawInput::Kind> RawInput::KindOf(std::string_view type) {
   static constexpr std::pair<std::string_view, Kind> kTypes[] = {
       {"pointerdown", Kind::PointerDown},

@@ -51,7 +51,7 @@ uint32_t Rgba(TColor c) {
 }  // namespace
 
 double WindowManager::Scale(int viewWidth, int viewHeight, double deviceRatio, int needWidth,
-                      int needHeight) {
+                            int needHeight) {
   double natural = std::max(1.0, std::round(deviceRatio));
   if (needWidth <= 0 || needHeight <= 0 || viewWidth <= 0 || viewHeight <= 0) return natural;
   double fit = std::min(static_cast<double>(viewWidth) / needWidth,
@@ -72,7 +72,7 @@ void WindowManager::Resize(int width, int height) {
 WindowId WindowManager::Create(const std::string& titleUtf8, int clientWidth, int clientHeight) {
   WindowId id = windows_.Add();
   Window& w = *windows_.Find(id);
-  w.title = Utf8ToAnsi(titleUtf8);
+  w.title = titleUtf8;
   w.clientWidth = std::max(0, clientWidth);
   w.clientHeight = std::max(0, clientHeight);
   w.outer.Resize(w.clientWidth + kFrame.left + kFrame.right,
@@ -98,7 +98,7 @@ void WindowManager::Destroy(WindowId window) {
 void WindowManager::SetTitle(WindowId window, const std::string& titleUtf8) {
   Window* w = windows_.Find(window);
   if (w == nullptr) return;
-  w->title = Utf8ToAnsi(titleUtf8);
+  w->title = titleUtf8;
   DrawFrame(*w, active_ == window);
   if (w->shown) DamageWindow(*w);
 }
@@ -244,12 +244,13 @@ void WindowManager::DrawFrame(Window& w, bool active) {
   Canvas text = c.Clipped({left + 2, top, box.Left - 2, top + kCaptionHeight});
   int ty = top + (kCaptionHeight - font.TextHeight()) / 2;
   TColor ink = active ? kActiveCaptionText : kInactiveCaptionText;
-  text.TextOut(left + 2, ty, w.title, font, ink);
-  text.TextOut(left + 3, ty, w.title, font, ink);
+  AnsiString title = Utf8ToAnsi(w.title);
+  text.TextOut(left + 2, ty, title, font, ink);
+  text.TextOut(left + 3, ty, title, font, ink);
 }
 
 void WindowManager::PresentClient(WindowId window, const PixelBuffer& buffer,
-                            const std::vector<TRect>& dirty) {
+                                  const std::vector<TRect>& dirty) {
   Window* w = windows_.Find(window);
   if (w == nullptr) return;
   const TRect client{0, 0, w->clientWidth, w->clientHeight};
@@ -315,15 +316,6 @@ TPoint WindowManager::ClientPoint(WindowId window, TPoint p) const {
 }
 
 namespace {
-
-Event WindowEvent(EventKind kind, WindowId window, TPoint p = {}) {
-  Event e;
-  e.kind = kind;
-  e.window = window;
-  e.x = p.X;
-  e.y = p.Y;
-  return e;
-}
 
 Event ButtonEvent(EventKind kind, WindowId window, TPoint p, const PointerInput& in) {
   Event e = WindowEvent(kind, window, p);
@@ -394,8 +386,7 @@ void WindowManager::PointerMove(const PointerInput& in, EventQueue& out, int64_t
   }
   if (in.touch) return;
   Hit hit = HitTest(in.at);
-  WindowId under =
-      hit.part == Part::Client && Enabled(hit.window) ? hit.window : kNoWindow;
+  WindowId under = hit.part == Part::Client && Enabled(hit.window) ? hit.window : kNoWindow;
   if (hovered_ != kNoWindow && hovered_ != under) {
     out.Push(WindowEvent(EventKind::MouseLeave, hovered_), time);
   }

@@ -139,13 +139,7 @@ class WindowManager {
   TColor At(int x, int y) const;
 
  private:
-  struct Window {
-    std::string title;  // Windows-1251
-    int clientWidth = 0;
-    int clientHeight = 0;
-    TPoint position;
-    bool shown = false;
-    bool enabled = true;
+  struct Window : KeptWindow {
     bool closePressed = false;
     // Frame and client area, 0x00RRGGBB.
     PixelBuffer outer;

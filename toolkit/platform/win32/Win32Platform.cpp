@@ -568,9 +568,7 @@ void Win32Platform::OnChar(WindowState& state, wchar_t unit) {
   // Control characters (Enter 13, Tab 9, Backspace 8, Escape 27, Ctrl with
   // a letter, Ctrl+Backspace 127) come from their key-downs, not as text.
   if (length == 1 && (unit < 0x20 || unit == 0x7F)) return;
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = state.id;
+  Event e = WindowEvent(EventKind::Text, state.id);
   e.text = Utf8(text, static_cast<size_t>(length));
   Push(std::move(e));
 }
