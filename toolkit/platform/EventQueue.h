@@ -59,26 +59,32 @@ class EventQueue {
   // The next event in order, where input counts only once its time is at
   // most upTo; false when there is none.
   bool Pop(Entry& out, int64_t upTo = INT64_MAX) {
-    if (!entries_.empty() && entries_.front().time <= upTo) {
-      out = std::move(entries_.front());
-      entries_.pop_front();
-      return true;
+    if (entries_.empty() || entries_.front().time > upTo) {
+      out.time = 0;
+      out.moveGroup = 0;
+      return Request(out.event);
     }
-    if (quit_.exchange(false)) return Request(out, EventKind::Quit);
-    if (wake_.exchange(false)) return Request(out, EventKind::Wake);
-    return false;
+    out = std::move(entries_.front());
+    entries_.pop_front();
+    return true;
   }
   bool Pop(Event& out) {
-    Entry entry;
-    if (!Pop(entry)) return false;
-    out = std::move(entry.event);
+    if (entries_.empty()) return Request(out);
+    out = std::move(entries_.front().event);
+    entries_.pop_front();
     return true;
   }
 
  private:
-  static bool Request(Entry& out, EventKind kind) {
-    out = Entry{};
-    out.event.kind = kind;
+  // A quit asked for, else a wake-up; false when neither is.
+  bool Request(Event& out) {
+    EventKind kind = EventKind::Quit;
+    if (!quit_.exchange(false)) {
+      if (!wake_.exchange(false)) return false;
+      kind = EventKind::Wake;
+    }
+    out = Event{};
+    out.kind = kind;
     return true;
   }
 
