@@ -25,22 +25,15 @@ TEST(WindowTable, IdsCountFromOneAndAreNeverGivenTwice) {
 }
 
 TEST(EventQueue, QueuedInputComesBeforeQuitAndQuitBeforeWake) {
-  auto event = [](EventKind kind, WindowId window, int x = 0) {
-    Event e;
-    e.kind = kind;
-    e.window = window;
-    e.x = x;
-    return e;
-  };
   EventQueue queue;
   queue.PostWake();
   queue.PostQuit();
-  queue.Push(event(EventKind::KeyDown, 1));
-  queue.Push(event(EventKind::Text, 2));
-  // Moves of one group merge; a move of another group or kind stays.
-  queue.Push(event(EventKind::MouseMove, 1, 5), 10, 1);
-  queue.Push(event(EventKind::MouseMove, 1, 6), 20, 1);
-  queue.Push(event(EventKind::MouseMove, 1, 7), 5, 2);
+  queue.Push(WindowEvent(EventKind::KeyDown, 1));
+  queue.Push(WindowEvent(EventKind::Text, 2));
+  // Moves of one group merge; a move of another group stays.
+  queue.Push(WindowEvent(EventKind::MouseMove, 1, {5, 0}), 10, 1);
+  queue.Push(WindowEvent(EventKind::MouseMove, 1, {6, 0}), 20, 1);
+  queue.Push(WindowEvent(EventKind::MouseMove, 1, {7, 0}), 5, 2);
   queue.Forget(2);
   std::vector<std::pair<EventKind, int64_t>> order;
   EventQueue::Entry got;

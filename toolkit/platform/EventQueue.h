@@ -37,15 +37,19 @@ class EventQueue {
     if (!entries_.empty()) {
       Entry& last = entries_.back();
       time = std::max(time, last.time);
-      bool move = e.kind == EventKind::MouseMove || e.kind == EventKind::Moved;
-      if (move && moveGroup != 0 && last.moveGroup == moveGroup && last.event.kind == e.kind &&
-          last.event.window == e.window) {
+      if (Replaces(e, moveGroup, last.event, last.moveGroup)) {
         last.event = std::move(e);
         last.time = time;
         return;
       }
     }
     entries_.push_back({std::move(e), time, moveGroup});
+  }
+  // The rule above: whether a move of a group replaces the event before it.
+  static bool Replaces(const Event& e, uint8_t group, const Event& before, uint8_t beforeGroup) {
+    bool move = e.kind == EventKind::MouseMove || e.kind == EventKind::Moved;
+    return move && group != 0 && group == beforeGroup && before.kind == e.kind &&
+           before.window == e.window;
   }
   // Drops what is queued for a window that went away.
   void Forget(WindowId window) {

@@ -231,16 +231,16 @@ void WebPlatform::Deliver(EventQueue::Entry entry, Event& out) {
   clock_ = std::max(clock_, entry.time);
   windows_.Delivered(entry.event);
   JournalRecord record = JournalRecord::OfEvent(clock_, entry.event);
-  // A hovering pointer's moves replace each other in the journal too: only
-  // where it came to rest counts.
-  bool hover = entry.moveGroup == kHoverMove;
-  if (hover && lastRecordHover_ && !journal_.Records().empty() &&
-      journal_.Records().back().event.window == entry.event.window) {
+  // A hovering pointer's moves replace each other in the journal too, by the
+  // queue's rule: only where it came to rest counts.
+  uint8_t group = entry.moveGroup == kHoverMove ? kHoverMove : 0;
+  if (!journal_.Records().empty() &&
+      EventQueue::Replaces(entry.event, group, journal_.Records().back().event, lastRecordGroup_)) {
     journal_.ReplaceLast(record);
   } else {
     journal_.Append(record);
   }
-  lastRecordHover_ = hover;
+  lastRecordGroup_ = group;
   journalDirty_ = true;
   out = std::move(entry.event);
 }
@@ -290,7 +290,7 @@ bool WebPlatform::ReplayWait(Event& out, int64_t deadline, bool& answered) {
 void WebPlatform::FinishReplay() {
   replaying_ = false;
   lastReal_ = std::max(lastReal_, clock_);
-  lastRecordHover_ = false;
+  lastRecordGroup_ = 0;
   host_.ReplayFinished(host_.PreciseMs() - replayStartedMs_, replayIndex_);
   // Show what the replay built: the toolkit paints on its next turn.
   host_.SetSurface(windows_.Bounds().Width(), windows_.Bounds().Height(), scale_);
@@ -335,7 +335,7 @@ bool WebPlatform::WaitEvent(Event& out, int64_t deadline) {
       if (now - deadline >= kLateMs) {
         clock_ = now;
         journal_.Append(JournalRecord::OfJump(deadline, now));
-        lastRecordHover_ = false;
+        lastRecordGroup_ = 0;
         journalDirty_ = true;
       } else {
         clock_ = deadline;

@@ -186,7 +186,8 @@ class WebPlatform : public Platform {
   WindowManager windows_;
   Journal journal_;
   bool journalDirty_ = false;
-  bool lastRecordHover_ = false;
+  // The move group of the journal's last record (0: no hover move).
+  uint8_t lastRecordGroup_ = 0;
   bool replaying_ = false;
   size_t replayIndex_ = 0;
   std::optional<int64_t> replayUntil_;
