@@ -34,6 +34,9 @@ TEST(ModalLoops, NestedDialogsReturnWithoutActivatingAgain) {
   t.Then([&] {
     EXPECT_FALSE(t.d2->WindowEnabled());
     EXPECT_EQ(t.app->FocusedForm(), t.d3);
+    // Every other dialog is owned by the main one, whichever opened it.
+    EXPECT_EQ(t.platform.Find(t.d3->WindowId())->owner, t.d1->WindowId());
+    EXPECT_EQ(t.platform.Find(t.d1->WindowId())->owner, tk::platform::kNoWindow);
     t.Close(t.d3);
   });
   t.Then([&] {
@@ -423,7 +426,14 @@ TEST(Keys, CtrlVAndShiftInsertPasteTheClipboardPlainLettersDoNot) {
     t.Key(t.d1, Key::Insert, tk::platform::kShift);
     t.Key(t.d1, Key::Insert, tk::platform::kShift | tk::platform::kCtrl);
   });
-  t.Then([&] { EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужу")); });
+  t.Then([&] {
+    EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужу"));
+    // Where the system pastes by itself the key reads nothing; its paste follows.
+    t.platform.SetClipboard(std::nullopt);
+    t.Key(t.d1, Key::V, tk::platform::kCtrl);
+    t.platform.Paste(t.d1->WindowId(), "фа");
+  });
+  t.Then([&] { EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужуфа")); });
   t.Run();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The web back end on a page of the test's own: a wall clock the test moves,
-// input the test gives as the page would (pointer in desktop pixels, keys,
-// typed and pasted text), the journal kept in a string, and steps that run
+// input the test gives as the page would (pointer in desktop pixels, keys by
+// the browser's names, typed and pasted text), the journal kept in a string, and steps that run
 // whenever the program waits with nothing to do. When the steps are done the
 // program is asked to end, as the headless back end does.
 
@@ -81,11 +81,14 @@ class FakeHost : public web::Host {
     Pointer(Raw::PointerDown, p, touch);
     Pointer(Raw::PointerUp, p, touch);
   }
-  void Key(tk::platform::Key key, uint8_t modifiers = 0) {
-    Arrive(Raw::KeyDown).key = key;
-    arrived.back().modifiers = modifiers;
-    Arrive(Raw::KeyUp).key = key;
-    arrived.back().modifiers = modifiers;
+  // A key by its name and place, as the browser names them ("Enter"; "a" at "KeyA").
+  void Key(const std::string& key, const std::string& code = "", uint8_t modifiers = 0) {
+    for (Raw kind : {Raw::KeyDown, Raw::KeyUp}) {
+      web::RawInput& in = Arrive(kind);
+      in.key = key;
+      in.code = code;
+      in.modifiers = modifiers;
+    }
   }
   void Type(const std::string& utf8) { Arrive(Raw::Text).text = utf8; }
   void Paste(const std::string& utf8) { Arrive(Raw::Paste).text = utf8; }
@@ -93,17 +96,17 @@ class FakeHost : public web::Host {
   // The desktop point at the middle of a control.
   tk::TPoint At(const tk::TControl* control) const {
     tk::TCustomForm* form = tk::FormOf(control);
-    tk::TRect outer = platform->Screen().OuterRect(form->WindowId());
+    tk::TRect outer = platform->Windows().OuterRect(form->WindowId());
     tk::TPoint o = control->OriginInForm();
-    return {outer.Left + web::Desktop::kFrame.left + o.X + control->Width() / 2,
-            outer.Top + web::Desktop::kFrame.top + o.Y + control->Height() / 2};
+    return {outer.Left + web::WindowManager::kFrame.left + o.X + control->Width() / 2,
+            outer.Top + web::WindowManager::kFrame.top + o.Y + control->Height() / 2};
   }
   // Clicks a field, selects what it holds, types and presses Enter.
   void Enter(const tk::TMaskEdit* field, const std::string& utf8) {
     Click(At(field));
-    Key(tk::platform::Key::A, tk::platform::kCtrl);
+    Key("a", "KeyA", tk::platform::kCtrl);
     Type(utf8);
-    Key(tk::platform::Key::Enter);
+    Key("Enter");
   }
 
   // Host.

@@ -8,8 +8,8 @@
 #include "Road.h"
 #include "WebHarness.h"
 #include "quest/Rules.h"
-#include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 namespace mirvolant::testing {
 namespace {
@@ -18,9 +18,17 @@ using tk::TPoint;
 using tk::platform::Event;
 using tk::platform::EventKind;
 using tk::platform::Key;
-using web::Desktop;
 using web::Journal;
 using web::JournalRecord;
+using web::WindowManager;
+
+// A journal's text with its checksum line.
+std::string Sealed(const std::string& body) {
+  char sum[32];
+  std::snprintf(sum, sizeof sum, "sum %016llx\n",
+                static_cast<unsigned long long>(web::Fnv1a64(body)));
+  return body + sum;
+}
 
 Event Ev(EventKind kind, uint32_t window, int x = 0, int y = 0) {
   Event e;
@@ -39,15 +47,14 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   key.repeat = true;
   Event text = Ev(EventKind::Text, 2);
   text.text = "жуфа 5335K?";
-  Event paste = Ev(EventKind::KeyDown, 1);
-  paste.key = Key::V;
-  paste.modifiers = tk::platform::kCtrl;
+  Event paste = Ev(EventKind::Paste, 1);
   Event down = Ev(EventKind::MouseDown, 3, -5, 700);
   down.button = 1;
   j.Append(JournalRecord::OfEvent(10, key));
   j.Append(JournalRecord::OfEvent(10, text));
-  j.Append(JournalRecord::OfEvent(11, paste, std::string("")));
-  j.Append(JournalRecord::OfEvent(12, paste, std::string("gg38tt\r\n")));
+  j.Append(JournalRecord::OfEvent(11, paste));
+  paste.text = "gg38tt\r\n";
+  j.Append(JournalRecord::OfEvent(12, paste));
   j.Append(JournalRecord::OfEvent(20, down));
   j.Append(JournalRecord::OfEvent(21, Ev(EventKind::MouseMove, 3, 1, 1)));
   // A move replaced by the next, as hovering does.
@@ -64,22 +71,16 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   EXPECT_EQ(back->Encode(), text1);
   ASSERT_EQ(back->Records().size(), 13u);
   EXPECT_EQ(back->Records()[1].event.text, text.text);
-  EXPECT_EQ(back->Records()[2].clipboard, std::string(""));
-  EXPECT_EQ(back->Records()[3].clipboard, std::string("gg38tt\r\n"));
+  EXPECT_EQ(back->Records()[2].event.kind, EventKind::Paste);
+  EXPECT_EQ(back->Records()[2].event.text, "");
+  EXPECT_EQ(back->Records()[3].event.text, paste.text);
   EXPECT_EQ(back->Records()[5].event.x, 2);
   EXPECT_EQ(back->Records()[5].time, 25);
   EXPECT_EQ(back->Records()[12].deadline, 1000);
   EXPECT_EQ(back->StartWallMs(), FakeHost::kStart);
 
   // A journal of another program, version or damaged anywhere is refused.
-  auto resum = [](std::string body) {
-    return body + "sum " + [&] {
-      char hex[17];
-      std::snprintf(hex, sizeof hex, "%016llx",
-                    static_cast<unsigned long long>(web::Fnv1a64(body)));
-      return std::string(hex);
-    }() + "\n";
-  };
+  auto resum = Sealed;
   std::string body = text1.substr(0, text1.rfind("sum "));
   std::string header = body.substr(0, body.find('\n') + 1);
   std::string records = body.substr(header.size());
@@ -91,6 +92,7 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
       std::string(text1).replace(header.size(), 1, "9"),
       // A later version of the text form than this code reads.
       resum(std::string(header).replace(4, 1, std::to_string(Journal::kVersion + 1)) + records),
+      resum(header + "5 p 1 16 2 41\n"),  // a paste as the first version wrote it
       resum(header + "-5 k 1 1 0 0\n"),
       resum(header + "5 k 1 99 0 0\n"),
       resum(header + "5 z 1\n"),
@@ -138,14 +140,15 @@ TEST(WebDesktop, ScaleIsCrispWhereTheDialogsFitAndFitsWhereTheyDoNot) {
       {1280, 800, 1.0, 0, 0, 1.0},                // no window yet
   };
   for (const Case& c : cases) {
-    EXPECT_DOUBLE_EQ(Desktop::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
-                     c.scale)
+    EXPECT_DOUBLE_EQ(
+        WindowManager::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
+        c.scale)
         << c.viewWidth << "x" << c.viewHeight << " @" << c.ratio;
   }
 }
 
 TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
-  Desktop d;
+  WindowManager d;
   d.Resize(800, 600);
   tk::platform::WindowId a = d.Create("MIRVOLANT", 300, 200);
   tk::platform::WindowId b = d.Create("Выбор пути", 200, 100);
@@ -177,12 +180,12 @@ TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
   EXPECT_EQ(d.HitTest({340, 150}).window, b);
   EXPECT_EQ(d.Stacking().back(), a);
   // What lies where.
-  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, Desktop::Part::CloseBox);
-  EXPECT_EQ(d.HitTest({40, 30}).part, Desktop::Part::Caption);
-  Desktop::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
-  EXPECT_EQ(client.part, Desktop::Part::Client);
+  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, WindowManager::Part::CloseBox);
+  EXPECT_EQ(d.HitTest({40, 30}).part, WindowManager::Part::Caption);
+  WindowManager::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
+  EXPECT_EQ(client.part, WindowManager::Part::Client);
   EXPECT_EQ(client.client, (TPoint{7, 9}));
-  EXPECT_EQ(d.HitTest({11, 100}).part, Desktop::Part::Edge);
+  EXPECT_EQ(d.HitTest({11, 100}).part, WindowManager::Part::Edge);
   EXPECT_EQ(d.HitTest({700, 500}).window, tk::platform::kNoWindow);
   // Windows keep inside the desktop.
   EXPECT_EQ(d.Kept(a, {700, -40}), (TPoint{800 - 306, 0}));
@@ -201,14 +204,14 @@ struct Page : FakeHost {
         if (slot != 2) return Enter(field, code);
         Click(At(field));
         Paste(code);
-        Key(tk::platform::Key::Enter);
+        Key("Enter");
       });
     }
   }
   void Wait(int64_t seconds) { RunFor(seconds * 1000); }
   // A click on the dialog's close box.
   void Close(const tk::TCustomForm* form) {
-    tk::TRect box = platform->Screen().CloseBoxRect(form->WindowId());
+    tk::TRect box = platform->Windows().CloseBoxRect(form->WindowId());
     Click({box.Left + 3, box.Top + 3});
   }
 };
@@ -284,7 +287,7 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
   reloaded.Then([&] { rebuilt = StateOf(); });
   // And plays on from there.
   reloaded.Then([&] { reloaded.Type(code.substr(2)); });
-  reloaded.Then([&] { reloaded.Key(Key::Enter); });
+  reloaded.Then([&] { reloaded.Key("Enter"); });
   reloaded.Then([&] { EXPECT_TRUE(Form4->FormVisible()); });
   RunOnPage(reloaded);
   EXPECT_FALSE(reloaded.refused);
@@ -434,9 +437,9 @@ TEST(WebPage, TheFieldBeingTypedInIsToldAndAShorterViewportMovesNoWindow) {
   page.Then([&] {
     EXPECT_TRUE(over(Form1->MaskEdit1));
     scale = page.platform->ScaleFactor();
-    desktop = page.platform->Screen().Bounds();
-    board = page.platform->Screen().Position(Form1->WindowId());
-    page.Key(Key::Tab);
+    desktop = page.platform->Windows().Bounds();
+    board = page.platform->Windows().Position(Form1->WindowId());
+    page.Key("Tab");
     // The on-screen keyboard takes two thirds of the height.
     web::RawInput& resize = page.Arrive(Raw::Resize);
     resize.width = 1170;
@@ -446,8 +449,8 @@ TEST(WebPage, TheFieldBeingTypedInIsToldAndAShorterViewportMovesNoWindow) {
   page.Then([&] {
     EXPECT_TRUE(over(Form1->MaskEdit2));
     EXPECT_EQ(page.platform->ScaleFactor(), scale);
-    EXPECT_EQ(page.platform->Screen().Bounds(), desktop);
-    EXPECT_EQ(page.platform->Screen().Position(Form1->WindowId()), board);
+    EXPECT_EQ(page.platform->Windows().Bounds(), desktop);
+    EXPECT_EQ(page.platform->Windows().Position(Form1->WindowId()), board);
     // Turned on its side, the phone lays the desktop out anew.
     web::RawInput& resize = page.Arrive(Raw::Resize);
     resize.width = 2532;
@@ -455,10 +458,36 @@ TEST(WebPage, TheFieldBeingTypedInIsToldAndAShorterViewportMovesNoWindow) {
     resize.ratio = 3;
   });
   page.Then([&] {
-    EXPECT_NE(page.platform->Screen().Bounds(), desktop);
+    EXPECT_NE(page.platform->Windows().Bounds(), desktop);
     EXPECT_TRUE(over(Form1->MaskEdit2));
   });
   RunOnPage(page);
+}
+
+TEST(WebPage, AJournalOfTheFirstVersionReplaysItsPastes) {
+  // The first version wrote a paste as Ctrl+V (key 16, modifiers 2) with the
+  // clipboard's text; here "GG38TT" pasted into the board's first field,
+  // then Enter.
+  FakeHost page;
+  page.storage = Sealed("MVJ 1 Mirvolant%20test " + std::to_string(FakeHost::kStart) +
+                        "\n5 p 1 16 2 474733385454\n5 k 1 2 0 0\n");
+  page.Then([&] {
+    EXPECT_EQ(SolvedCount, 1);
+    EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel1->Caption()), "OK");
+  });
+  RunOnPage(page);
+  EXPECT_FALSE(page.refused);
+}
+
+TEST(WebInput, KeysAreMappedByNameAndShortcutLettersByPlace) {
+  using web::WebPlatform;
+  EXPECT_EQ(WebPlatform::KeyOf("ArrowLeft", "ArrowLeft"), Key::Left);
+  EXPECT_EQ(WebPlatform::KeyOf(" ", "Space"), Key::Space);
+  // Ctrl+V on a Russian layout types "м" on the V key.
+  EXPECT_EQ(WebPlatform::KeyOf("м", "KeyV"), Key::V);
+  EXPECT_EQ(WebPlatform::KeyOf("b", "KeyB"), Key::None);
+  EXPECT_EQ(web::RawInput::KindOf("pointercancel"), web::RawInput::Kind::PointerCancel);
+  EXPECT_EQ(web::RawInput::KindOf("wheel"), std::nullopt);
 }
 
 TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
@@ -471,7 +500,7 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     records = web::Journal::Decode(page.storage, "Mirvolant test")->Records().size();
     // The board lies beneath the path choice, disabled: neither its field
     // nor its close box take anything.
-    tk::TRect board = page.platform->Screen().OuterRect(Form1->WindowId());
+    tk::TRect board = page.platform->Windows().OuterRect(Form1->WindowId());
     page.Click({board.Left + 10, board.Bottom - 10});
     page.Close(Form1);
     page.Type("x");
@@ -504,7 +533,7 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     EXPECT_EQ(Form2->ScreenTop(), pathAt.Y + 40);
     // The page's text field went along with the field being typed in.
     EXPECT_TRUE(page.textArea.Contains(page.At(Form2->MaskEdit1)));
-    EXPECT_EQ(page.platform->Screen().Position(Form2->WindowId()),
+    EXPECT_EQ(page.platform->Windows().Position(Form2->WindowId()),
               (TPoint{pathAt.X - 25, pathAt.Y + 40}));
   });
   RunOnPage(page);

@@ -60,7 +60,7 @@ class Win32PlatformTest : public ::testing::Test {
   }
   // A shown window whose pixels have reached the screen.
   WindowId ShownWindow(int width, int height, TColor fill) {
-    WindowId w = P().CreateWindow("MIRVOLANT", width, height);
+    WindowId w = P().CreateWindow("MIRVOLANT", width, height, kNoWindow);
     P().ShowWindow(w);
     P().Activate(w);
     PixelBuffer buffer(width, height, fill);
@@ -78,9 +78,9 @@ class Win32PlatformTest : public ::testing::Test {
   std::unique_ptr<Win32Platform> owned_;
 };
 
-TEST_F(Win32PlatformTest, DialogWindowsHaveAFixedFrameAndTheFirstOwnsTheOthers) {
-  WindowId board = P().CreateWindow("MIRVOLANT", 519, 426);
-  WindowId choice = P().CreateWindow("Выбор пути", 617, 295);
+TEST_F(Win32PlatformTest, DialogWindowsHaveAFixedFrameAndTheOwnerTheyWereGiven) {
+  WindowId board = P().CreateWindow("MIRVOLANT", 519, 426, kNoWindow);
+  WindowId choice = P().CreateWindow("Выбор пути", 617, 295, board);
   HWND hboard = P().Handle(board);
   HWND hchoice = P().Handle(choice);
   ASSERT_NE(hboard, nullptr);
@@ -160,7 +160,7 @@ TEST_F(Win32PlatformTest, PresentedPixelsReachTheScreenAndARepaintRestoresThem) 
 }
 
 TEST_F(Win32PlatformTest, KeysAndCharactersBecomeKeyDownsAndUtf8Text) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   // Posted key-downs pass through the system's translation into WM_CHAR:
   // the control characters of Enter, Tab, Backspace and Escape must not
@@ -237,7 +237,7 @@ TEST_F(Win32PlatformTest, KeysAndCharactersBecomeKeyDownsAndUtf8Text) {
 }
 
 TEST_F(Win32PlatformTest, TheMouseIsCapturedWhileAButtonIsHeld) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
   SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 12));
@@ -355,14 +355,14 @@ TEST_F(Win32PlatformTest, WaitingEndsAtTheDeadlineOrWhenWokenFromAnotherThread) 
   EXPECT_EQ(e.kind, EventKind::Quit);
 
   // The session's end ends the program as a quit does.
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   SendMessageW(P().Handle(w), WM_ENDSESSION, TRUE, 0);
   ASSERT_TRUE(P().WaitEvent(e, P().NowMs() + 1000));
   EXPECT_EQ(e.kind, EventKind::Quit);
 }
 
 TEST_F(Win32PlatformTest, TimersKeepTickingInsideTheSystemsMoveLoop) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   int calls = 0;
   P().SetDueWork([&] {

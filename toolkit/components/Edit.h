@@ -39,7 +39,7 @@ class TCustomEdit : public TWinControl {
   // paste; copy and cut give nothing away from a password field.
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
   // Inserts text in place of the selection, up to its first line break.
-  void Paste(const AnsiString& text);
+  void Paste(const AnsiString& text) override;
   void FocusEntered(bool byMouse) override;
   void FocusLeft() override;
   void MouseDown(int x, int y, uint8_t modifiers) override;

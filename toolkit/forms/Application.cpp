@@ -176,8 +176,10 @@ void TApplication::Dispatch(const platform::Event& e) {
         if (form->WindowEnabled() && form->FormVisible()) form->CloseDialog();
         break;
       case EventKind::KeyDown:
+      case EventKind::Paste:
       case EventKind::Text:
-        if (e.kind == EventKind::KeyDown) caret_.Restart();
+        // A key or a paste restarts the caret's blink phase.
+        if (e.kind != EventKind::Text) caret_.Restart();
         form->Input().Key(e);
         break;
       case EventKind::MouseMove:

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   // The first wait after the replay: everything is painted as the page
   // showed it.
   host.Then([&] {
-    const web::Desktop& screen = host.platform->Screen();
+    const web::WindowManager& screen = host.platform->Windows();
     for (tk::platform::WindowId id : screen.Stacking()) {
       std::string path = out + "/window-" + std::to_string(id) + ".png";
       if (tk::WritePng(screen.ClientPixels(id), path)) ++written;

@@ -18,6 +18,10 @@
 // The page's first versions named the program and its version as <game>
 // ("Mirvolant 1.0.0"); all of them played the game's first rules, and such a
 // journal reads as "Mirvolant/1".
+// Each event kind has a letter and its fields (Journal.cpp keeps the one
+// table of them). Version 1 differed from version 2 only in the paste, which
+// it wrote as the key that asked for it with the clipboard's text; it is
+// still read, as the paste.
 
 #include <cstdint>
 #include <optional>
@@ -38,18 +42,16 @@ struct JournalRecord {
   int64_t time = 0;
   int64_t deadline = 0;
   Event event;
-  // A paste (key down of V or Insert): the text the clipboard held, UTF-8.
-  std::optional<std::string> clipboard;
 
-  static JournalRecord OfEvent(int64_t time, Event event,
-                               std::optional<std::string> clipboard = std::nullopt);
+  static JournalRecord OfEvent(int64_t time, Event event);
   static JournalRecord OfJump(int64_t deadline, int64_t time);
 };
 
 class Journal {
  public:
-  // The version of the text form this code reads and writes.
-  static constexpr int kVersion = 1;
+  // The version of the text form this code writes; it reads this one and
+  // version 1.
+  static constexpr int kVersion = 2;
   // Limits that a journal read back must keep.
   static constexpr size_t kMaxRecords = 1000000;
   static constexpr size_t kMaxText = 4096;

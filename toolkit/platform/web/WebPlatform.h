@@ -1,8 +1,10 @@
 #pragma once
-// The browser as a platform: the page is the desktop (see Desktop), input
-// comes from the page's pointer, key and text events, and everything the
-// toolkit is handed is journaled, so that a page the browser killed comes back
-// as it was.
+// The browser as a platform: the page is the desktop, with a window manager
+// of the back end's own (WindowManager); input comes from the page's pointer,
+// key, text and paste events, and everything the toolkit is handed is
+// journaled, so that a page the browser killed comes back as it was. This
+// class keeps the clock, the journal and the translation of the page's input;
+// what the pointer does to windows is the window manager's.
 //
 // The clock. NowMs is the back end's own clock in ms since the game began,
 // taken from the wall clock (which, unlike the page's monotonic one, keeps
@@ -29,15 +31,16 @@
 // aside, and the game starts anew.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
-#include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 namespace tk::platform::web {
 
@@ -45,18 +48,22 @@ namespace tk::platform::web {
 struct RawInput {
   enum class Kind : uint8_t {
     PointerDown,    // x, y, button, touch, modifiers
-    PointerMove,    // x, y
-    PointerUp,      // x, y, button
+    PointerMove,    // x, y, touch
+    PointerUp,      // x, y, button, touch, modifiers
     PointerCancel,  // the browser took the pointer over (a scroll gesture, say)
     PointerLeave,   // the pointer left the page
-    KeyDown,        // key, modifiers, repeat
-    KeyUp,          // key, modifiers
+    KeyDown,        // key, code, modifiers, repeat
+    KeyUp,          // key, code, modifiers
     Text,           // text typed, UTF-8
     Paste,          // text pasted, UTF-8
     Resize,         // the viewport: width x height device pixels at ratio
     PageFocus,      // the page became the focused window
     PageBlur,       // the page stopped being the focused window
   };
+  // The kind of the page's event of that type ("pointerdown", "keydown",
+  // "paste", "focus"...; "text" for typed text), or null for another.
+  static std::optional<Kind> KindOf(std::string_view type);
+
   Kind kind = Kind::PointerMove;
   // Wall time of arrival, ms since 1970.
   int64_t wallMs = 0;
@@ -66,7 +73,11 @@ struct RawInput {
   double y = 0;
   int button = 1;
   bool touch = false;
-  Key key = Key::None;
+  // The key as the page names it: its meaning (KeyboardEvent.key: "Tab",
+  // "ArrowLeft", " "...) and its place on the keyboard (KeyboardEvent.code:
+  // "KeyV"...), which names the shortcut letters whatever the layout types.
+  std::string key;
+  std::string code;
   uint8_t modifiers = 0;
   bool repeat = false;
   std::string text;
@@ -126,17 +137,21 @@ class WebPlatform : public Platform {
   // names the game and its rules (see Journal): another's journal is refused.
   WebPlatform(Host& host, std::string game);
 
+  // The toolkit's key of a key the page names (see RawInput), or Key::None.
+  static Key KeyOf(std::string_view key, std::string_view code);
+
   // Tools and tests: after the journal's records, let the clock run on to
   // clock (timers ticking on time) before going on in real time.
   void SetReplayUntil(int64_t clock) { replayUntil_ = clock; }
 
   bool Replaying() const { return replaying_; }
-  const web::Desktop& Screen() const { return desktop_; }
+  const WindowManager& Windows() const { return windows_; }
   const Journal& CurrentJournal() const { return journal_; }
   double ScaleFactor() const { return scale_; }
 
   // Platform.
-  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                        WindowId owner) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
   void ShowWindow(WindowId window) override;
@@ -150,59 +165,47 @@ class WebPlatform : public Platform {
                const std::vector<TRect>& dirty) override;
   bool Presenting() override { return !replaying_; }
   void SetTextInput(const TextInputPlace& place) override;
-  TRect Desktop() override { return desktop_.Bounds(); }
-  std::vector<TRect> Monitors() override { return {desktop_.Bounds()}; }
+  TRect Desktop() override { return windows_.Bounds(); }
+  std::vector<TRect> Monitors() override { return {windows_.Bounds()}; }
   int PixelsPerInch() override { return 96; }
   int DisplayBitsPerPixel() override { return 32; }
-  std::string ClipboardText() override { return clipboard_; }
+  // The page reads the clipboard only in its paste event (a Paste event).
+  std::optional<std::string> ClipboardText() override { return std::nullopt; }
   int64_t NowMs() override { return clock_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
-  void Wake() override { woken_ = true; }
-  void PostQuit() override { quit_ = true; }
+  void Wake() override { queue_.PostWake(); }
+  void PostQuit() override { queue_.PostQuit(); }
 
  private:
-  struct Pending {
-    Event event;
-    int64_t stamp = 0;
-    std::optional<std::string> clipboard;
-    // A pointer move with no button held: only the last of a run is kept.
-    bool hover = false;
-  };
-
   // The wall clock as the back end's clock, never going back.
   int64_t RealNow();
   bool ReplayWait(Event& out, int64_t deadlineMs, bool& answered);
   void FinishReplay();
-  void Deliver(Pending p, Event& out);
-  void ApplyEffects(const Event& e);
+  void Deliver(EventQueue::Entry entry, Event& out);
   void TakeInput();
   void Translate(const RawInput& in);
   void KeepWindowsOnDesktop();
-  void Queue(Event e, int64_t stamp, bool hover = false,
-             std::optional<std::string> clipboard = std::nullopt);
   void Rescale();
   void SetViewport(int width, int height, double ratio);
   void Flush();
   void SaveJournal();
   void TellTextInput();
-  TPoint DesktopPoint(const RawInput& in) const;
 
   Host& host_;
   std::string program_;
-  web::Desktop desktop_;
+  WindowManager windows_;
   Journal journal_;
   bool journalDirty_ = false;
-  bool lastRecordHover_ = false;
+  // The move group of the journal's last record (0: no hover move).
+  uint8_t lastRecordGroup_ = 0;
   bool replaying_ = false;
   size_t replayIndex_ = 0;
   std::optional<int64_t> replayUntil_;
   double replayStartedMs_ = -1;
   int64_t clock_ = 0;
   int64_t lastReal_ = 0;
-  std::deque<Pending> pending_;
-  std::string clipboard_;
-  bool woken_ = false;
-  bool quit_ = false;
+  // Input translated and not yet handed over, each at its arrival.
+  EventQueue queue_;
   TextInputPlace textInput_;
   // What the host was last told of typed text, in desktop pixels.
   bool toldTextInput_ = false;
@@ -212,15 +215,6 @@ class WebPlatform : public Platform {
   int viewHeight_ = 0;
   double ratio_ = 1;
   double scale_ = 1;
-  // The pointer: a window dragged by its caption, a close box held down, the
-  // window that had the button pressed in its client area, the window under
-  // a hovering mouse.
-  WindowId dragging_ = kNoWindow;
-  TPoint dragOffset_;
-  WindowId closing_ = kNoWindow;
-  WindowId captured_ = kNoWindow;
-  bool capturedByTouch_ = false;
-  WindowId hovered_ = kNoWindow;
 };
 
 }  // namespace tk::platform::web

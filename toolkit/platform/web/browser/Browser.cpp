@@ -10,6 +10,7 @@
 #include <emscripten.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,19 +25,24 @@ EM_JS(void, mv_viewport, (int* size, double* ratio), {
   HEAP32[(size >> 2) + 1] = v.height;
   HEAPF64[ratio >> 3] = v.ratio;
 });
-// Fills numbers with the next input's fields (see NextInput) and returns
-// its kind + 1, or 0 when none waits; its text stays for mv_input_text.
+// Fills numbers with the next input's numeric fields (see NextInput) and
+// returns 1, or 0 when none waits; its names and text (the event's type, the
+// key, its code, the text) stay for mv_input_string.
 EM_JS(int, mv_next_input, (double* numbers), {
   var e = Module.mv.queue.shift();
   if (!e) return 0;
-  var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.key || 0,
-           e.modifiers || 0, e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
+  var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.modifiers || 0,
+           e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
   for (var i = 0; i < n.length; ++i) HEAPF64[(numbers >> 3) + i] = n[i];
-  Module.mv.text = e.text || "";
-  return e.kind + 1;
+  Module.mv.strings = [e.type, e.key || "", e.code || "", e.text || ""];
+  return 1;
 });
-EM_JS(int, mv_input_text_size, (), { return lengthBytesUTF8(Module.mv.text) + 1; });
-EM_JS(void, mv_input_text, (char* out, int size), { stringToUTF8(Module.mv.text, out, size); });
+EM_JS(int, mv_input_string_size, (int which), {
+  return lengthBytesUTF8(Module.mv.strings[which]) + 1;
+});
+EM_JS(void, mv_input_string, (int which, char* out, int size), {
+  stringToUTF8(Module.mv.strings[which], out, size);
+});
 EM_JS(void, mv_sleep, (double ms), {
   return Asyncify.handleSleep(function (wakeUp) { Module.mv.sleep(ms, wakeUp); });
 });
@@ -88,26 +94,28 @@ class BrowserHost : public web::Host {
   }
 
   bool NextInput(RawInput& out) override {
-    double n[11];
-    int kind = mv_next_input(n);
-    if (kind == 0) return false;
-    out = RawInput{};
-    out.kind = static_cast<RawInput::Kind>(kind - 1);
-    out.wallMs = static_cast<int64_t>(n[0]);
-    out.x = n[1];
-    out.y = n[2];
-    out.button = static_cast<int>(n[3]);
-    out.touch = n[4] != 0;
-    out.key = static_cast<Key>(static_cast<int>(n[5]));
-    out.modifiers = static_cast<uint8_t>(n[6]);
-    out.repeat = n[7] != 0;
-    out.width = static_cast<int>(n[8]);
-    out.height = static_cast<int>(n[9]);
-    out.ratio = n[10];
-    std::vector<char> text(static_cast<size_t>(mv_input_text_size()));
-    mv_input_text(text.data(), static_cast<int>(text.size()));
-    out.text = text.data();
-    return true;
+    double n[10];
+    while (mv_next_input(n) != 0) {
+      std::optional<RawInput::Kind> kind = RawInput::KindOf(InputString(0));
+      if (!kind) continue;
+      out = RawInput{};
+      out.kind = *kind;
+      out.wallMs = static_cast<int64_t>(n[0]);
+      out.x = n[1];
+      out.y = n[2];
+      out.button = static_cast<int>(n[3]);
+      out.touch = n[4] != 0;
+      out.modifiers = static_cast<uint8_t>(n[5]);
+      out.repeat = n[6] != 0;
+      out.width = static_cast<int>(n[7]);
+      out.height = static_cast<int>(n[8]);
+      out.ratio = n[9];
+      out.key = InputString(1);
+      out.code = InputString(2);
+      out.text = InputString(3);
+      return true;
+    }
+    return false;
   }
 
   void Sleep(int64_t ms) override {
@@ -147,11 +155,17 @@ class BrowserHost : public web::Host {
   }
 
  private:
+  static std::string InputString(int which) {
+    std::vector<char> text(static_cast<size_t>(mv_input_string_size(which)));
+    mv_input_string(which, text.data(), static_cast<int>(text.size()));
+    return text.data();
+  }
+
   // Tells the page the clock, the journal's length and where the windows
   // are, for its tests and tools.
   void Publish() {
     if (platform_ == nullptr) return;
-    const web::Desktop& d = platform_->Screen();
+    const web::WindowManager& d = platform_->Windows();
     std::string windows = "[";
     for (WindowId id : d.Stacking()) {
       TRect r = d.OuterRect(id);

@@ -1,7 +1,9 @@
 // The web back end's part in the page, put before the compiled code: it
-// turns the page's pointer, key and text events into the back end's input
-// (Module.mv.queue, read by Browser.cpp), shows the desktop's picture in the
-// canvas, keeps the journal in the page's storage and waits.
+// hands the page's pointer, key, text and paste events to the back end
+// (Module.mv.queue, read by Browser.cpp) under the browser's own names (the
+// event's type, KeyboardEvent.key and .code), which the back end maps; it
+// shows the desktop's picture in the canvas, keeps the journal in the page's
+// storage and waits.
 //
 // The page gives: Module.canvas (the desktop's canvas, whose parent element
 // is the viewport) and Module.journalKey (the storage key of the journal's
@@ -11,19 +13,13 @@
 // through after one failed) and Module.stopWanted (see mv.stop).
 Module.mv = (function () {
   'use strict';
-  // The back end's kinds of input (RawInput::Kind) and keys (Key).
-  var Kind = {
-    PointerDown: 0, PointerMove: 1, PointerUp: 2, PointerCancel: 3, PointerLeave: 4,
-    KeyDown: 5, KeyUp: 6, Text: 7, Paste: 8, Resize: 9, PageFocus: 10, PageBlur: 11
+  // Keys whose default action would move the page's focus, scroll it or go
+  // back. A paste's keys keep theirs: the browser hands the clipboard's text
+  // over only with the paste event that follows.
+  var Navigating = {
+    Tab: 1, Enter: 1, Escape: 1, Backspace: 1, Delete: 1, ArrowLeft: 1, ArrowRight: 1,
+    ArrowUp: 1, ArrowDown: 1, Home: 1, End: 1
   };
-  var Keys = {
-    Tab: 1, Enter: 2, Escape: 3, Backspace: 4, Delete: 5, ArrowLeft: 6, ArrowRight: 7,
-    ArrowUp: 8, ArrowDown: 9, Home: 10, End: 11, ' ': 12, Insert: 13
-  };
-  // Letters by the key's place, whatever the keyboard layout types there.
-  var Letters = { KeyA: 14, KeyC: 15, KeyV: 16, KeyX: 17 };
-  // Keys whose default action in the page must not happen.
-  var Handled = { 1: 1, 2: 1, 3: 1, 4: 1, 5: 1, 6: 1, 7: 1, 8: 1, 9: 1, 10: 1, 11: 1 };
   // What the hidden field holds between inputs: a backspace on a phone's
   // keyboard needs something to delete before the page hears of it.
   var Rest = '  ';
@@ -31,7 +27,7 @@ Module.mv = (function () {
   var mv = {
     queue: [],
     wake: null,
-    text: '',
+    strings: [],
     journal: '',
     clock: 0,
     records: 0,
@@ -67,18 +63,15 @@ Module.mv = (function () {
   function push(input) {
     if (mv.stopped || stopping) return;  // the game went to another tab
     input.wallMs = Date.now();
-    var last = mv.queue[mv.queue.length - 1];
-    // Pointer moves the back end has not read yet: the latest is enough.
-    if (input.kind === Kind.PointerMove && last && last.kind === Kind.PointerMove) {
-      mv.queue[mv.queue.length - 1] = input;
-    } else {
-      mv.queue.push(input);
-    }
+    mv.queue.push(input);
     if (mv.wake) mv.wake();
   }
 
-  function pushKey(kind, key, mods, repeat) {
-    push({ kind: kind, key: key, modifiers: mods, repeat: repeat });
+  // A key the user pressed on a keyboard the page does not see as one (a
+  // phone's), down and up.
+  function pushKey(key) {
+    push({ type: 'keydown', key: key });
+    push({ type: 'keyup', key: key });
   }
 
   mv.viewport = function () {
@@ -180,12 +173,18 @@ Module.mv = (function () {
     var after = Array.from(next || '');
     var same = 0;
     while (same < before.length && same < after.length && before[same] === after[same]) ++same;
-    for (var i = same; i < before.length; ++i) {
-      pushKey(Kind.KeyDown, Keys.Backspace, 0, false);
-      pushKey(Kind.KeyUp, Keys.Backspace, 0, false);
-    }
-    if (after.length > same) push({ kind: Kind.Text, text: after.slice(same).join('') });
+    for (var i = same; i < before.length; ++i) pushKey('Backspace');
+    if (after.length > same) push({ type: 'text', text: after.slice(same).join('') });
     composing = next || '';
+  }
+
+  // A pointer event in desktop pixels.
+  function pointer(e) {
+    var p = place(e);
+    return {
+      type: e.type, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
+      touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
+    };
   }
 
   function listen() {
@@ -194,55 +193,41 @@ Module.mv = (function () {
       e.preventDefault();
       try { canvas.setPointerCapture(e.pointerId); } catch (err) { /* gone already */ }
       focusedAtDown = document.activeElement === field;
-      var p = place(e);
-      push({
-        kind: Kind.PointerDown, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
-        touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
-      });
+      push(pointer(e));
       focusField();
     });
     canvas.addEventListener('pointermove', function (e) {
-      if (!e.isPrimary) return;
-      var p = place(e);
-      push({ kind: Kind.PointerMove, x: p.x, y: p.y, touch: e.pointerType !== 'mouse' });
+      if (e.isPrimary) push(pointer(e));
     });
     canvas.addEventListener('pointerup', function (e) {
       if (!e.isPrimary) return;
-      var p = place(e);
-      push({
-        kind: Kind.PointerUp, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
-        touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
-      });
+      push(pointer(e));
       if (e.pointerType === 'mouse') focusField();
       else refocusField(e, focusedAtDown);
     });
-    canvas.addEventListener('pointercancel', function () { push({ kind: Kind.PointerCancel }); });
+    canvas.addEventListener('pointercancel', function (e) { push({ type: e.type }); });
     canvas.addEventListener('pointerleave', function (e) {
-      if (e.pointerType === 'mouse') push({ kind: Kind.PointerLeave });
+      if (e.pointerType === 'mouse') push({ type: e.type });
     });
     // A tap is a click: some phones open their keyboard only from one.
     canvas.addEventListener('click', focusField);
     canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
 
     window.addEventListener('keydown', function (e) {
+      // A composition's keys reach the page as its text.
       if (e.isComposing || e.keyCode === 229) return;
       var mods = modifiers(e);
-      var key = Keys[e.key] || Letters[e.code] || 0;
-      if (!key) return;
-      // Pasting: the browser hands the text over only with its paste event,
-      // which follows when the key's default action is left alone.
-      if ((key === Letters.KeyV && (mods & 2)) || (key === Keys.Insert && mods === 1)) return;
-      if (Handled[key] || (key === Letters.KeyA && (mods & 2))) e.preventDefault();
-      pushKey(Kind.KeyDown, key, mods, e.repeat);
+      // Ctrl+A would select the page's text.
+      if (Navigating[e.key] || (e.code === 'KeyA' && (mods & 2))) e.preventDefault();
+      push({ type: e.type, key: e.key, code: e.code, modifiers: mods, repeat: e.repeat });
     }, true);
     window.addEventListener('keyup', function (e) {
-      var key = Keys[e.key] || Letters[e.code] || 0;
-      if (key) pushKey(Kind.KeyUp, key, modifiers(e), false);
+      push({ type: e.type, key: e.key, code: e.code, modifiers: modifiers(e) });
     }, true);
     document.addEventListener('paste', function (e) {
       var text = e.clipboardData ? e.clipboardData.getData('text/plain') : '';
       e.preventDefault();
-      push({ kind: Kind.Paste, text: text });
+      push({ type: 'paste', text: text });
     });
 
     field.addEventListener('compositionstart', function () { composing = ''; });
@@ -260,19 +245,16 @@ Module.mv = (function () {
           return;
         case 'insertLineBreak':
         case 'insertParagraph':
-          pushKey(Kind.KeyDown, Keys.Enter, 0, false);
-          pushKey(Kind.KeyUp, Keys.Enter, 0, false);
+          pushKey('Enter');
           break;
         case 'deleteContentBackward':
-          pushKey(Kind.KeyDown, Keys.Backspace, 0, false);
-          pushKey(Kind.KeyUp, Keys.Backspace, 0, false);
+          pushKey('Backspace');
           break;
         case 'deleteContentForward':
-          pushKey(Kind.KeyDown, Keys.Delete, 0, false);
-          pushKey(Kind.KeyUp, Keys.Delete, 0, false);
+          pushKey('Delete');
           break;
         default:
-          if (e.data) push({ kind: Kind.Text, text: e.data });
+          if (e.data) push({ type: 'text', text: e.data });
           break;
       }
       resetField();
@@ -280,7 +262,7 @@ Module.mv = (function () {
 
     window.addEventListener('resize', function () {
       var v = mv.viewport();
-      push({ kind: Kind.Resize, width: v.width, height: v.height, ratio: v.ratio });
+      push({ type: 'resize', width: v.width, height: v.height, ratio: v.ratio });
       revealField();
     });
     if (window.visualViewport) {
@@ -289,8 +271,8 @@ Module.mv = (function () {
         revealField();
       });
     }
-    window.addEventListener('focus', function () { push({ kind: Kind.PageFocus }); });
-    window.addEventListener('blur', function () { push({ kind: Kind.PageBlur }); });
+    window.addEventListener('focus', function () { push({ type: 'focus' }); });
+    window.addEventListener('blur', function () { push({ type: 'blur' }); });
   }
 
   mv.start = function () {
