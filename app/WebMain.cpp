@@ -3,14 +3,15 @@
 // so that a phase lasts its twenty minutes of wall time however long the
 // phone kept the page frozen.
 
-#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/FaceFiles.h"
 #include "app/Program.h"
+#include "quest/Rules.h"
 #include "toolkit/paint/Font.h"
-#include "toolkit/platform/Platform.h"
+#include "toolkit/platform/web/browser/Browser.h"
 
 namespace {
 // The program's path as the toolkit sees it: its title ("Mirvolant") comes
@@ -19,12 +20,9 @@ constexpr const char* kProgramPath = "/Mirvolant";
 
 int RunInPage() {
   tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(kProgramPath));
-  std::string error;
-  std::unique_ptr<tk::platform::Platform> platform = tk::platform::OpenNativePlatform(error);
-  if (platform == nullptr) {
-    std::fprintf(stderr, "Mirvolant: %s\n", error.c_str());
-    return 1;
-  }
+  // The page's saved game belongs to the quest's rules, not to this build.
+  std::unique_ptr<tk::platform::Platform> platform =
+      tk::platform::web::OpenBrowserPlatform(mirvolant::SavedGameName());
   mirvolant::Program program(*platform, kProgramPath);
   program.Application().SetLateTicks(tk::LateTicks::CatchUp);
   return program.Run();

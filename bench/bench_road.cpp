@@ -14,6 +14,7 @@
 #include "quest/Unit3.h"
 #include "quest/Unit4.h"
 #include "quest/Unit5.h"
+#include "tests/support/Road.h"
 #include "toolkit/components/Timer.h"
 #include "toolkit/forms/Application.h"
 #include "toolkit/platform/headless/HeadlessPlatform.h"
@@ -23,6 +24,8 @@ namespace {
 using namespace mirvolant;
 using tk::platform::Key;
 
+// The program on the headless back end, and what walking the road asks of
+// a driver.
 struct Headless {
   tk::platform::HeadlessPlatform platform;
   std::unique_ptr<mirvolant::Program> program;
@@ -34,17 +37,29 @@ struct Headless {
     program = std::make_unique<mirvolant::Program>(platform, "/usr/games/mirvolant");
     program->CreateDialogs();
   }
+  void Then(std::function<void()> step) { platform.Then(std::move(step)); }
   void Click(tk::TControl* c) {
     tk::TPoint o = c->OriginInForm();
     platform.Click(tk::FormOf(c)->WindowId(), o.X + c->Width() / 2, o.Y + c->Height() / 2);
   }
   // Focuses the field, types the code and presses Enter, as players do.
-  void Enter(tk::TMaskEdit* field, const char* utf8) {
+  void Enter(tk::TMaskEdit* field, const std::string& utf8) {
     Click(field);
     platform.Key(tk::FormOf(field)->WindowId(), Key::A, tk::platform::kCtrl);
     platform.Type(tk::FormOf(field)->WindowId(), utf8);
     platform.Key(tk::FormOf(field)->WindowId(), Key::Enter);
   }
+  void SolveBoard() {
+    for (int slot = 1; slot <= 9; ++slot) {
+      Then([this, slot] {
+        Enter(Form1->SlotControls(slot).field, testing::Road::Get().levels[slot - 1]);
+      });
+    }
+  }
+  void Wait(int64_t s) {
+    Then([this, s] { platform.Advance(s * 1000); });
+  }
+  void Close(tk::TCustomForm* form) { platform.Close(form->WindowId()); }
 };
 
 void TickLoop(benchmark::State& state, bool screenReader) {
@@ -82,26 +97,14 @@ BENCHMARK(OneTickThroughTheLoop)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(TickLoop, ScreenReaderListening, true)->Unit(benchmark::kMicrosecond);
 
 void Road(benchmark::State& state, bool screenReader) {
-  static const char* const kCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
-                                        "367",    "%3%",  "7bx", "vemt"};
   for (auto _ : state) {
     Headless p(screenReader);
-    for (int slot = 1; slot <= 9; ++slot) {
-      p.platform.Then([&p, slot] { p.Enter(Form1->SlotControls(slot).field, kCodes[slot - 1]); });
-    }
-    p.platform.Then([&] { p.Enter(Form2->MaskEdit3, "jjj52"); });
-    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
-    p.platform.Then([&] { p.Enter(Form5->MaskEdit1, "5335k"); });
-    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
-    p.platform.Then([&] { p.Enter(Form4->MaskEdit1, "406?&"); });
-    p.platform.Then([&] { p.platform.Advance(3600 * 1000); });
-    p.platform.Then([&] { p.Enter(Form3->MaskEdit1, "83~"); });
-    p.platform.Then([&] {
-      if (Form3->MaskEdit1->Visible()) state.SkipWithError("the engine code was not revealed");
-      p.platform.Close(Form3->WindowId());
+    testing::WalkRoad(p, [&](const testing::Road::Stop& stop) {
+      if (stop.name == "engine-code" && Form3->MaskEdit1->Visible()) {
+        state.SkipWithError("the engine code was not revealed");
+      }
     });
-    p.platform.Then([&] { p.platform.Close(Form2->WindowId()); });
-    p.platform.Then([&] { p.platform.Close(Form1->WindowId()); });
+    p.Then([&] { p.Close(Form1); });
     p.program->Application().RunEventLoop();
   }
 }

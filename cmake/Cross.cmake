@@ -4,6 +4,9 @@
 set(MV_SDL OFF)
 set(MV_BENCH OFF)
 
+# libjpeg-turbo, FreeType, zlib and libpng, cross-built once per machine.
+include(${CMAKE_CURRENT_LIST_DIR}/CrossLibraries.cmake)
+
 set(MV_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest's sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

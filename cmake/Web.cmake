@@ -1,6 +1,8 @@
-# The browser build: compiled with emscripten (cmake/toolchains/emscripten.cmake,
-# libraries from tools/cross/deps.sh), tests run by node.
+# The browser build: compiled with emscripten (cmake/toolchains/emscripten.cmake),
+# tests run by node. The libraries are built without SIMD code, which the
+# page's WebAssembly does not use.
 include(${CMAKE_CURRENT_LIST_DIR}/Cross.cmake)
+mv_cross_libraries(wasm SIMD OFF)
 
 # CMake knows no whole-archive link for emscripten; wasm-ld takes the GNU
 # options (the control classes register themselves from static objects).

@@ -3,10 +3,9 @@
 # the web app manifest with its icons, and the service worker that caches all
 # of it for offline play.
 set(MV_WEB_SITE ${CMAKE_BINARY_DIR}/site)
-set(web_dir ${CMAKE_SOURCE_DIR}/toolkit/platform/web/browser)
 
-add_executable(mirvolant_web app/WebMain.cpp ${web_dir}/Browser.cpp)
-target_link_libraries(mirvolant_web PRIVATE mv_app mv_web)
+add_executable(mirvolant_web app/WebMain.cpp)
+target_link_libraries(mirvolant_web PRIVATE mv_app mv_web mv_browser)
 set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
                                                RUNTIME_OUTPUT_DIRECTORY ${MV_WEB_SITE})
 # Size: the compiled code is optimised for size and carries no names.
@@ -19,9 +18,7 @@ target_compile_options(mirvolant_web PRIVATE -Os)
 target_link_options(mirvolant_web PRIVATE
   -Os -sASYNCIFY -sASYNCIFY_IMPORTS=[mv_sleep] -sASYNCIFY_STACK_SIZE=${MV_WEB_ASYNCIFY_STACK}
   -sENVIRONMENT=web -sEXIT_RUNTIME=1
-  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency
-  --pre-js ${web_dir}/platform.js)
-set_property(TARGET mirvolant_web APPEND PROPERTY LINK_DEPENDS ${web_dir}/platform.js)
+  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
 
 configure_file(${CMAKE_SOURCE_DIR}/app/web/index.html.in ${MV_WEB_SITE}/index.html @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/app/web/manifest.webmanifest.in
@@ -35,12 +32,22 @@ endforeach()
 mv_ship_dialog_face(${MV_WEB_SITE})
 
 # The service worker names every file and a cache of this build's own (a
-# hash of the page's files), written after each link.
+# hash of all of the page's files): written again whenever any of them
+# changes, index.html and the icons included.
 set(MV_WEB_FILES ./ index.html mirvolant.js mirvolant.wasm ms_sans_serif.ttf
                  ms_sans_serif-copyright.txt manifest.webmanifest ${icons})
+set(site_files)
+foreach(file ${MV_WEB_FILES})
+  if(NOT file STREQUAL "./" AND NOT file MATCHES "^mirvolant\\.")
+    list(APPEND site_files ${MV_WEB_SITE}/${file})
+  endif()
+endforeach()
 add_custom_command(
-  TARGET mirvolant_web POST_BUILD
+  OUTPUT ${MV_WEB_SITE}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSITE=${MV_WEB_SITE} "-DFILES=${MV_WEB_FILES}"
           -DTEMPLATE=${CMAKE_SOURCE_DIR}/app/web/sw.js.in -P ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
+  DEPENDS mirvolant_web ${site_files} ${CMAKE_SOURCE_DIR}/app/web/sw.js.in
+          ${CMAKE_SOURCE_DIR}/cmake/WebWorker.cmake
   COMMENT "Writing the service worker"
   VERBATIM)
+add_custom_target(mirvolant_web_worker ALL DEPENDS ${MV_WEB_SITE}/sw.js)

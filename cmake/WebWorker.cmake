@@ -1,7 +1,8 @@
 # Writes the service worker of the page in SITE from TEMPLATE: the list of
-# FILES to cache and a build id, a hash of those files, so that a new build
-# gets a cache of its own.
-set(hashes "")
+# FILES to cache and a build id, a hash of those files and of the worker's
+# own template, so that a build that changed any file of the page gets a
+# cache of its own.
+file(SHA256 ${TEMPLATE} hashes)
 set(quoted "")
 foreach(file ${FILES})
   if(NOT file STREQUAL "./")

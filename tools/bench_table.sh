@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 jobs=${JOBS:-2}
 
-cmake -S . -B "$build" -G Ninja -DMV_BENCH=ON >/dev/null
+cmake --preset bench -B "$build" >/dev/null
 mapfile -t benches < <(cd bench && ls bench_*.cpp | sed 's/\.cpp$//')
 cmake --build "$build" -j "$jobs" --target "${benches[@]}" mirvolant bare_sdl_window bare_x11_window \
   first_frame >/dev/null

@@ -35,8 +35,6 @@ trap cleanup EXIT
 cc -O2 -o "$WORK/first_frame" "$ROOT/tools/first_frame.c" -lX11
 wineserver -k 2>/dev/null || true
 start_desktop
-# The Cyrillic code's letters get keys before Wine starts (see x11lib.sh).
-bind_keysyms Cyrillic_zhe Cyrillic_u Cyrillic_ef Cyrillic_a
 wineserver -p
 # The desktop process comes up with the first Windows program.
 wine cmd /c exit >/dev/null 2>&1

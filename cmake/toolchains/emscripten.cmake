@@ -1,11 +1,23 @@
 # Cross-compiling for the browser with Debian's emscripten; tests run under
 # node. Debian's emscripten keeps a read-only cache of its system libraries,
-# so emcc runs with a cache of the project's own (MV_EM_CACHE, from
-# tools/cross/deps.sh) and with Debian's node modules on NODE_PATH, at
-# configure time and for every compile and link.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MV_DEPS_PREFIXES MV_EM_CACHE)
+# so emcc runs with a cache of the project's own (MV_EM_CACHE, by default
+# beside the cross libraries, one per emscripten version: building its system
+# libraries takes long, and every build folder shares them) and with Debian's
+# node modules on NODE_PATH, at configure time and for every compile and link.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MV_EM_CACHE MV_EMSCRIPTEN_VERSION)
+if(NOT MV_EMSCRIPTEN_VERSION)
+  execute_process(COMMAND dpkg-query -W -f=\${Version} emscripten OUTPUT_VARIABLE version
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "emscripten is not installed: run tools/cross/deps.sh wasm first")
+  endif()
+  string(REGEX REPLACE "^[0-9]+:" "" version "${version}")
+  set(MV_EMSCRIPTEN_VERSION ${version} CACHE STRING "Debian's emscripten version")
+endif()
 if(NOT MV_EM_CACHE)
-  message(FATAL_ERROR "MV_EM_CACHE is not set: configure with tools/cross/deps.sh's cache")
+  include(${CMAKE_CURRENT_LIST_DIR}/CrossCache.cmake)
+  set(MV_EM_CACHE ${MV_DEPS_CACHE}/wasm/emscripten-${MV_EMSCRIPTEN_VERSION} CACHE PATH
+                  "emscripten's cache of system libraries")
 endif()
 set(mv_em_env EM_CACHE=${MV_EM_CACHE} EM_FROZEN_CACHE= NODE_PATH=/usr/share/nodejs)
 set(ENV{EM_CACHE} ${MV_EM_CACHE})
@@ -20,7 +32,6 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${NODE_JS_EXECUTABLE} --no-experimental-fetch)
 
 include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 
-list(APPEND CMAKE_FIND_ROOT_PATH ${MV_DEPS_PREFIXES})
 foreach(lang C CXX)
   set(CMAKE_${lang}_COMPILER_LAUNCHER env ${mv_em_env})
   set(CMAKE_${lang}_LINKER_LAUNCHER env ${mv_em_env})

@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (POSIX threads).
-# The cross-built libraries come from tools/cross/deps.sh, which passes their
-# prefixes in MV_DEPS_PREFIXES; tests run under Wine.
+# The cross-built libraries' prefix is added to the root path by
+# cmake/CrossLibraries.cmake; tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 
@@ -9,10 +9,9 @@ set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_ASM_NASM_COMPILER nasm)
 
-# Only the cross-built prefixes and the compiler's own root are searched for
+# Only the cross-built prefix and the compiler's own root are searched for
 # libraries and headers; programs come from the build machine.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MV_DEPS_PREFIXES)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 ${MV_DEPS_PREFIXES})
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -60,10 +60,10 @@ TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
     std::string error;
     auto platform = SdlPlatform::Open(error);
     if (!platform) std::exit(4);
-    WindowId w = platform->CreateWindow("MIRVOLANT", 20, 20);
+    WindowId w = platform->CreateWindow("MIRVOLANT", 20, 20, kNoWindow);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info)) std::exit(3);
+    if (!SDL_GetWindowWMInfo(platform->SdlWindow(w), &info)) std::exit(3);
     // Mapping a window that does not exist is a plain programming error.
     XMapWindow(info.info.x11.display, 0x1FFFFFF0);
     XSync(info.info.x11.display, False);
@@ -73,10 +73,10 @@ TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
 }
 
 // Where the X server has the window's top-left corner.
-TPoint ScreenCorner(WindowId w) {
+TPoint ScreenCorner(SDL_Window* w) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info)) return {-1, -1};
+  if (!SDL_GetWindowWMInfo(w, &info)) return {-1, -1};
   Display* display = info.info.x11.display;
   int x = 0;
   int y = 0;
@@ -109,7 +109,7 @@ SdlPlatform* SdlOnX11Window::platform_ = nullptr;
 
 TEST_F(SdlOnX11Window, PresentedPixelsReachTheScreen) {
   SdlPlatform& platform = *platform_;
-  WindowId w = platform.CreateWindow("MIRVOLANT", 64, 48);
+  WindowId w = platform.CreateWindow("MIRVOLANT", 64, 48, kNoWindow);
   platform.MoveWindow(w, 100, 80);
   platform.ShowWindow(w);
   PixelBuffer buffer(64, 48, 0x123456);
@@ -117,7 +117,7 @@ TEST_F(SdlOnX11Window, PresentedPixelsReachTheScreen) {
 
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GetWindowFromID(w), &info));
+  ASSERT_TRUE(SDL_GetWindowWMInfo(platform.SdlWindow(w), &info));
   Display* display = info.info.x11.display;
   XImage* image = XGetImage(display, info.info.x11.window, 10, 10, 1, 1, AllPlanes, ZPixmap);
   ASSERT_NE(image, nullptr);
@@ -126,25 +126,25 @@ TEST_F(SdlOnX11Window, PresentedPixelsReachTheScreen) {
   // Without a window manager there is no frame, and the corner is the
   // client's corner.
   EXPECT_EQ(platform.WindowPosition(w), (TPoint{100, 80}));
-  EXPECT_EQ(ScreenCorner(w), (TPoint{100, 80}));
+  EXPECT_EQ(ScreenCorner(platform.SdlWindow(w)), (TPoint{100, 80}));
 }
 
 TEST_F(SdlOnX11Window, AHiddenWindowAppearsWhereItWasLastMoved) {
   SdlPlatform& platform = *platform_;
-  WindowId w = platform.CreateWindow("MIRVOLANT", 30, 30);
+  WindowId w = platform.CreateWindow("MIRVOLANT", 30, 30, kNoWindow);
   platform.MoveWindow(w, 465, 308);
   platform.MoveWindow(w, 200, 150);
   platform.ShowWindow(w);
-  EXPECT_EQ(ScreenCorner(w), (TPoint{200, 150}));
+  EXPECT_EQ(ScreenCorner(platform.SdlWindow(w)), (TPoint{200, 150}));
   EXPECT_EQ(platform.WindowPosition(w), (TPoint{200, 150}));
 
   // Moved while shown, hidden, moved again and shown again.
   platform.MoveWindow(w, 50, 60);
-  EXPECT_EQ(ScreenCorner(w), (TPoint{50, 60}));
+  EXPECT_EQ(ScreenCorner(platform.SdlWindow(w)), (TPoint{50, 60}));
   platform.HideWindow(w);
   platform.MoveWindow(w, 300, 20);
   platform.ShowWindow(w);
-  EXPECT_EQ(ScreenCorner(w), (TPoint{300, 20}));
+  EXPECT_EQ(ScreenCorner(platform.SdlWindow(w)), (TPoint{300, 20}));
 }
 
 // The density comes from the desktop's resource database (what xrdb writes

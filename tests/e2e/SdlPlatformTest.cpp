@@ -31,35 +31,37 @@ class SdlPlatformTest : public ::testing::Test {
   static void SetUpTestSuite() { setenv("SDL_VIDEODRIVER", "dummy", 1); }
 
   std::deque<Event> Translate(const SDL_Event& e) {
+    EventQueue queue;
+    platform_.Translate(e, queue);
     std::deque<Event> out;
-    platform_.Translate(e, out);
+    for (Event got; queue.Pop(got);) out.push_back(got);
     return out;
   }
-  // Checks that an SDL key event becomes exactly one key event of window 7.
+  // Checks that an SDL key event becomes exactly one key event of window_.
   void ExpectKey(const SDL_Event& sdl, EventKind kind, platform::Key key, uint8_t modifiers = 0,
                  bool repeat = false) {
     SCOPED_TRACE(::testing::Message() << "SDL key " << sdl.key.keysym.sym);
     std::deque<Event> out = Translate(sdl);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].kind, kind);
-    EXPECT_EQ(out[0].window, 7u);
+    EXPECT_EQ(out[0].window, window_);
     EXPECT_EQ(out[0].key, key);
     EXPECT_EQ(out[0].modifiers, modifiers);
     EXPECT_EQ(out[0].repeat, repeat);
   }
-  static SDL_Event Key(uint32_t type, SDL_Keycode sym, uint16_t mod = 0, uint8_t repeat = 0) {
+  SDL_Event Key(uint32_t type, SDL_Keycode sym, uint16_t mod = 0, uint8_t repeat = 0) const {
     SDL_Event e{};
     e.type = type;
-    e.key.windowID = 7;
+    e.key.windowID = sdlId_;
     e.key.keysym.sym = sym;
     e.key.keysym.mod = mod;
     e.key.repeat = repeat;
     return e;
   }
-  static SDL_Event WindowEvent(uint32_t window, uint8_t what, int data1 = 0, int data2 = 0) {
+  SDL_Event WindowEvent(uint8_t what, int data1 = 0, int data2 = 0) const {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
-    e.window.windowID = window;
+    e.window.windowID = sdlId_;
     e.window.event = what;
     e.window.data1 = data1;
     e.window.data2 = data2;
@@ -68,13 +70,16 @@ class SdlPlatformTest : public ::testing::Test {
 
   std::unique_ptr<SdlPlatform> owned_ = MustOpen();
   SdlPlatform& platform_ = *owned_;
+  // A window the synthetic events are for, and SDL's number of it.
+  WindowId window_ = platform_.CreateWindow("MIRVOLANT", 50, 40, kNoWindow);
+  uint32_t sdlId_ = SDL_GetWindowID(platform_.SdlWindow(window_));
 };
 
 TEST_F(SdlPlatformTest, PresentCopiesOnlyTheDirtyRectanglesInTheSurfaceFormat) {
-  WindowId w = platform_.CreateWindow("Проверка", 40, 30);
+  WindowId w = platform_.CreateWindow("Проверка", 40, 30, kNoWindow);
   ASSERT_NE(w, kNoWindow);
   platform_.ShowWindow(w);
-  SDL_Surface* surface = SDL_GetWindowSurface(SDL_GetWindowFromID(w));
+  SDL_Surface* surface = SDL_GetWindowSurface(platform_.SdlWindow(w));
   ASSERT_NE(surface, nullptr);
   SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
 
@@ -127,19 +132,19 @@ TEST_F(SdlPlatformTest, ShortcutLettersAreReportedAsKeysAndTheClipboardIsReadOnR
 
   SDL_Event text{};
   text.type = SDL_TEXTINPUT;
-  text.text.windowID = 3;
+  text.text.windowID = sdlId_;
   SDL_strlcpy(text.text.text, "Ж", sizeof text.text.text);
   auto typed = Translate(text);
   ASSERT_EQ(typed.size(), 1u);
   EXPECT_EQ(typed[0].kind, EventKind::Text);
   EXPECT_EQ(typed[0].text, "Ж");
-  EXPECT_EQ(typed[0].window, 3u);
+  EXPECT_EQ(typed[0].window, window_);
 }
 
 TEST_F(SdlPlatformTest, MouseButtonsAndWindowEventsAreTranslated) {
   SDL_Event press{};
   press.type = SDL_MOUSEBUTTONDOWN;
-  press.button.windowID = 2;
+  press.button.windowID = sdlId_;
   press.button.button = SDL_BUTTON_RIGHT;
   press.button.x = 12;
   press.button.y = -3;
@@ -163,21 +168,21 @@ TEST_F(SdlPlatformTest, MouseButtonsAndWindowEventsAreTranslated) {
       {SDL_WINDOWEVENT_LEAVE, EventKind::MouseLeave},
       {SDL_WINDOWEVENT_EXPOSED, EventKind::Exposed}};
   for (auto [what, kind] : kinds) {
-    auto out = Translate(WindowEvent(5, what));
+    auto out = Translate(WindowEvent(what));
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].kind, kind);
-    EXPECT_EQ(out[0].window, 5u);
+    EXPECT_EQ(out[0].window, window_);
   }
-  EXPECT_TRUE(Translate(WindowEvent(5, SDL_WINDOWEVENT_ENTER)).empty());
+  EXPECT_TRUE(Translate(WindowEvent(SDL_WINDOWEVENT_ENTER)).empty());
 }
 
 TEST_F(SdlPlatformTest, OnlyShownWindowsReportMovesAtTheirOuterCorner) {
-  WindowId w = platform_.CreateWindow("MIRVOLANT", 50, 40);
-  EXPECT_TRUE(Translate(WindowEvent(w, SDL_WINDOWEVENT_MOVED, 30, 40)).empty());
+  WindowId w = window_;
+  EXPECT_TRUE(Translate(WindowEvent(SDL_WINDOWEVENT_MOVED, 30, 40)).empty());
   platform_.ShowWindow(w);
   platform_.MoveWindow(w, 100, 120);
   EXPECT_EQ(platform_.WindowPosition(w), (TPoint{100, 120}));
-  auto moved = Translate(WindowEvent(w, SDL_WINDOWEVENT_MOVED, 30, 40));
+  auto moved = Translate(WindowEvent(SDL_WINDOWEVENT_MOVED, 30, 40));
   ASSERT_EQ(moved.size(), 1u);
   EXPECT_EQ(moved[0].kind, EventKind::Moved);
   FrameExtents frame = platform_.Frame(w);

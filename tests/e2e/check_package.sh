@@ -58,12 +58,10 @@ start_desktop
 (cd / && exec env -i HOME="$WORK" DISPLAY="$DISPLAY" PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
   sh -c "exec $exec_line" >"$WORK/out.txt" 2>&1) &
 APP_PID=$!
-BOARD=$(wait_window MIRVOLANT 20) || fail "the installed program shows no board ($(cat "$WORK/out.txt"))"
-sleep 0.3
-expect_desktop_centred "$BOARD" 519 426
-shot "$BOARD" "$WORK/board.png"
-[[ $(pixel "$WORK/board.png" 83 57) == FFFFFF ]] || fail "the board shows no first field"
-[[ $(pixel "$WORK/board.png" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
+BOARD=$(wait_window MIRVOLANT 30) || fail "the installed program shows no board ($(cat "$WORK/out.txt"))"
+expect desktop_centred "$BOARD" 519 426
+wait_pixel "$BOARD" 83 57 FFFFFF 30 || fail "the board shows no first field"
+[[ $(pixel "$E2E_LAST_SHOT" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
 note "the installed program shows the board"
 close_window "$BOARD"
 wait_app "closing the installed program's board"

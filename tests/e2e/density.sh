@@ -31,27 +31,23 @@ for c in "${cases[@]}"; do
   [[ $dpi != none ]] && echo "Xft.dpi: $dpi" | xrdb -merge
   "$APP" >/dev/null 2>&1 &
   APP_PID=$!
-  BOARD=$(wait_window MIRVOLANT 20) || fail "no board at Xft.dpi $dpi"
-  sleep 0.3
-  expect_desktop_centred "$BOARD" "$width" "$height"
+  BOARD=$(wait_window MIRVOLANT 30) || fail "no board at Xft.dpi $dpi"
+  expect desktop_centred "$BOARD" "$width" "$height"
   # The first slot's field is white at (83, 57) of the unscaled board.
-  shot "$BOARD" "$OUT/board-$dpi.png"
-  x=$(((83 * text + 6) / 13))
-  y=$(((57 * text + 6) / 13))
-  [[ $(pixel "$OUT/board-$dpi.png" "$x" "$y") == FFFFFF ]] ||
+  read -r x y < <(slot_point 0 91 57 "$text")
+  wait_pixel "$BOARD" "$x" "$y" FFFFFF 30 ||
     fail "at Xft.dpi $dpi the first field is not at ($x, $y)"
+  cp "$E2E_LAST_SHOT" "$OUT/board-$dpi.png"
   note "Xft.dpi $dpi: board ${width}x${height}, centred on the desktop"
   # The board in its window manager's frame, as the player sees it.
   read -r ox oy ow oh < <(outer "$BOARD")
   import -window root -crop "${ow}x${oh}+${ox}+${oy}" +repage "$OUT/real-board-$dpi.png"
 
   if [[ $dpi == 120 ]]; then
-    focus_window "$BOARD"
-    solve_board
-    PATHS=$(wait_window "Выбор пути" 10) || fail "no path choice at Xft.dpi 120"
-    sleep 0.3
+    solve_board "$BOARD" "$text"
+    PATHS=$(wait_window "Выбор пути" 30) || fail "no path choice at Xft.dpi 120"
     # 617 x 295 rescaled by 16/13.
-    expect_centred_on "$BOARD" "$PATHS" 759 363
+    expect centred_on "$BOARD" "$PATHS" 759 363
     shot "$PATHS" "$OUT/path-choice-$dpi.png"
     note "Xft.dpi 120: path choice 759x363, centred on the board"
   fi

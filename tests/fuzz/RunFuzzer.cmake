@@ -1,6 +1,6 @@
 # Configures and builds the clang sub-build that holds the fuzz target, then
 # runs it for a fixed number of inputs. Run with cmake -P; see fuzz.cmake.
-foreach(var SOURCE_DIR BUILD_DIR CC CXX RUNS)
+foreach(var SOURCE_DIR BUILD_DIR RUNS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -19,9 +19,9 @@ function(run)
   endif()
 endfunction()
 
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G Ninja -DCMAKE_C_COMPILER=${CC}
-    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMV_FUZZ=ON
-    -DMV_SANITIZE=ON -DMV_WERROR=OFF -DMV_BENCH=OFF)
+# The preset "fuzz" (CMakePresets.json): clang with the fuzzer and both
+# sanitizers.
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} --preset fuzz -B ${BUILD_DIR})
 run(${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${FUZZ_TARGET} -j2)
 
 # A fresh corpus each run, so every run does the same work.

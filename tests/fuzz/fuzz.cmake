@@ -36,15 +36,13 @@ else()
       NAME fuzz_picture
       COMMAND
         ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
-        -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DCC=${MV_CLANG} -DCXX=${MV_CLANGXX}
-        -DRUNS=${MV_FUZZ_RUNS} -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
+        -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DRUNS=${MV_FUZZ_RUNS} -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
     set_tests_properties(fuzz_picture PROPERTIES TIMEOUT 1500 LABELS fuzz RESOURCE_LOCK fuzz-clang)
     add_test(
       NAME fuzz_reader
       COMMAND
         ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
-        -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DCC=${MV_CLANG} -DCXX=${MV_CLANGXX}
-        -DRUNS=${MV_FUZZ_RUNS} -DFUZZ_TARGET=fuzz_reader -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
+        -DBUILD_DIR=${CMAKE_BINARY_DIR}/fuzz-clang -DRUNS=${MV_FUZZ_RUNS} -DFUZZ_TARGET=fuzz_reader -P ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/RunFuzzer.cmake)
     set_tests_properties(fuzz_reader PROPERTIES TIMEOUT 1500 LABELS fuzz RESOURCE_LOCK fuzz-clang)
   else()
     message(STATUS "clang not found: the fuzz test is not added")

@@ -1,4 +1,4 @@
-// Clipping of the canvas and PNG files of pixel buffers.
+// Clipping of the canvas, copying between pixel buffers and PNG files of them.
 
 #include <gtest/gtest.h>
 
@@ -184,6 +184,16 @@ TEST(PixelBufferTest, OutsideReadsAsMarkerAndWritesAreIgnored) {
   b.Set(2, 1, kInk);
   ExpectPixels(b, {{-1, 0, 0xFFFFFFFFu}, {0, 2, 0xFFFFFFFFu}});
   EXPECT_EQ(CountInside(b, kInk, b.Bounds()), 0);
+}
+
+TEST(PixelBufferCopy, ARectangleIsClippedToBothBuffersAndMovedByTheOffset) {
+  PixelBuffer from(10, 8, kInk);
+  PixelBuffer to(12, 12, kBack);
+  // Reaching past from's right edge and, moved, past to's top edge.
+  TRect copied = CopyRect(from, to, {6, 0, 14, 5}, {4, -2});
+  EXPECT_EQ(copied, (TRect{6, 2, 8, 5}));
+  EXPECT_EQ(CountInside(to, kInk, {10, 0, 12, 3}), 6);
+  EXPECT_TRUE(CopyRect(from, to, {0, 0, 4, 4}, {20, 0}).IsEmpty());
 }
 
 }  // namespace

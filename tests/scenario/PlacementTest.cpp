@@ -110,7 +110,7 @@ TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
   q.SolveBoard();
   // The user drags the path choice onto the second monitor.
   q.Then([&] { MoveByUser(q, Form2, 2500, 200); });
-  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
+  q.Then([&] { q.EnterPath(3); });
   q.Then([&] {
     // Centred on the board it would lie on the first monitor; the active
     // dialog is on the second, so it is centred there, without clamping.
@@ -118,7 +118,7 @@ TEST(Placement, SeveralMonitorsAndAMovedDialogReopeningWhereItWasLeft) {
     MoveByUser(q, Form5, 40, 50);
   });
   q.Then([&] { q.Close(Form5); });
-  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
+  q.Then([&] { q.EnterPath(3); });
   q.Then([&] {
     EXPECT_EQ(Position(q, Form5), (tk::TPoint{40, 50}));
     EXPECT_EQ(Form5->ScreenLeft(), 40);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "Cp1251.h"
 #include "Driver.h"
 #include "toolkit/components/Timer.h"
 
@@ -36,6 +35,16 @@ TEST(BoardRules, WrongCodesChangeNothingButTheLowerCasing) {
       EXPECT_EQ(Form1->SlotControls(n).panel->Caption(), "");
     }
     EXPECT_TRUE(Form1->FormVisible());  // Escape closed nothing
+    // A right code in capitals, checked by the slot's button.
+    q.Click(Form1->MaskEdit1);
+    q.Key(Form1, tk::platform::Key::A, tk::platform::kCtrl);
+    q.Type(Form1, "GG38TT");
+    q.Click(Form1->SpeedButton1);
+  });
+  q.Then([&] {
+    EXPECT_EQ(SolvedCount, 1);
+    EXPECT_EQ(Form1->MaskEdit1->Text(), "gg38tt");
+    EXPECT_FALSE(Form1->SpeedButton1->Visible());
   });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
@@ -105,7 +114,7 @@ TEST(MissionRules, ReopeningRestartsPhaseOneWithOnlyOneTimerCounting) {
     EXPECT_TRUE(Form4->Timer2->Enabled());
     q.Close(Form4);
   });
-  q.Then([&] { q.Enter(Form2->MaskEdit2, "hhh"); });
+  q.Then([&] { q.EnterPath(2); });
   q.Then([&] {
     EXPECT_FALSE(Form4->Timer2->Enabled());
     EXPECT_TRUE(Form4->Timer1->Enabled());
@@ -125,7 +134,7 @@ TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
   q.Wait(1300);
   q.Then([&] {
     EXPECT_TRUE(Form3->Image1->Visible());
-    q.Enter(Form3->MaskEdit1, "83~");
+    q.EnterDrain(Form3);
   });
   q.Then([&] {
     EXPECT_FALSE(Form3->Image1->Visible());
@@ -133,7 +142,7 @@ TEST(MissionRules, MysterySuccessDuringThePictureUncoversTheEngineCode) {
     EXPECT_FALSE(Form3->Timer2->Enabled());
     q.Close(Form3);
   });
-  q.Then([&] { q.Enter(Form2->MaskEdit1, "hhh52"); });
+  q.Then([&] { q.EnterPath(1); });
   q.Then([&] {
     // Reopened: the picture of the last showing does not cover the task.
     EXPECT_FALSE(Form3->Image1->Visible());
@@ -151,97 +160,14 @@ TEST(MissionRules, EscapeAcceptsEitherCaseVictoryOnlyTheExactCode) {
     EXPECT_EQ(Form4->MaskEdit1->Text(), "406?& ");  // compared exactly, not lowered
     q.Close(Form4);
   });
-  q.Then([&] { q.Enter(Form2->MaskEdit3, "jjj52"); });
-  q.Then([&] { q.Enter(Form5->MaskEdit1, "5335k"); });
+  q.Then([&] { q.EnterPath(3); });
+  q.Then([&] { q.EnterDrain(Form5); });
   q.Then([&] {
     EXPECT_TRUE(Form4->FormVisible());
     q.Close(Form4);
   });
   q.Then([&] { EXPECT_FALSE(Form5->FormVisible()); });
   EXPECT_EQ(q.CloseAllAndRun(), 0);
-}
-
-TEST(ExactBytes, CodesAndMissionTextsAreTheWindows1251BytesOfTheQuotedText) {
-  EXPECT_EQ(kLevelCodes[4], IconvToCp1251("жуфа"));
-  EXPECT_EQ(std::string(kLevelCodes[0]) + kLevelCodes[1].data() + kLevelCodes[2].data(),
-            "gg38tt72m%3&9");
-  // The program's own path codes, not the driver's of the same name.
-  EXPECT_EQ(mirvolant::kPathCodes[0], "hhh52");
-  EXPECT_EQ(mirvolant::kPathCodes[1], "hhh");
-  EXPECT_EQ(mirvolant::kPathCodes[2], "jjj52");
-  EXPECT_EQ(kVictoryDrainCode, "406?&");
-  EXPECT_EQ(kEscapeDrainCode, "5335k");
-  EXPECT_EQ(kMysteryDrainCode, "83~");
-
-  // Along the road, each stop checks the texts shown there, then moves on.
-  Driver q;
-  struct Shown {
-    std::function<tk::AnsiString()> text;
-    const char* utf8;
-  };
-  auto stop = [&q](std::vector<Shown> texts, std::function<void()> next) {
-    q.Then([texts = std::move(texts), next = std::move(next)] {
-      for (const Shown& t : texts) EXPECT_EQ(t.text(), IconvToCp1251(t.utf8)) << t.utf8;
-      next();
-    });
-  };
-  auto seconds = [&q](int64_t s) { return [&q, s] { q.Seconds(s); }; };
-  stop({{[] { return Form1->Label5->Caption(); }, "Введите код 5го уровня:"},
-        {[] { return Form1->SpeedButton5->Caption(); }, "\xD0\x9E\xD0\x9A"},  // Cyrillic О, К
-        {[] { return Form1->SpeedButton10->Caption(); }, "Закрыть"}},
-       [] {});
-  q.SolveBoard();
-  stop({{[] { return Form1->Panel5->Caption(); }, "OK"},
-        {[] { return Form2->Caption(); }, "Выбор пути"},
-        {[] { return Form2->Label3->Caption(); }, "Cбежать подальше от этого города:"},
-        {[] { return Form2->Memo1->Lines()[4]; },
-         "прежде чем набрать № 8-900-123-45-67 или 8-900-765-43-21 "},
-        {[] { return Form2->Memo1->Lines()[9]; },
-         "Задайте мне этот вопрос и вы получите шанс узнать тайну."}},
-       [&q] { q.Enter(Form2->MaskEdit3, "jjj52"); });
-  stop({{[] { return Form5->Label1->Caption(); },
-         "Задание:\rПрежде чем разгадать тайну я перекрестился, и в этом\rмне помог князь."}},
-       seconds(1));
-  stop({{[] { return Form5->Label2->Caption(); },
-         "До активации 1-ой части вируса осталось: 1199 сек."}},
-       seconds(1199));
-  stop({{[] { return Form5->Label1->Caption(); }, "Князь Олвесар."}}, seconds(1));
-  stop({{[] { return Form5->Label2->Caption(); },
-         "До активации 2-ой части вируса осталось: 1199 сек."}},
-       seconds(1199));
-  stop({{[] { return Form5->Label1->Caption(); }, "Ищи около моста."}}, seconds(1));
-  stop({{[] { return Form5->Label2->Caption(); },
-         "До активации 3-ой части вируса осталось: 1199 сек."}},
-       seconds(1199));
-  stop({{[] { return Form5->Label1->Caption(); }, "Вирус активирован, введите код слива: 5335K"},
-        {[] { return Form5->Label2->Caption(); }, "Активация прошла успешно!!!"},
-        {[] { return Form5->Label3->Caption(); }, "Введите код:"}},
-       [&q] { q.Enter(Form5->MaskEdit1, "5335K"); });
-  stop({{[] { return Form4->Label1->Caption(); },
-         "Задание:\rВ сорок первом году Тарвелин продолжал искать\rдом в котором торговали."}},
-       seconds(1200));
-  stop({{[] { return Form4->Label1->Caption(); },
-         "Именно в доме торговли в одной из арок я написал код."}},
-       seconds(1200));
-  stop({{[] { return Form4->Label1->Caption(); }, "Арка которая смотрит на ул. Вельдерова."}},
-       seconds(1200));
-  stop({{[] { return Form4->Label1->Caption(); }, "Вирус активирован, введите код слива: 406?&"}},
-       [&q] { q.Enter(Form4->MaskEdit1, "406?&"); });
-  stop({{[] { return Form3->Label1->Caption(); },
-         "Задание:\rNEW и первоначально - настоятель православного монастыря,\rи промышленное "
-         "предприятие, осущеспвлявшее добычу пластовых\rполезных ископаемых."}},
-       seconds(2400));
-  stop({{[] { return Form3->Label1->Caption(); },
-         "Спустившись с горы, я увидел знак Ближняя игуменка, а \rрядом была шахта."}},
-       seconds(1200));
-  stop({{[] { return Form3->Label1->Caption(); }, "Вирус активирован, введите код слива: 83~"}},
-       [&q] { q.Enter(Form3->MaskEdit1, "83~"); });
-  stop({{[] { return Form3->Label1->Caption(); }, "Код: 66$6\rВбейте в движок 10 уровня."},
-        {[] { return Form3->Label2->Caption(); }, "Вирус активирован!!!"},
-        // The Latin C of the third path's prompt.
-        {[] { return Form2->Label3->Caption().substr(0, 1); }, "C"}},
-       [] {});
-  ASSERT_EQ(q.CloseAllAndRun(), 0);
 }
 
 TEST(StartUp, FailuresEndWithExitCodeOneAndTheirMessage) {

@@ -34,6 +34,9 @@ TEST(ModalLoops, NestedDialogsReturnWithoutActivatingAgain) {
   t.Then([&] {
     EXPECT_FALSE(t.d2->WindowEnabled());
     EXPECT_EQ(t.app->FocusedForm(), t.d3);
+    // Every other dialog is owned by the main one, whichever opened it.
+    EXPECT_EQ(t.platform.Find(t.d3->WindowId())->owner, t.d1->WindowId());
+    EXPECT_EQ(t.platform.Find(t.d1->WindowId())->owner, tk::platform::kNoWindow);
     t.Close(t.d3);
   });
   t.Then([&] {
@@ -423,7 +426,14 @@ TEST(Keys, CtrlVAndShiftInsertPasteTheClipboardPlainLettersDoNot) {
     t.Key(t.d1, Key::Insert, tk::platform::kShift);
     t.Key(t.d1, Key::Insert, tk::platform::kShift | tk::platform::kCtrl);
   });
-  t.Then([&] { EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужу")); });
+  t.Then([&] {
+    EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужу"));
+    // Where the system pastes by itself the key reads nothing; its paste follows.
+    t.platform.SetClipboard(std::nullopt);
+    t.Key(t.d1, Key::V, tk::platform::kCtrl);
+    t.platform.Paste(t.d1->WindowId(), "фа");
+  });
+  t.Then([&] { EXPECT_EQ(t.d1->Edit1->Text(), tk::Utf8ToAnsi("жужуфа")); });
   t.Run();
 }
 
@@ -438,6 +448,44 @@ TEST(Keys, HidingTheFocusedFieldLeavesTheFocusWithTheDialog) {
     EXPECT_EQ(t.d1->Edit1->Text(), "");
     EXPECT_EQ(t.d1->Edit2->Text(), "");
   });
+  t.Run();
+}
+
+TEST(Keys, ThePlatformIsToldWhichFieldTakesTypedTextAndWhere) {
+  TestApp t;
+  // The field's rectangle in its window's client area.
+  auto placeOf = [](tk::TMaskEdit* field) {
+    tk::TPoint o = field->OriginInForm();
+    return tk::platform::TextInputPlace{
+        tk::FormOf(field)->WindowId(),
+        tk::TRect::FromSize(o.X, o.Y, field->Width(), field->Height())};
+  };
+  int told = 0;
+  t.d1->onClick = [&] { t.d2->RunModal(); };
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit1));
+    told = t.platform.TextInputChanges();
+    t.Seconds(5);  // the caret blinks; nothing new to tell
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInputChanges(), told);
+    t.Key(t.d1, Key::Tab);
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit2));
+    t.Click(t.d1->Button1);
+  });
+  t.Then([&] {
+    EXPECT_EQ(t.platform.TextInput(), placeOf(t.d2->Edit1));
+    t.d2->Edit1->SetVisible(false);
+    t.Seconds(1);  // a turn of the loop
+  });
+  t.Then([&] {
+    EXPECT_FALSE(t.platform.TextInput().Wanted());
+    t.Close(t.d2);
+  });
+  // Back on the board, the field that had the focus takes typed text again.
+  t.Then([&] { EXPECT_EQ(t.platform.TextInput(), placeOf(t.d1->Edit2)); });
   t.Run();
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "Road.h"
 #include "app/Descriptions.h"
 #include "app/Program.h"
 #include "quest/Unit1.h"
@@ -32,12 +33,6 @@ namespace mirvolant::testing {
 
 using tk::platform::HeadlessPlatform;
 using tk::platform::Key;
-
-// The code of each board slot as players type it (UTF-8), slot 1 first.
-inline constexpr const char* kSlotCodes[9] = {"gg38tt", "72m%", "3&9", "28k03", "жуфа",
-                                              "367",    "%3%",  "7bx", "vemt"};
-// The path codes of the path choice's three fields.
-inline constexpr const char* kPathCodes[3] = {"hhh52", "hhh", "jjj52"};
 
 class TTestDialog;
 
@@ -63,7 +58,7 @@ class Driver {
   void Then(std::function<void()> step) { platform.Then(std::move(step)); }
   // Lets the virtual clock run whole seconds.
   void Seconds(int64_t s) { platform.Advance(s * 1000); }
-  // A step that only lets the clock run.
+  // A step that only lets the clock run (s seconds).
   void Wait(int64_t s) {
     Then([this, s] { Seconds(s); });
   }
@@ -86,12 +81,6 @@ class Driver {
     Key(form, Key::A, tk::platform::kCtrl);
     Type(form, utf8);
     Key(form, Key::Enter);
-  }
-  // Types into a field and clicks its "ОК" button instead of pressing Enter.
-  void EnterByButton(tk::TMaskEdit* field, tk::TSpeedButton* button, const std::string& utf8) {
-    Click(field);
-    Type(tk::FormOf(field), utf8);
-    Click(button);
   }
   void Close(tk::TCustomForm* form) { platform.Close(form->WindowId()); }
   // What a screen reader asks of a control (or of a dialog itself).
@@ -118,22 +107,30 @@ class Driver {
     Key(tk::Application->MessageBox(), Key::Enter);
   }
 
-  // Roads through the program, as steps.
+  // Roads through the program, as steps, with the codes of the road
+  // (tests/road/road.txt).
   // Solves the nine board slots in the given order; the ninth opens the
   // path choice.
   void SolveBoard(std::initializer_list<int> order = {1, 2, 3, 4, 5, 6, 7, 8, 9}) {
     for (int slot : order) {
-      Then([this, slot] { Enter(Form1->SlotControls(slot).field, kSlotCodes[slot - 1]); });
+      Then([this, slot] {
+        Enter(Form1->SlotControls(slot).field, Road::Get().levels.at(slot - 1));
+      });
     }
   }
-  // Solves the board and types path N's code (1 mystery, 2 victory, 3
-  // escape): its mission is shown.
+  // Types path N's code into its field (1 mystery, 2 victory, 3 escape).
+  void EnterPath(int path) {
+    tk::TMaskEdit* fields[3] = {Form2->MaskEdit1, Form2->MaskEdit2, Form2->MaskEdit3};
+    Enter(fields[path - 1], Road::Get().paths.at(path - 1));
+  }
+  // Types a mission's drain code into its field.
+  void EnterDrain(TMissionForm* mission) {
+    Enter(mission->MaskEdit1, Road::Get().drains.at(mission->Name()));
+  }
+  // Solves the board and types path N's code: its mission is shown.
   void OpenPath(int path) {
     SolveBoard();
-    Then([this, path] {
-      tk::TMaskEdit* fields[3] = {Form2->MaskEdit1, Form2->MaskEdit2, Form2->MaskEdit3};
-      Enter(fields[path - 1], kPathCodes[path - 1]);
-    });
+    Then([this, path] { EnterPath(path); });
   }
   // Closes every shown dialog, innermost first, the board last, then runs
   // the program; returns its exit code.

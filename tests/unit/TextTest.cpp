@@ -7,6 +7,7 @@
 #include "Cp1251.h"
 #include "quest/CodeCheck.h"
 #include "toolkit/text/Ansi.h"
+#include "toolkit/text/Utf16.h"
 
 namespace {
 
@@ -43,6 +44,14 @@ TEST(CodePage, CompileTimeLiteralsAreTheBytesOfTheQuotedText) {
   EXPECT_EQ("OK"_ansi, std::string_view("\x4F\x4B"));
   EXPECT_EQ("жуфа"_ansi, std::string_view("\xE6\xF3\xF4\xE0"));
   EXPECT_EQ("№ Ёё"_ansi, std::string_view("\xB9\x20\xA8\xB8"));
+}
+
+TEST(Utf16, SurrogatePairsRoundTripAndMalformedTextBecomesReplacements) {
+  EXPECT_EQ(tk::Utf8ToUtf16("Жa\U0001F600"), u"Жa\U0001F600");
+  EXPECT_EQ(tk::Utf16ToUtf8(u"Жa\U0001F600"), "Жa\U0001F600");
+  // A half of a pair alone, and a truncated UTF-8 sequence.
+  EXPECT_EQ(tk::Utf16ToUtf8(std::u16string{0xD83D, u'x', 0xDE00}), "\uFFFDx\uFFFD");
+  EXPECT_EQ(tk::Utf8ToUtf16("x\xD0"), u"x\uFFFD");
 }
 
 TEST(AsciiLower, FoldsOnlyLatinCapitals) {

@@ -1,7 +1,7 @@
 #pragma once
 // The web back end on a page of the test's own: a wall clock the test moves,
-// input the test gives as the page would (pointer in desktop pixels, keys,
-// typed and pasted text), the journal kept in a string, and steps that run
+// input the test gives as the page would (pointer in desktop pixels, keys by
+// the browser's names, typed and pasted text), the journal kept in a string, and steps that run
 // whenever the program waits with nothing to do. When the steps are done the
 // program is asked to end, as the headless back end does.
 
@@ -37,15 +37,18 @@ class FakeHost : public web::Host {
   std::deque<web::RawInput> arrived;
   std::deque<std::function<void()>> steps;
   int64_t runUntil = 0;
+  // The journal's two copies, and whether the storage takes a save.
   std::string storage;
+  std::string storageCopy;
+  bool storageFull = false;
   bool refused = false;
   bool textInput = false;
+  tk::TRect textArea;
   double replayMs = -1;
   size_t replayed = 0;
   int viewWidth = 1280;
   int viewHeight = 800;
   double ratio = 1;
-  int sleeps = 0;
   web::WebPlatform* platform = nullptr;
 
   // Steps and time.
@@ -78,11 +81,14 @@ class FakeHost : public web::Host {
     Pointer(Raw::PointerDown, p, touch);
     Pointer(Raw::PointerUp, p, touch);
   }
-  void Key(tk::platform::Key key, uint8_t modifiers = 0) {
-    Arrive(Raw::KeyDown).key = key;
-    arrived.back().modifiers = modifiers;
-    Arrive(Raw::KeyUp).key = key;
-    arrived.back().modifiers = modifiers;
+  // A key by its name and place, as the browser names them ("Enter"; "a" at "KeyA").
+  void Key(const std::string& key, const std::string& code = "", uint8_t modifiers = 0) {
+    for (Raw kind : {Raw::KeyDown, Raw::KeyUp}) {
+      web::RawInput& in = Arrive(kind);
+      in.key = key;
+      in.code = code;
+      in.modifiers = modifiers;
+    }
   }
   void Type(const std::string& utf8) { Arrive(Raw::Text).text = utf8; }
   void Paste(const std::string& utf8) { Arrive(Raw::Paste).text = utf8; }
@@ -90,17 +96,17 @@ class FakeHost : public web::Host {
   // The desktop point at the middle of a control.
   tk::TPoint At(const tk::TControl* control) const {
     tk::TCustomForm* form = tk::FormOf(control);
-    tk::TRect outer = platform->Screen().OuterRect(form->WindowId());
+    tk::TRect outer = platform->Windows().OuterRect(form->WindowId());
     tk::TPoint o = control->OriginInForm();
-    return {outer.Left + web::Desktop::kFrame.left + o.X + control->Width() / 2,
-            outer.Top + web::Desktop::kFrame.top + o.Y + control->Height() / 2};
+    return {outer.Left + web::WindowManager::kFrame.left + o.X + control->Width() / 2,
+            outer.Top + web::WindowManager::kFrame.top + o.Y + control->Height() / 2};
   }
   // Clicks a field, selects what it holds, types and presses Enter.
   void Enter(const tk::TMaskEdit* field, const std::string& utf8) {
     Click(At(field));
-    Key(tk::platform::Key::A, tk::platform::kCtrl);
+    Key("a", "KeyA", tk::platform::kCtrl);
     Type(utf8);
-    Key(tk::platform::Key::Enter);
+    Key("Enter");
   }
 
   // Host.
@@ -117,7 +123,6 @@ class FakeHost : public web::Host {
     return true;
   }
   void Sleep(int64_t ms) override {
-    ++sleeps;
     if (!arrived.empty()) return;
     if (wall < runUntil) {
       wall = ms < 0 ? runUntil : std::min(wall + ms, runUntil);
@@ -133,9 +138,16 @@ class FakeHost : public web::Host {
   }
   void SetSurface(int, int, double) override {}
   void Show(const std::vector<uint32_t>&, int, const std::vector<tk::TRect>&) override {}
-  std::string LoadJournal() override { return storage; }
-  void SaveJournal(const std::string& text) override { storage = text; }
-  void SetTextInput(bool wanted) override { textInput = wanted; }
+  std::string LoadJournal(int copy) override { return copy == 0 ? storage : storageCopy; }
+  bool SaveJournal(int copy, const std::string& text) override {
+    if (storageFull) return false;
+    (copy == 0 ? storage : storageCopy) = text;
+    return true;
+  }
+  void SetTextInput(bool wanted, const tk::TRect& area) override {
+    textInput = wanted;
+    textArea = area;
+  }
   void JournalRefused() override { refused = true; }
   void ReplayFinished(double ms, size_t records) override {
     replayMs = ms;

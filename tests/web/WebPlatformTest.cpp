@@ -2,10 +2,14 @@
 // a page would run it, killed, reloaded and frozen.
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
+#include "Road.h"
 #include "WebHarness.h"
-#include "toolkit/platform/web/Desktop.h"
+#include "quest/Rules.h"
 #include "toolkit/platform/web/Journal.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 namespace mirvolant::testing {
 namespace {
@@ -14,13 +18,17 @@ using tk::TPoint;
 using tk::platform::Event;
 using tk::platform::EventKind;
 using tk::platform::Key;
-using web::Desktop;
 using web::Journal;
 using web::JournalRecord;
+using web::WindowManager;
 
-// The level codes as players type them: one in capitals, one Cyrillic.
-constexpr const char* kTyped[9] = {"GG38TT", "72m%", "3&9", "28k03", "жуфа",
-                                   "367",    "%3%",  "7bx", "vemt"};
+// A journal's text with its checksum line.
+std::string Sealed(const std::string& body) {
+  char sum[32];
+  std::snprintf(sum, sizeof sum, "sum %016llx\n",
+                static_cast<unsigned long long>(web::Fnv1a64(body)));
+  return body + sum;
+}
 
 Event Ev(EventKind kind, uint32_t window, int x = 0, int y = 0) {
   Event e;
@@ -39,15 +47,14 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   key.repeat = true;
   Event text = Ev(EventKind::Text, 2);
   text.text = "жуфа 5335K?";
-  Event paste = Ev(EventKind::KeyDown, 1);
-  paste.key = Key::V;
-  paste.modifiers = tk::platform::kCtrl;
+  Event paste = Ev(EventKind::Paste, 1);
   Event down = Ev(EventKind::MouseDown, 3, -5, 700);
   down.button = 1;
   j.Append(JournalRecord::OfEvent(10, key));
   j.Append(JournalRecord::OfEvent(10, text));
-  j.Append(JournalRecord::OfEvent(11, paste, std::string("")));
-  j.Append(JournalRecord::OfEvent(12, paste, std::string("gg38tt\r\n")));
+  j.Append(JournalRecord::OfEvent(11, paste));
+  paste.text = "gg38tt\r\n";
+  j.Append(JournalRecord::OfEvent(12, paste));
   j.Append(JournalRecord::OfEvent(20, down));
   j.Append(JournalRecord::OfEvent(21, Ev(EventKind::MouseMove, 3, 1, 1)));
   // A move replaced by the next, as hovering does.
@@ -64,22 +71,16 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   EXPECT_EQ(back->Encode(), text1);
   ASSERT_EQ(back->Records().size(), 13u);
   EXPECT_EQ(back->Records()[1].event.text, text.text);
-  EXPECT_EQ(back->Records()[2].clipboard, std::string(""));
-  EXPECT_EQ(back->Records()[3].clipboard, std::string("gg38tt\r\n"));
+  EXPECT_EQ(back->Records()[2].event.kind, EventKind::Paste);
+  EXPECT_EQ(back->Records()[2].event.text, "");
+  EXPECT_EQ(back->Records()[3].event.text, paste.text);
   EXPECT_EQ(back->Records()[5].event.x, 2);
   EXPECT_EQ(back->Records()[5].time, 25);
   EXPECT_EQ(back->Records()[12].deadline, 1000);
   EXPECT_EQ(back->StartWallMs(), FakeHost::kStart);
 
   // A journal of another program, version or damaged anywhere is refused.
-  auto resum = [](std::string body) {
-    return body + "sum " + [&] {
-      char hex[17];
-      std::snprintf(hex, sizeof hex, "%016llx",
-                    static_cast<unsigned long long>(web::Fnv1a64(body)));
-      return std::string(hex);
-    }() + "\n";
-  };
+  auto resum = Sealed;
   std::string body = text1.substr(0, text1.rfind("sum "));
   std::string header = body.substr(0, body.find('\n') + 1);
   std::string records = body.substr(header.size());
@@ -89,7 +90,9 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
       text1.substr(0, text1.size() - 1),
       text1.substr(0, text1.size() / 2),
       std::string(text1).replace(header.size(), 1, "9"),
-      resum(std::string(header).replace(4, 1, "2") + records),
+      // A later version of the text form than this code reads.
+      resum(std::string(header).replace(4, 1, std::to_string(Journal::kVersion + 1)) + records),
+      resum(header + "5 p 1 16 2 41\n"),  // a paste as the first version wrote it
       resum(header + "-5 k 1 1 0 0\n"),
       resum(header + "5 k 1 99 0 0\n"),
       resum(header + "5 z 1\n"),
@@ -102,7 +105,15 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   for (const std::string& t : refused) {
     EXPECT_FALSE(Journal::Decode(t, "Mirvolant 1.0").has_value()) << t;
   }
-  EXPECT_FALSE(Journal::Decode(text1, "Mirvolant 1.1").has_value());
+  // A journal belongs to the game and its rules, not to the program's
+  // version; one named by a version counts as the first rules'.
+  EXPECT_TRUE(Journal::Decode(text1, "Mirvolant 1.1").has_value());
+  EXPECT_TRUE(Journal::Decode(text1, "Mirvolant/1").has_value());
+  EXPECT_FALSE(Journal::Decode(text1, "Mirvolant/2").has_value());
+  EXPECT_FALSE(Journal::Decode(text1, "Another/1").has_value());
+  std::string ruled = Journal("Mirvolant/2", FakeHost::kStart).Encode();
+  EXPECT_TRUE(Journal::Decode(ruled, "Mirvolant/2").has_value());
+  EXPECT_FALSE(Journal::Decode(ruled, "Mirvolant 1.0").has_value());
   // Every single flipped byte is noticed.
   for (size_t i = 0; i < text1.size(); i += 7) {
     std::string t = text1;
@@ -129,14 +140,15 @@ TEST(WebDesktop, ScaleIsCrispWhereTheDialogsFitAndFitsWhereTheyDoNot) {
       {1280, 800, 1.0, 0, 0, 1.0},                // no window yet
   };
   for (const Case& c : cases) {
-    EXPECT_DOUBLE_EQ(Desktop::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
-                     c.scale)
+    EXPECT_DOUBLE_EQ(
+        WindowManager::Scale(c.viewWidth, c.viewHeight, c.ratio, c.needWidth, c.needHeight),
+        c.scale)
         << c.viewWidth << "x" << c.viewHeight << " @" << c.ratio;
   }
 }
 
 TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
-  Desktop d;
+  WindowManager d;
   d.Resize(800, 600);
   tk::platform::WindowId a = d.Create("MIRVOLANT", 300, 200);
   tk::platform::WindowId b = d.Create("Выбор пути", 200, 100);
@@ -168,12 +180,12 @@ TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
   EXPECT_EQ(d.HitTest({340, 150}).window, b);
   EXPECT_EQ(d.Stacking().back(), a);
   // What lies where.
-  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, Desktop::Part::CloseBox);
-  EXPECT_EQ(d.HitTest({40, 30}).part, Desktop::Part::Caption);
-  Desktop::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
-  EXPECT_EQ(client.part, Desktop::Part::Client);
+  EXPECT_EQ(d.HitTest({close.Left + 2, close.Top + 2}).part, WindowManager::Part::CloseBox);
+  EXPECT_EQ(d.HitTest({40, 30}).part, WindowManager::Part::Caption);
+  WindowManager::Hit client = d.HitTest({10 + 3 + 7, 20 + 22 + 9});
+  EXPECT_EQ(client.part, WindowManager::Part::Client);
   EXPECT_EQ(client.client, (TPoint{7, 9}));
-  EXPECT_EQ(d.HitTest({11, 100}).part, Desktop::Part::Edge);
+  EXPECT_EQ(d.HitTest({11, 100}).part, WindowManager::Part::Edge);
   EXPECT_EQ(d.HitTest({700, 500}).window, tk::platform::kNoWindow);
   // Windows keep inside the desktop.
   EXPECT_EQ(d.Kept(a, {700, -40}), (TPoint{800 - 306, 0}));
@@ -181,77 +193,47 @@ TEST(WebDesktop, FrameCaptionCloseBoxAndStacking) {
   EXPECT_EQ(d.Kept(a, {50, 50}), (TPoint{0, 50}));
 }
 
-// Plays the board by the page's input; slot 2 pasted, slot 1 in capitals,
-// slot 5 in Cyrillic.
-void SolveBoardOnPage(FakeHost& page) {
-  for (int slot = 1; slot <= 9; ++slot) {
-    page.Then([&page, slot] {
-      tk::TMaskEdit* field = Form1->SlotControls(slot).field;
-      if (slot == 2) {
-        page.Click(page.At(field));
-        page.Paste(kTyped[1]);
-        page.Key(Key::Enter);
-      } else {
-        page.Enter(field, kTyped[slot - 1]);
-      }
-    });
+// The page as a driver of the road (tests/road/road.txt).
+struct Page : FakeHost {
+  // Plays the board by the page's input; slot 2 pasted, slot 5 in Cyrillic.
+  void SolveBoard() {
+    for (int slot = 1; slot <= 9; ++slot) {
+      Then([this, slot] {
+        tk::TMaskEdit* field = Form1->SlotControls(slot).field;
+        const std::string& code = Road::Get().levels[slot - 1];
+        if (slot != 2) return Enter(field, code);
+        Click(At(field));
+        Paste(code);
+        Key("Enter");
+      });
+    }
   }
-}
-
-// The escape path up to its mission, opened at the step's wall time.
-void OpenEscapeOnPage(FakeHost& page) {
-  SolveBoardOnPage(page);
-  page.Then([&page] {
-    EXPECT_TRUE(Form2->FormVisible());
-    EXPECT_FALSE(Form1->WindowEnabled());
-    page.Enter(Form2->MaskEdit3, "jjj52");
-  });
-}
-
-std::string Countdown(const TMissionForm* form) {
-  return tk::AnsiToUtf8(form->Label2->Caption());
-}
+  void Wait(int64_t seconds) { RunFor(seconds * 1000); }
+  // A click on the dialog's close box.
+  void Close(const tk::TCustomForm* form) {
+    tk::TRect box = platform->Windows().CloseBoxRect(form->WindowId());
+    Click({box.Left + 3, box.Top + 3});
+  }
+};
 
 TEST(WebPage, WholeGameFromThePagesInput) {
-  FakeHost page;
+  Page page;
   std::string roadJournal;
-  OpenEscapeOnPage(page);
-  page.Then([&] {
-    ASSERT_TRUE(Form5->FormVisible());
-    EXPECT_TRUE(page.textInput);
-  });
-  page.RunFor(3600 * 1000);
-  page.Then([&] {
-    EXPECT_EQ(Countdown(Form5), "Активация прошла успешно!!!");
-    page.Enter(Form5->MaskEdit1, "5335k");
-  });
-  page.RunFor(3600 * 1000);
-  page.Then([&] { page.Enter(Form4->MaskEdit1, "406?&"); });
-  page.RunFor(3600 * 1000);
-  page.Then([&] {
-    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()),
-              "Вирус активирован, введите код слива: 83~");
-    page.Enter(Form3->MaskEdit1, "83~");
-  });
-  page.Then([&] {
-    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
+  WalkRoad(page, [&](const Road::Stop& stop) {
+    // A mission's drain-code field takes the page's text input.
+    if (stop.move == "path") {
+      EXPECT_TRUE(page.textInput);
+    }
+    if (stop.name != "engine-code") return;
     // The engine code shown, no field left to type into.
+    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
     EXPECT_FALSE(page.textInput);
     roadJournal = page.storage;
-    // The mystery mission's close box unwinds the chain to the path choice.
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form3->WindowId());
-    page.Click({close.Left + 3, close.Top + 3});
   });
   page.Then([&] {
-    EXPECT_FALSE(Form3->FormVisible());
-    EXPECT_FALSE(Form4->FormVisible());
-    EXPECT_FALSE(Form5->FormVisible());
-    EXPECT_TRUE(Form2->FormVisible());
-    page.Click(page.At(Form2->SpeedButton4));
-  });
-  page.Then([&] {
-    tk::TRect close = page.platform->Screen().CloseBoxRect(Form1->WindowId());
-    page.Click({close.Left + 3, close.Top + 3});
+    // Back at the board: its close box ends the game.
+    EXPECT_FALSE(Form2->FormVisible());
+    page.Close(Form1);
   });
   EXPECT_EQ(RunOnPage(page), 0);
   EXPECT_TRUE(page.steps.empty());
@@ -273,17 +255,19 @@ TEST(WebPage, WholeGameFromThePagesInput) {
 }
 
 TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
+  // The escape mission's drain code, typed in two parts.
+  const std::string& code = Road::Get().drains.at("Form5");
   // The page plays into the escape mission's second phase, where it is
   // killed; the same page left alone runs 95 seconds more.
-  FakeHost first;
+  Page first;
   std::string saved;
   int64_t killedAt = 0;
   std::string continued;
-  OpenEscapeOnPage(first);
+  WalkRoad(first, {}, "escape-mission");
   first.RunFor(1300 * 1000);
   first.Then([&] {
     first.Click(first.At(Form5->MaskEdit1));
-    first.Type("53");
+    first.Type(code.substr(0, 2));
   });
   first.RunFor(2500);
   first.Then([&] {
@@ -302,25 +286,26 @@ TEST(WebPage, AReloadRebuildsTheExactStateWithTheCountdownAtWallTime) {
   std::string rebuilt;
   reloaded.Then([&] { rebuilt = StateOf(); });
   // And plays on from there.
-  reloaded.Then([&] { reloaded.Type("35k"); });
-  reloaded.Then([&] { reloaded.Key(Key::Enter); });
+  reloaded.Then([&] { reloaded.Type(code.substr(2)); });
+  reloaded.Then([&] { reloaded.Key("Enter"); });
   reloaded.Then([&] { EXPECT_TRUE(Form4->FormVisible()); });
   RunOnPage(reloaded);
   EXPECT_FALSE(reloaded.refused);
   EXPECT_EQ(rebuilt, continued);
   EXPECT_NE(continued.find("seconds=0,0,1003"), std::string::npos) << continued;
-  EXPECT_NE(continued.find("'53'"), std::string::npos) << continued;
+  EXPECT_NE(continued.find("'" + code.substr(0, 2) + "'"), std::string::npos) << continued;
 }
 
 TEST(WebPage, AFrozenPageCatchesUpEveryTickInOrder) {
-  FakeHost page;
-  OpenEscapeOnPage(page);
+  Page page;
+  WalkRoad(page, {}, "escape-mission");
   page.RunFor(10 * 1000);
   page.Then([&] { EXPECT_EQ(unit5::SecondsLeft, 1190); });
   page.Freeze(60 * 1000);
   page.Then([&] {
     EXPECT_EQ(unit5::SecondsLeft, 1130);
-    EXPECT_EQ(Countdown(Form5), "До активации 1-ой части вируса осталось: 1130 сек.");
+    EXPECT_EQ(tk::AnsiToUtf8(Form5->Label2->Caption()),
+              "До активации 1-ой части вируса осталось: 1130 сек.");
   });
   // Frozen across the end of the first phase: the second started when the
   // first ended, in wall time.
@@ -355,7 +340,7 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
     page.Then([&] {
       EXPECT_TRUE(Form1->FormVisible());
       EXPECT_EQ(SolvedCount, 0);
-      page.Enter(Form1->MaskEdit1, "gg38tt");
+      page.Enter(Form1->MaskEdit1, Road::Get().levels[0]);
     });
     page.Then([&] { EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel1->Caption()), "OK"); });
     EXPECT_EQ(RunOnPage(page), 0);
@@ -364,9 +349,150 @@ TEST(WebPage, ACorruptOrForeignJournalStartsANewGame) {
   }
 }
 
-TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
+// A whole road played on the page's first version (1.0.0, whose journals
+// named the program's version): it replays to the engine code as long as the
+// quest's rules are the first. When a change makes this fail, the rules
+// changed: bump kQuestRules, so that such games are kept aside instead of
+// replayed wrongly, and record a road of the new rules here.
+TEST(WebPage, ARoadSavedByTheFirstPageReplaysUnderTheseRules) {
+  ASSERT_EQ(kQuestRules, 1) << "record a road of the new rules";
+  std::ifstream in(MV_SOURCE_DIR "/tests/web/data/road-1.0.0.journal", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
   FakeHost page;
-  SolveBoardOnPage(page);
+  page.storage = text.str();
+  std::optional<Journal> road = Journal::Decode(page.storage, SavedGameName());
+  ASSERT_TRUE(road.has_value());
+  page.wall = road->StartWallMs() + road->LastTime() + 1000;
+  page.Then([&] {
+    EXPECT_TRUE(Form3->FormVisible());
+    EXPECT_EQ(tk::AnsiToUtf8(Form3->Label1->Caption()), "Код: 66$6\rВбейте в движок 10 уровня.");
+    EXPECT_EQ(SolvedCount, 9);
+  });
+  RunOnPage(page, SavedGameName().c_str());
+  EXPECT_FALSE(page.refused);
+  EXPECT_EQ(page.replayed, road->Records().size());
+}
+
+TEST(WebPage, TwoCopiesMeanATornWriteLosesNothing) {
+  FakeHost first;
+  first.Then([&] { first.Enter(Form1->MaskEdit1, "gg38tt"); });
+  std::string oneSolved;
+  first.Then([&] {
+    EXPECT_EQ(first.storage, first.storageCopy);
+    oneSolved = first.storage;
+    // The storage is full: neither copy changes, and play goes on.
+    first.storageFull = true;
+    first.Enter(Form1->MaskEdit2, "72m%");
+  });
+  first.Then([&] { EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel2->Caption()), "OK"); });
+  RunOnPage(first);
+  EXPECT_EQ(first.storage, oneSolved);
+  EXPECT_EQ(first.storageCopy, oneSolved);
+
+  std::string torn = oneSolved.substr(0, oneSolved.size() - 9);
+  struct Case {
+    std::string primary, copy;
+    bool restored;
+  } cases[] = {
+      {torn, oneSolved, true},  // the first copy's write was cut short
+      {oneSolved, torn, true},  // the second's
+      {"", oneSolved, true},
+      {torn, torn, false},
+  };
+  for (const Case& c : cases) {
+    FakeHost page;
+    page.storage = c.primary;
+    page.storageCopy = c.copy;
+    page.Then([&] {
+      EXPECT_EQ(SolvedCount, c.restored ? 1 : 0);
+      // Replayed, the game is whole in both copies again.
+      if (c.restored) {
+        EXPECT_EQ(page.storage, page.storageCopy);
+      }
+      page.Enter(Form1->MaskEdit3, "3&9");
+    });
+    RunOnPage(page);
+    EXPECT_EQ(page.refused, !c.restored);
+    // The game goes on in both copies.
+    std::optional<Journal> saved = Journal::Decode(page.storageCopy, "Mirvolant test");
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(page.storage, page.storageCopy);
+  }
+}
+
+TEST(WebPage, TheFieldBeingTypedInIsToldAndAShorterViewportMovesNoWindow) {
+  // A phone held upright, 390 x 844 CSS pixels at three device pixels each.
+  FakeHost page;
+  page.viewWidth = 1170;
+  page.viewHeight = 2532;
+  page.ratio = 3;
+  double scale = 0;
+  tk::TRect desktop;
+  TPoint board;
+  auto over = [&page](const tk::TControl* control) {
+    return page.textInput && page.textArea.Contains(page.At(control)) &&
+           page.textArea.Width() == control->Width() && page.textArea.Height() == control->Height();
+  };
+  page.Then([&] {
+    EXPECT_TRUE(over(Form1->MaskEdit1));
+    scale = page.platform->ScaleFactor();
+    desktop = page.platform->Windows().Bounds();
+    board = page.platform->Windows().Position(Form1->WindowId());
+    page.Key("Tab");
+    // The on-screen keyboard takes two thirds of the height.
+    web::RawInput& resize = page.Arrive(Raw::Resize);
+    resize.width = 1170;
+    resize.height = 844;
+    resize.ratio = 3;
+  });
+  page.Then([&] {
+    EXPECT_TRUE(over(Form1->MaskEdit2));
+    EXPECT_EQ(page.platform->ScaleFactor(), scale);
+    EXPECT_EQ(page.platform->Windows().Bounds(), desktop);
+    EXPECT_EQ(page.platform->Windows().Position(Form1->WindowId()), board);
+    // Turned on its side, the phone lays the desktop out anew.
+    web::RawInput& resize = page.Arrive(Raw::Resize);
+    resize.width = 2532;
+    resize.height = 1170;
+    resize.ratio = 3;
+  });
+  page.Then([&] {
+    EXPECT_NE(page.platform->Windows().Bounds(), desktop);
+    EXPECT_TRUE(over(Form1->MaskEdit2));
+  });
+  RunOnPage(page);
+}
+
+TEST(WebPage, AJournalOfTheFirstVersionReplaysItsPastes) {
+  // The first version wrote a paste as Ctrl+V (key 16, modifiers 2) with the
+  // clipboard's text; here "GG38TT" pasted into the board's first field,
+  // then Enter.
+  FakeHost page;
+  page.storage = Sealed("MVJ 1 Mirvolant%20test " + std::to_string(FakeHost::kStart) +
+                        "\n5 p 1 16 2 474733385454\n5 k 1 2 0 0\n");
+  page.Then([&] {
+    EXPECT_EQ(SolvedCount, 1);
+    EXPECT_EQ(tk::AnsiToUtf8(Form1->Panel1->Caption()), "OK");
+  });
+  RunOnPage(page);
+  EXPECT_FALSE(page.refused);
+}
+
+TEST(WebInput, KeysAreMappedByNameAndShortcutLettersByPlace) {
+  using web::WebPlatform;
+  EXPECT_EQ(WebPlatform::KeyOf("ArrowLeft", "ArrowLeft"), Key::Left);
+  EXPECT_EQ(WebPlatform::KeyOf(" ", "Space"), Key::Space);
+  // Ctrl+V on a Russian layout types "м" on the V key.
+  EXPECT_EQ(WebPlatform::KeyOf("м", "KeyV"), Key::V);
+  EXPECT_EQ(WebPlatform::KeyOf("b", "KeyB"), Key::None);
+  EXPECT_EQ(web::RawInput::KindOf("pointercancel"), web::RawInput::Kind::PointerCancel);
+  EXPECT_EQ(web::RawInput::KindOf("wheel"), std::nullopt);
+}
+
+TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
+  Page page;
+  page.SolveBoard();
   size_t records = 0;
   TPoint pathAt;
   page.Then([&] {
@@ -374,11 +500,9 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     records = web::Journal::Decode(page.storage, "Mirvolant test")->Records().size();
     // The board lies beneath the path choice, disabled: neither its field
     // nor its close box take anything.
-    const Desktop& screen = page.platform->Screen();
-    tk::TRect board = screen.OuterRect(Form1->WindowId());
-    tk::TRect close = screen.CloseBoxRect(Form1->WindowId());
+    tk::TRect board = page.platform->Windows().OuterRect(Form1->WindowId());
     page.Click({board.Left + 10, board.Bottom - 10});
-    page.Click({close.Left + 3, close.Top + 3});
+    page.Close(Form1);
     page.Type("x");
     pathAt = {Form2->ScreenLeft(), Form2->ScreenTop()};
   });
@@ -407,7 +531,9 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
   page.Then([&] {
     EXPECT_EQ(Form2->ScreenLeft(), pathAt.X - 25);
     EXPECT_EQ(Form2->ScreenTop(), pathAt.Y + 40);
-    EXPECT_EQ(page.platform->Screen().Position(Form2->WindowId()),
+    // The page's text field went along with the field being typed in.
+    EXPECT_TRUE(page.textArea.Contains(page.At(Form2->MaskEdit1)));
+    EXPECT_EQ(page.platform->Windows().Position(Form2->WindowId()),
               (TPoint{pathAt.X - 25, pathAt.Y + 40}));
   });
   RunOnPage(page);

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,12 +41,14 @@ class Win32PlatformTest : public ::testing::Test {
     while (P().WaitEvent(e, P().NowMs())) out.push_back(e);
     return out;
   }
-  // Handles messages for ms milliseconds and returns the events seen.
-  std::vector<Event> Pump(int ms) {
+  // Handles messages for ms milliseconds, or until done(the events so far)
+  // holds, and returns the events seen.
+  std::vector<Event> Pump(int ms, const std::function<bool(const std::vector<Event>&)>& done = {}) {
     std::vector<Event> out;
-    int64_t end = P().NowMs() + ms;
     Event e;
-    while (P().WaitEvent(e, end)) out.push_back(e);
+    for (int64_t end = P().NowMs() + ms; P().NowMs() < end && !(done && done(out));) {
+      if (P().WaitEvent(e, std::min(end, P().NowMs() + 10))) out.push_back(e);
+    }
     return out;
   }
   static std::vector<Event> OfKind(const std::vector<Event>& events, EventKind kind) {
@@ -56,12 +60,12 @@ class Win32PlatformTest : public ::testing::Test {
   }
   // A shown window whose pixels have reached the screen.
   WindowId ShownWindow(int width, int height, TColor fill) {
-    WindowId w = P().CreateWindow("MIRVOLANT", width, height);
+    WindowId w = P().CreateWindow("MIRVOLANT", width, height, kNoWindow);
     P().ShowWindow(w);
     P().Activate(w);
     PixelBuffer buffer(width, height, fill);
     P().Present(w, buffer, {buffer.Bounds()});
-    Pump(300);
+    Pump(5000, [&](auto&) { return ScreenPixel(w, 0, 0) == fill; });
     return w;
   }
   TColor ScreenPixel(WindowId w, int x, int y) {
@@ -74,9 +78,9 @@ class Win32PlatformTest : public ::testing::Test {
   std::unique_ptr<Win32Platform> owned_;
 };
 
-TEST_F(Win32PlatformTest, DialogWindowsHaveAFixedFrameAndTheFirstOwnsTheOthers) {
-  WindowId board = P().CreateWindow("MIRVOLANT", 519, 426);
-  WindowId choice = P().CreateWindow("Выбор пути", 617, 295);
+TEST_F(Win32PlatformTest, DialogWindowsHaveAFixedFrameAndTheOwnerTheyWereGiven) {
+  WindowId board = P().CreateWindow("MIRVOLANT", 519, 426, kNoWindow);
+  WindowId choice = P().CreateWindow("Выбор пути", 617, 295, board);
   HWND hboard = P().Handle(board);
   HWND hchoice = P().Handle(choice);
   ASSERT_NE(hboard, nullptr);
@@ -96,7 +100,10 @@ TEST_F(Win32PlatformTest, DialogWindowsHaveAFixedFrameAndTheFirstOwnsTheOthers) 
   EXPECT_GT(frame.top, frame.bottom);
   P().MoveWindow(board, 100, 80);
   P().ShowWindow(board);
-  Pump(200);
+  Pump(5000, [&](auto&) {
+    RECT r;
+    return GetWindowRect(hboard, &r) && r.left == 100 && r.top == 80;
+  });
   RECT outer;
   RECT client;
   GetWindowRect(hboard, &outer);
@@ -129,7 +136,7 @@ TEST_F(Win32PlatformTest, PresentedPixelsReachTheScreenAndARepaintRestoresThem) 
   PixelBuffer buffer(60, 40, 0x0A246A);
   buffer.Set(12, 7, 0xFF0000);
   P().Present(w, buffer, {TRect{10, 5, 20, 15}, TRect{50, 30, 90, 90}});
-  Pump(100);
+  Pump(5000, [&](auto&) { return ScreenPixel(w, 59, 39) == 0x0A246Au; });
   EXPECT_EQ(ScreenPixel(w, 12, 7), 0xFF0000u);
   EXPECT_EQ(ScreenPixel(w, 10, 5), 0x0A246Au);
   EXPECT_EQ(ScreenPixel(w, 59, 39), 0x0A246Au);
@@ -145,7 +152,7 @@ TEST_F(Win32PlatformTest, PresentedPixelsReachTheScreenAndARepaintRestoresThem) 
   ReleaseDC(h, dc);
   ASSERT_EQ(ScreenPixel(w, 12, 7), 0u);
   InvalidateRect(h, nullptr, FALSE);
-  std::vector<Event> events = Pump(100);
+  std::vector<Event> events = Pump(5000, [&](auto&) { return ScreenPixel(w, 12, 7) == 0xFF0000u; });
   EXPECT_TRUE(OfKind(events, EventKind::Exposed).empty());
   EXPECT_EQ(ScreenPixel(w, 12, 7), 0xFF0000u);
   EXPECT_EQ(ScreenPixel(w, 40, 30), 0xD4D0C8u);
@@ -153,7 +160,7 @@ TEST_F(Win32PlatformTest, PresentedPixelsReachTheScreenAndARepaintRestoresThem) 
 }
 
 TEST_F(Win32PlatformTest, KeysAndCharactersBecomeKeyDownsAndUtf8Text) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   // Posted key-downs pass through the system's translation into WM_CHAR:
   // the control characters of Enter, Tab, Backspace and Escape must not
@@ -230,7 +237,7 @@ TEST_F(Win32PlatformTest, KeysAndCharactersBecomeKeyDownsAndUtf8Text) {
 }
 
 TEST_F(Win32PlatformTest, TheMouseIsCapturedWhileAButtonIsHeld) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
   SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 12));
@@ -264,20 +271,22 @@ TEST_F(Win32PlatformTest, ADisabledWindowGetsNoClickAndItsCloseIsARequest) {
   HWND h = P().Handle(w);
   POINT middle{100, 50};
   ClientToScreen(h, &middle);
-  auto click = [&] {
+  // Waits up to ms for the click's press.
+  auto click = [&](int ms) {
     SetCursorPos(middle.x, middle.y);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, input, sizeof(INPUT));
-    return OfKind(Pump(400), EventKind::MouseDown);
+    return OfKind(Pump(ms, [](auto& seen) { return !OfKind(seen, EventKind::MouseDown).empty(); }),
+                  EventKind::MouseDown);
   };
   P().EnableWindow(w, false);
   EXPECT_FALSE(IsWindowEnabled(h));
-  EXPECT_TRUE(click().empty());
+  EXPECT_TRUE(click(400).empty());
   P().EnableWindow(w, true);
-  std::vector<Event> downs = click();
+  std::vector<Event> downs = click(5000);
   ASSERT_EQ(downs.size(), 1u);
   EXPECT_EQ(downs[0].x, 100);
   EXPECT_EQ(downs[0].y, 50);
@@ -294,7 +303,12 @@ TEST_F(Win32PlatformTest, ActivationAndTheClipboardComeFromTheSystem) {
   WindowId first = ShownWindow(80, 60, 0xD4D0C8);
   WindowId second = ShownWindow(80, 60, 0xD4D0C8);
   P().Activate(first);
-  std::vector<Event> events = Pump(300);
+  std::vector<Event> events = Pump(5000, [&](const std::vector<Event>& seen) {
+    std::vector<Event> gained = OfKind(seen, EventKind::FocusGained);
+    std::vector<Event> lost = OfKind(seen, EventKind::FocusLost);
+    return !gained.empty() && gained.back().window == first && !lost.empty() &&
+           lost.back().window == second;
+  });
   std::vector<Event> gained = OfKind(events, EventKind::FocusGained);
   ASSERT_FALSE(gained.empty());
   EXPECT_EQ(gained.back().window, first);
@@ -341,14 +355,14 @@ TEST_F(Win32PlatformTest, WaitingEndsAtTheDeadlineOrWhenWokenFromAnotherThread) 
   EXPECT_EQ(e.kind, EventKind::Quit);
 
   // The session's end ends the program as a quit does.
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   SendMessageW(P().Handle(w), WM_ENDSESSION, TRUE, 0);
   ASSERT_TRUE(P().WaitEvent(e, P().NowMs() + 1000));
   EXPECT_EQ(e.kind, EventKind::Quit);
 }
 
 TEST_F(Win32PlatformTest, TimersKeepTickingInsideTheSystemsMoveLoop) {
-  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30);
+  WindowId w = P().CreateWindow("MIRVOLANT", 40, 30, kNoWindow);
   HWND h = P().Handle(w);
   int calls = 0;
   P().SetDueWork([&] {

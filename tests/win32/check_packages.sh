@@ -10,8 +10,12 @@
 #     where the dialogs are rescaled by 16/13.
 #
 # Usage: check_packages.sh SETUP.exe PORTABLE.zip WORK_DIR
+# (CPack makes both: `cpack --preset windows`, as `make windows` does.)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+for package in "$1" "$2"; do
+  [[ -f $package ]] || { echo "FAIL: no $package: make it with cpack --preset windows" >&2; exit 1; }
+done
 SETUP=$(realpath "$1")
 ZIP=$(realpath "$2")
 WORK=$(realpath -m "$3")
@@ -37,6 +41,13 @@ LINK="$C/ProgramData/Microsoft/Windows/Start Menu/Programs/Mirvolant.lnk"
 KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mirvolant'
 FILES=(Mirvolant.exe ms_sans_serif.ttf ms_sans_serif-copyright.txt README.txt)
 
+# Whether window $1's client area is $2 x $3.
+sized() {
+  window_geometry "$1"
+  E2E_WHY="the board is ${WW}x$WH, expected $2x$3"
+  [[ "$WW" == "$2" && "$WH" == "$3" ]]
+}
+
 # Starts the Windows program $1 (a Windows path), expects the board with a
 # client area of $2 x $3 and a white first field, and closes it.
 expect_board() {
@@ -44,13 +55,10 @@ expect_board() {
   APP_PID=$!
   local board
   board=$(wait_window MIRVOLANT 30) || fail "$1 shows no board"
-  sleep 0.5
-  window_geometry "$board"
-  [[ "$WW" == "$2" && "$WH" == "$3" ]] || fail "$1: the board is ${WW}x$WH, expected $2x$3"
-  shot "$board" "$WORK/board.png"
+  expect sized "$board" "$2" "$3"
   # Slot 1's field: (83, 57) at 96 pixels per inch, scaled by 16/13 at 120.
   local fx=$((83 * $2 / 519)) fy=$((57 * $3 / 426))
-  [[ $(pixel "$WORK/board.png" $fx $fy) == FFFFFF ]] || fail "$1: slot 1's field is not drawn"
+  wait_pixel "$board" $fx $fy FFFFFF 30 || fail "$1: slot 1's field is not drawn"
   close_window "$board"
   local status=0
   wait "$APP_PID" || status=$?
@@ -64,8 +72,12 @@ wineserver -w
 for f in "${FILES[@]}" Uninstall.exe; do
   [[ -f "$DIR/$f" ]] || fail "the installer left out $f"
 done
-cmp -s "$DIR/ms_sans_serif.ttf" "$(dirname "$ZIP")/package/Mirvolant/ms_sans_serif.ttf" ||
+cmp -s "$DIR/ms_sans_serif.ttf" "$(dirname "$ZIP")/ms_sans_serif.ttf" ||
   fail "the installed face differs from the built one"
+# The player gets the program without its debugging symbols.
+if x86_64-w64-mingw32-objdump -h "$DIR/Mirvolant.exe" | grep -q '\.debug_'; then
+  fail "the installed program carries debugging sections"
+fi
 [[ -f "$LINK" ]] || fail "no Start-menu shortcut"
 grep -a -q 'Mirvolant.exe' "$LINK" || fail "the shortcut does not name the program"
 entry=$(wine reg query "$KEY" 2>/dev/null | tr -d '\r') || fail "no uninstall entry"

@@ -155,6 +155,9 @@ class TWinControl : public TControl {
 
   // Keyboard input while focused. KeyDown returns true when it used the key.
   virtual bool KeyDown(platform::Key /*key*/, uint8_t /*modifiers*/) { return false; }
+  // Text the user pasted, whether a key asked for the clipboard or the
+  // system pasted by itself; the kinds that edit text insert it.
+  virtual void Paste(const AnsiString& /*text*/) {}
   // A typed character: the OnKeyPress handler first, then the control's own
   // handling unless the handler set the key to 0.
   void DeliverChar(char key);

@@ -3,6 +3,7 @@
 // implements this interface; components never name the dialog class.
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "toolkit/base/Exceptions.h"
@@ -34,8 +35,9 @@ class ControlHost {
   virtual void StopTimer(TTimer* timer) = 0;
   // Shows the message of an exception that escaped an event handler.
   virtual void ReportError(const AnsiString& message) = 0;
-  // The clipboard's text (what a paste inserts).
-  virtual AnsiString ClipboardText() = 0;
+  // The clipboard's text (what a paste key inserts); null where the system
+  // hands it over only with a paste of its own.
+  virtual std::optional<AnsiString> ClipboardText() = 0;
 
  protected:
   ~ControlHost() = default;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "toolkit/components/Classes.h"
 #include "toolkit/components/Properties.h"
@@ -186,7 +187,10 @@ bool TCustomEdit::KeyDown(platform::Key key, uint8_t modifiers) {
     case Key::V:
     case Key::Insert:
       if (modifiers != (key == Key::V ? platform::kCtrl : platform::kShift)) return false;
-      if (ControlHost* host = Host()) Paste(host->ClipboardText());
+      // Where the system pastes by itself, the text comes as its own event.
+      if (ControlHost* host = Host()) {
+        if (std::optional<AnsiString> text = host->ClipboardText()) Paste(*text);
+      }
       return true;
     default:
       return false;

@@ -39,7 +39,7 @@ class TCustomEdit : public TWinControl {
   // paste; copy and cut give nothing away from a password field.
   bool KeyDown(platform::Key key, uint8_t modifiers) override;
   // Inserts text in place of the selection, up to its first line break.
-  void Paste(const AnsiString& text);
+  void Paste(const AnsiString& text) override;
   // Replaces the whole text as typing utf8 into the emptied field would:
   // characters the code page lacks and control characters are dropped. The
   // OnKeyPress handler is not called (a line break typed this way means

@@ -139,11 +139,17 @@ void TApplication::PaintAll() {
   }
   // The caret blinks only in a focused field of the active window, which is
   // also where typed text goes.
-  bool textField = CaretControl(activeForm_) != nullptr;
-  caret_.Follow(textField, [this] { return platform_.NowMs(); });
-  if (textField != textInput_) {
-    textInput_ = textField;
-    platform_.SetTextInput(textField);
+  TWinControl* textField = CaretControl(activeForm_);
+  caret_.Follow(textField != nullptr, [this] { return platform_.NowMs(); });
+  platform::TextInputPlace place;
+  if (textField != nullptr) {
+    TPoint origin = textField->OriginInForm();
+    place.window = activeForm_->WindowId();
+    place.area = TRect::FromSize(origin.X, origin.Y, textField->Width(), textField->Height());
+  }
+  if (!(place == textInput_)) {
+    textInput_ = place;
+    platform_.SetTextInput(place);
   }
 }
 
@@ -198,8 +204,10 @@ void TApplication::Dispatch(const platform::Event& e) {
         if (form->WindowEnabled() && form->FormVisible()) form->CloseDialog();
         break;
       case EventKind::KeyDown:
+      case EventKind::Paste:
       case EventKind::Text:
-        if (e.kind == EventKind::KeyDown) caret_.Restart();
+        // A key or a paste restarts the caret's blink phase.
+        if (e.kind != EventKind::Text) caret_.Restart();
         form->Input().Key(e);
         break;
       case EventKind::MouseMove:

@@ -162,7 +162,7 @@ class TApplication {
   TimerQueue timers_;
   CaretBlink caret_;
   // What the platform was last told of typed text (SetTextInput).
-  bool textInput_ = false;
+  platform::TextInputPlace textInput_;
   TMessageBoxForm* messageBox_ = nullptr;
   AccessibilityPublisher accessibility_;
 };

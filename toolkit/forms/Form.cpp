@@ -61,8 +61,13 @@ void TCustomForm::CreateWindowHandle() {
   auto& platform = Application->Platform();
   // The pixel buffer is made at the first paint: most dialogs stay hidden for
   // a long time, and filling memory nobody looks at only slows the start.
+  // Every other dialog is owned by the main dialog: above it, and sharing its
+  // taskbar entry.
+  TCustomForm* main = Application->MainForm();
+  platform::WindowId owner =
+      main != nullptr && main != this ? main->WindowId() : platform::kNoWindow;
   platform::WindowId id =
-      platform.CreateWindow(AnsiToUtf8(Caption()), ClientWidth(), ClientHeight());
+      platform.CreateWindow(AnsiToUtf8(Caption()), ClientWidth(), ClientHeight(), owner);
   if (id == platform::kNoWindow) throw EOutOfResources("Error creating window");
   window_ = id;
   platform.MoveWindow(window_, screenLeft_, screenTop_);
@@ -273,9 +278,11 @@ void TCustomForm::ReportError(const AnsiString& message) {
   if (Application != nullptr) Application->ShowException(message);
 }
 
-AnsiString TCustomForm::ClipboardText() {
-  return Application != nullptr ? Utf8ToAnsi(Application->Platform().ClipboardText())
-                                : AnsiString();
+std::optional<AnsiString> TCustomForm::ClipboardText() {
+  if (Application == nullptr) return AnsiString();
+  std::optional<std::string> text = Application->Platform().ClipboardText();
+  if (!text) return std::nullopt;
+  return Utf8ToAnsi(*text);
 }
 
 const PropertyTable& TCustomForm::PublishedProperties() {

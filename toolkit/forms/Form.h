@@ -115,7 +115,7 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   bool StartTimer(TTimer* timer) override;
   void StopTimer(TTimer* timer) override;
   void ReportError(const AnsiString& message) override;
-  AnsiString ClipboardText() override;
+  std::optional<AnsiString> ClipboardText() override;
 
   static const PropertyTable& PublishedProperties();
   const PropertyTable& Properties() const override { return PublishedProperties(); }

@@ -146,6 +146,9 @@ void InputRouter::Key(const platform::Event& e) {
       default:
         break;
     }
+  } else if (e.kind == EventKind::Paste) {
+    TWinControl* target = form_.ActiveControl();
+    if (target != nullptr && target->CanFocus()) target->Paste(Utf8ToAnsi(e.text));
   } else if (e.kind == EventKind::Text) {
     size_t pos = 0;
     while (pos < e.text.size()) {

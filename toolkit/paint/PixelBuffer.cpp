@@ -1,15 +1,25 @@
-// PNG files of pixel buffers with libpng. Errors inside libpng leave through
-// its longjmp back into the small functions below, which hold no C++ objects
-// with destructors across the jump.
+// Copying between pixel buffers, and PNG files of them with libpng. Errors
+// inside libpng leave through its longjmp back into the small functions
+// below, which hold no C++ objects with destructors across the jump.
 
 #include "toolkit/paint/PixelBuffer.h"
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace tk {
+
+TRect CopyRect(const PixelBuffer& from, PixelBuffer& to, const TRect& rect, TPoint offset) {
+  TRect r = rect.Intersect(from.Bounds()).Intersect(to.Bounds().Offset(-offset.X, -offset.Y));
+  for (int y = r.Top; y < r.Bottom; ++y) {
+    std::copy(from.Row(y) + r.Left, from.Row(y) + r.Right,
+              to.Row(y + offset.Y) + r.Left + offset.X);
+  }
+  return r;
+}
 
 namespace {
 

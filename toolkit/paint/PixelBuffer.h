@@ -41,6 +41,12 @@ class PixelBuffer {
   std::vector<uint32_t> pixels_;
 };
 
+// Copies rect of from into to, its top-left corner moved by offset, clipped
+// to both buffers (the dirty rectangles of a window into the pixels a back end
+// keeps of it). Returns the part of rect copied, in from's coordinates; empty
+// when nothing was.
+TRect CopyRect(const PixelBuffer& from, PixelBuffer& to, const TRect& rect, TPoint offset = {});
+
 // Writes the buffer as an 8-bit RGB PNG file; false when it cannot.
 bool WritePng(const PixelBuffer& buffer, const std::string& path);
 // Reads an 8-bit RGB or RGBA PNG file into buffer; false when it cannot.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ enum class EventKind : uint8_t {
   KeyDown,       // key, modifiers, repeat (held down)
   KeyUp,         // key, modifiers
   Text,          // text: the UTF-8 characters typed
+  Paste,         // text: UTF-8 the system pasted by itself (see ClipboardText)
   MouseMove,     // x, y in client coordinates of window
   MouseDown,     // x, y, button (1 = left, 2 = right, 3 = middle)
   MouseUp,       // x, y, button
@@ -89,12 +91,32 @@ struct Event {
   AccessibleAction action = AccessibleAction::Press;
 };
 
+// An event of a kind for a window, at a point of its client area where it has
+// one; the other fields as above.
+inline Event WindowEvent(EventKind kind, WindowId window, TPoint at = {}) {
+  Event e;
+  e.kind = kind;
+  e.window = window;
+  e.x = at.X;
+  e.y = at.Y;
+  return e;
+}
+
 // Sizes of a window's frame around its client area.
 struct FrameExtents {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
+};
+
+// The control that takes typed text: its window and its rectangle in that
+// window's client coordinates. No window: no control takes typed text.
+struct TextInputPlace {
+  WindowId window = kNoWindow;
+  TRect area;
+  bool Wanted() const { return window != kNoWindow; }
+  friend bool operator==(const TextInputPlace&, const TextInputPlace&) = default;
 };
 
 class Platform {
@@ -105,10 +127,12 @@ class Platform {
   // and a close box, not resizable, created hidden. A window id the back end
   // does not know (destroyed, or never made) is ignored by every operation.
 
-  // Creates a hidden window with the given client size and title. Returns
+  // Creates a hidden window with the given client size and title, owned by
+  // owner (kNoWindow: by none): where the system knows owners, an owned
+  // window stays above its owner and shares its taskbar entry. Returns
   // kNoWindow when the system refuses; the toolkit then raises the error.
-  virtual WindowId CreateWindow(const std::string& titleUtf8, int clientWidth,
-                                int clientHeight) = 0;
+  virtual WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                                WindowId owner) = 0;
   // Destroys the window; no event for it is reported afterwards.
   virtual void DestroyWindow(WindowId window) = 0;
   virtual void SetTitle(WindowId window, const std::string& titleUtf8) = 0;
@@ -147,11 +171,13 @@ class Platform {
   // input, say): the toolkit then leaves its rectangles pending and paints
   // them once this is true again.
   virtual bool Presenting() { return true; }
-  // Tells the system whether the active window's focused control takes
-  // typed text, so that it can offer an on-screen keyboard; asked before each
-  // wait, told only of changes. Where the system has no such thing it does
-  // nothing.
-  virtual void SetTextInput(bool wanted) { (void)wanted; }
+  // Tells the system where typed text goes: the active window's focused
+  // control that takes it, by its window and its rectangle (see
+  // TextInputPlace), so that it can offer an on-screen keyboard and keep that
+  // control in sight above it, as input methods place their windows. Asked
+  // before each wait, told only of changes. Where the system has no such
+  // thing it does nothing.
+  virtual void SetTextInput(const TextInputPlace& place) { (void)place; }
 
   // --- The display.
 
@@ -164,18 +190,27 @@ class Platform {
   virtual int PixelsPerInch() = 0;
   // Bits per pixel times colour planes of the display.
   virtual int DisplayBitsPerPixel() = 0;
-  // The clipboard's text in UTF-8, or empty when it holds no text. Asked by
-  // the toolkit when the user pastes.
-  virtual std::string ClipboardText() = 0;
+  // Pasting. Where a program may read the clipboard when it likes, the back
+  // end reports the keys as they are pressed (Ctrl+V, Shift+Insert are keys
+  // like any other) and returns the clipboard's text here, UTF-8, empty when
+  // it holds no text: the toolkit decides that a key pastes and asks. Where
+  // the system hands the text over only with a paste of its own (a browser
+  // gives it with its paste event, which follows a key only when the key's
+  // default action was left alone), the back end still reports the keys,
+  // returns null here and reports each such paste as a Paste event with the
+  // text. Either way no back end makes up a key.
+  virtual std::optional<std::string> ClipboardText() = 0;
 
   // --- Time and waiting.
 
   // Monotonic time in milliseconds; never goes back.
   virtual int64_t NowMs() = 0;
-  // Returns the next event as soon as there is one. Without one, waits until
-  // the monotonic time deadlineMs (forever when deadlineMs is negative) and
-  // returns false when it passed; a deadline already past only polls. Must
-  // not busy-wait.
+  // Returns the next event as soon as there is one, in this order: the input
+  // the system reported, oldest first; then Quit, once asked for (by
+  // PostQuit, a signal or the session); then Wake. Input the system reports
+  // after a Quit comes after it. Without an event, waits until the monotonic
+  // time deadlineMs (forever when deadlineMs is negative) and returns false
+  // when it passed; a deadline already past only polls. Must not busy-wait.
   virtual bool WaitEvent(Event& out, int64_t deadlineMs) = 0;
   // Ends a running or the next wait early with a Wake event. Safe to call
   // from any thread and from a signal handler.
@@ -237,6 +272,13 @@ class Platform {
 // native back end defines it). Returns null and sets error to a sentence for
 // the user when no window system can be reached; never ends the process.
 std::unique_ptr<Platform> OpenNativePlatform(std::string& error);
+
+// Tells the user of an error that ends the program outside its own windows
+// (no window system, not even the error box): title and text in UTF-8. Where
+// the platform's programs have no console (Windows), in the system's message
+// box; where the error stream reaches the user it does nothing. Each native
+// back end defines it.
+void ReportFatalError(const std::string& titleUtf8, const std::string& textUtf8);
 
 }  // namespace platform
 }  // namespace tk

@@ -56,22 +56,31 @@ AnsiString Utf8ToAnsi(std::string_view utf8) {
   return out;
 }
 
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+    return;
+  }
+  if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+  } else {
+    if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+  }
+  out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+}
+
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size() * 2);
   for (char c : ansi) {
     int32_t cp = AnsiToUnicode(static_cast<uint8_t>(c));
-    if (cp < 0) cp = 0xFFFD;
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendUtf8(out, cp < 0 ? 0xFFFD : static_cast<char32_t>(cp));
   }
   return out;
 }

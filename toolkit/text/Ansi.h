@@ -47,6 +47,9 @@ constexpr int UnicodeToAnsi(char32_t cp) {
 // yields U+FFFD and advances by one byte, so callers always make progress.
 char32_t NextUtf8(std::string_view text, size_t& pos);
 
+// Appends the UTF-8 sequence of a code point (up to U+10FFFF).
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Converts UTF-8 to Windows-1251; characters the code page cannot represent are
 // dropped (never replaced by "?", which is a meaningful character in codes).
 AnsiString Utf8ToAnsi(std::string_view utf8);

@@ -1,23 +1,35 @@
 // The browser build played end to end in Debian's headless Chromium against a
 // static server of its own on the loopback address:
-//   1. the whole game by keyboard and mouse: nine codes (one in capitals, one
-//      Cyrillic), the path choice, the chain of three missions to the engine
-//      code, closing back to the board and the end page. The missions' hours
-//      pass on Playwright's clock, installed before the page loads: it
-//      replaces the page's Date and timers and nothing else.
+//   1. the whole game by keyboard and mouse along the road of
+//      tests/road/road.txt: nine codes (one in capitals, one Cyrillic), the
+//      path choice, the chain of three missions to the engine code, closing
+//      back to the board and the end page. The missions' hours pass on
+//      Playwright's clock, installed before the page loads: it replaces the
+//      page's Date and timers and nothing else.
 //   2. at each stop, every shown dialog's client area in the canvas compared
 //      with this machine's Linux build replaying the page's own journal to
 //      the page's clock (build/tests/replay_journal): identical pixels, but
-//      one level in one channel inside the clue picture;
+//      one level in one channel inside the clue picture; and the replay
+//      showing what the road says of the stop;
 //   3. a page closed in the middle of a mission and opened again: the game
 //      comes back with the countdown where the wall time says;
 //   4. a page frozen for a minute (DevTools' lifecycle state "frozen")
 //      catches up every tick when it resumes;
 //   5. with the server stopped, a reload still plays (the service worker);
 //   6. figures beside the Linux program's in the same run: the first frame
-//      after load, and idle CPU over a stretch of seconds.
+//      after load, and idle CPU over a stretch of seconds;
+//   7. the saved game, which no tab, load, update or tap throws away: one
+//      tab plays and hands the game over (tabs); a load cut short, a refused
+//      or torn journal and "start over" keep it (saved); a save that fails
+//      is shown at once and the storage is asked to be kept (told); an
+//      update reaches the player and keeps the game (update); on a phone,
+//      pinch zoom stays sharp and the field being typed in stays in sight
+//      above the keyboard (phone).
 //
 // Usage: node play.js SITE_DIR LINUX_BUILD_DIR OUT_DIR [DOCS_DIR]
+//   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone
+//   PREVIOUS_SITE=DIR  the update part starts from this build of the page
+//                      (an earlier version) instead of SITE_DIR itself
 // Prints one line per check and the figures; exits 1 on any failure.
 'use strict';
 const fs = require('fs');
@@ -34,8 +46,6 @@ if (!site || !linuxBuild || !out) {
   process.exit(2);
 }
 fs.mkdirSync(out, { recursive: true });
-const program = 'Mirvolant ' + /programId: 'Mirvolant ([^']+)'/.exec(
-  fs.readFileSync(path.join(site, 'index.html'), 'utf8'))[1];
 const chromiumArgs = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
   '--no-first-run', '--disable-background-networking', '--disable-component-update',
   '--disable-sync'];
@@ -48,25 +58,34 @@ function check(ok, what) {
   return ok;
 }
 
-// --- A static server that can be stopped.
+// --- A static server that can be stopped. It serves served.root, with
+// "Cache-Control: no-cache", or, when served.stale, as many static servers
+// do: a Last-Modified a month ago and nothing else, which lets the browser
+// keep the files for days without asking.
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript',
   '.wasm': 'application/wasm', '.png': 'image/png', '.ttf': 'font/ttf',
   '.webmanifest': 'application/manifest+json', '.txt': 'text/plain; charset=utf-8' };
 let server = null;
+const served = { root: site, stale: false };
 const sockets = new Set();
 function serve(port) {
   return new Promise((resolve) => {
     server = http.createServer((req, res) => {
       let file = decodeURIComponent(new URL(req.url, 'http://x').pathname);
       if (file.endsWith('/')) file += 'index.html';
-      const full = path.join(site, path.normalize(file));
-      if (!full.startsWith(path.resolve(site)) || !fs.existsSync(full)) {
+      const full = path.join(served.root, path.normalize(file));
+      if (!full.startsWith(path.resolve(served.root)) || !fs.existsSync(full)) {
         res.writeHead(404);
         res.end();
         return;
       }
-      res.writeHead(200, { 'Content-Type': types[path.extname(full)] || 'application/octet-stream',
-        'Cache-Control': 'no-cache' });
+      const headers = { 'Content-Type': types[path.extname(full)] || 'application/octet-stream' };
+      if (served.stale) {
+        headers['Last-Modified'] = new Date(Date.now() - 30 * 86400 * 1000).toUTCString();
+      } else {
+        headers['Cache-Control'] = 'no-cache';
+      }
+      res.writeHead(200, headers);
       fs.createReadStream(full).pipe(res);
     });
     server.on('connection', (s) => { sockets.add(s); s.on('close', () => sockets.delete(s)); });
@@ -151,31 +170,58 @@ function differences(a, b, left, top, allowance, covered) {
 }
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+// Waits until test() holds, for up to 30 s.
+async function until(test, what) {
+  for (const end = Date.now() + 30000; !test(); await sleep(50)) {
+    if (Date.now() > end) throw new Error('timed out waiting for ' + what);
+  }
+}
+// Whether process pid has ended (a zombie has).
+function ended(pid) {
+  try { return fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1][0] === 'Z'; }
+  catch (e) { return true; }
+}
+// Waits for the page's program to have gone idle (it tells its state each
+// time it waits) with n windows shown, or with any after a replay.
+function shown(page, n) {
+  return page.waitForFunction((n) => window.Module && Module.mv && Module.mv.firstFrameMs >= 0 &&
+    (n ? Module.mv.windows.length === n : Module.mv.replay && Module.mv.windows.length > 0),
+  n, { timeout: 30000 });
+}
 
 async function state(page) {
-  return page.evaluate(() => ({
-    clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
-    windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
-    firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay
-  }));
+  return page.evaluate(() => {
+    const r = Module.canvas.getBoundingClientRect();
+    return {
+      clock: Module.mv.clock, records: Module.mv.records, scale: Module.mv.scale,
+      windows: Module.mv.windows, journal: localStorage.getItem(Module.journalKey),
+      firstFrameMs: Module.mv.firstFrameMs, replay: Module.mv.replay,
+      // Where the desktop's top-left corner is in the page (CSS pixels).
+      origin: { x: Math.round(r.left), y: Math.round(r.top) }
+    };
+  });
 }
 
 // The Linux build's view of the page's state: it replays the page's journal to
-// the page's clock. Returns the state text and the dialogs' PNG files.
-function linuxReplay(name, s) {
+// the page's clock. Returns the state text, the dialogs' PNG files and, at a
+// stop of the road, what of the stop the state does not show.
+function linuxReplay(name, s, roadStop) {
   const dir = path.join(out, 'linux-' + name);
   fs.rmSync(dir, { recursive: true, force: true });
   fs.mkdirSync(dir, { recursive: true });
   fs.writeFileSync(path.join(dir, 'journal.txt'), s.journal);
   execFileSync(path.join(linuxBuild, 'tests', 'replay_journal'),
-    [program, path.join(dir, 'journal.txt'), String(s.clock), dir]);
-  return { dir, text: fs.readFileSync(path.join(dir, 'state.txt'), 'utf8') };
+    [path.join(dir, 'journal.txt'), String(s.clock), dir].concat(roadStop || []));
+  const road = roadStop ? fs.readFileSync(path.join(dir, 'road.txt'), 'utf8') : '';
+  return { dir, text: fs.readFileSync(path.join(dir, 'state.txt'), 'utf8'), road };
 }
 
 // A stop of the game: the canvas and the Linux build's replay of the journal
 // must show every dialog alike. Taken between two identical page states, so
-// that no tick fell in between.
-async function stop(page, name, allowance) {
+// that no tick fell in between. Where the top dialog shows the clue picture
+// (Image1, 681 x 289 at its client area's corner), a level in one channel
+// may differ.
+async function stop(page, name, picture = false, roadStop = null) {
   let s, shot;
   for (let attempt = 0; attempt < 5; ++attempt) {
     s = await state(page);
@@ -183,7 +229,9 @@ async function stop(page, name, allowance) {
     const again = await state(page);
     if (again.clock === s.clock && again.records === s.records) break;
   }
-  const linux = linuxReplay(name, s);
+  const allowance = picture &&
+    { window: s.windows[s.windows.length - 1].id, width: 681, height: 289, tolerance: 1 };
+  const linux = linuxReplay(name, s, roadStop);
   const browser = readPng(shot);
   let all = true;
   s.windows.forEach((w, i) => {
@@ -194,7 +242,7 @@ async function stop(page, name, allowance) {
     const above = s.windows.slice(i + 1).map((o) => ({ left: o.left - w.left - 3,
       top: o.top - w.top - 22, right: o.left + o.width - w.left - 3,
       bottom: o.top + o.height - w.top - 22 }));
-    const d = differences(reference, browser, w.left + 3, w.top + 22,
+    const d = differences(reference, browser, s.origin.x + w.left + 3, s.origin.y + w.top + 22,
       allowance && allowance.window === w.id ? allowance : null, above);
     // A window wholly covered by the one above is not seen at all.
     all = all && d.count === 0 && (d.compared > 0 || i < s.windows.length - 1);
@@ -227,15 +275,38 @@ async function open(context, url, clock) {
   await page.goto(url);
   await page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0,
     null, { timeout: 30000 });
+  // The installed clock runs on with the real one until paused; paused, the
+  // page's time moves only by runFor, however long a step of the test takes.
+  if (clock) await page.clock.pauseAt(await page.evaluate(() => Date.now()) + 1000);
   return page;
 }
 
-// The close box of a shown window (desktop pixels; the scale is 1 here).
-function closeBox(w) {
-  return { x: w.left + w.width - 3 - 2 - 8, y: w.top + 3 + 2 + 7 };
+// A click on the close box of the dialog on top (the scale is 1 here).
+async function closeTop(page) {
+  const s = await state(page);
+  const w = s.windows.pop();
+  await page.mouse.click(s.origin.x + w.left + w.width - 3 - 2 - 8, s.origin.y + w.top + 3 + 2 + 7);
 }
 
-const levelCodes = ['GG38TT', '72m%', '3&9', '28k03', 'жуфа', '367', '%3%', '7bx', 'vemt'];
+// The road through the quest (tests/road/road.txt): the codes, and the stops
+// with the move that reaches each (what the dialogs show there is checked on
+// the Linux build's replay).
+function readRoad() {
+  const road = { levels: [], paths: [], drains: [], stops: [] };
+  for (const line of fs.readFileSync(path.join(__dirname, '..', '..', 'road', 'road.txt'), 'utf8')
+    .split('\n')) {
+    const [kind, a, b, c] = line.split('\t');
+    const last = road.stops[road.stops.length - 1];
+    if (kind === 'level') road.levels.push(b);
+    else if (kind === 'path') road.paths.push(b);
+    else if (kind === 'drain') road.drains.push(b);
+    else if (kind === 'stop') road.stops.push({ name: a, move: b, n: Number(c || 0) });
+    // The clue picture differs by a level in one channel.
+    else if (kind === 'visible' && line.includes('\tForm3.Image1')) last.picture = true;
+  }
+  return road;
+}
+const road = readRoad();
 
 async function typeCode(page, code) {
   // Letters the US keyboard lacks come as text input, as a phone's keyboard
@@ -245,76 +316,56 @@ async function typeCode(page, code) {
   await page.keyboard.press('Enter');
 }
 
+// The board from its first slot, Tab to the next open one; the first code in
+// capitals.
 async function solveBoard(page, upTo = 9) {
   for (let i = 0; i < upTo; ++i) {
     if (i > 0) await page.keyboard.press('Tab');
-    await typeCode(page, levelCodes[i]);
+    await typeCode(page, i === 0 ? road.levels[0].toUpperCase() : road.levels[i]);
   }
+}
+
+// The path field the road takes.
+const roadPath = road.stops.find((st) => st.move === 'path').n;
+
+// Path N's code into its field of the path choice.
+async function enterPath(page, n) {
+  for (let i = 1; i < n; ++i) await page.keyboard.press('Tab');
+  await typeCode(page, road.paths[n - 1]);
 }
 
 async function game(url) {
   const context = await launch();
   const page = await open(context, url, true);
   check((await page.title()) === 'Mirvolant', 'the page is titled Mirvolant');
-  await solveBoard(page, 8);
-  await page.keyboard.press('Tab');
-  await page.keyboard.type('vem');
-  await page.clock.runFor(100);
-  await stop(page, 'board-eight-solved');
-  await page.keyboard.type('t');
-  await page.keyboard.press('Enter');
-  await page.clock.runFor(100);
-  let s = await state(page);
-  check(s.windows.length === 2 && s.windows[1].active && !s.windows[0].enabled,
-    'nine codes open the path choice above the disabled board');
-  await page.keyboard.press('Tab');
-  await page.keyboard.press('Tab');
-  await page.keyboard.type('jjj');
-  await page.clock.runFor(100);
-  await stop(page, 'path-choice');
-  await page.keyboard.type('52');
-  await page.keyboard.press('Enter');
-  await page.clock.runFor(17000);
-  const escape = await stop(page, 'escape-mission');
-  check(secondsLeft(escape.linux.text)[2] === 1183, 'the escape mission counts down: 1183 s left');
-  await page.clock.runFor(3600 * 1000);
-  await typeCode(page, '5335K');
-  await page.clock.runFor(42000);
-  const victory = await stop(page, 'victory-mission');
-  check(/Form4 shown/.test(victory.linux.text) && /Form5 shown disabled/.test(victory.linux.text),
-    'the escape drain code (in capitals) opens the victory mission');
-  await page.clock.runFor(3600 * 1000);
-  await typeCode(page, '406?&');
-  await page.clock.runFor(1201 * 1000);
-  s = await state(page);
-  const mystery = s.windows[s.windows.length - 1];
-  // The clue picture: Image1, 681 x 289 at the client area's corner.
-  const picture = await stop(page, 'mystery-picture',
-    { window: mystery.id, width: 681, height: 289, tolerance: 1 });
-  check(/Image1 visible/.test(picture.linux.text), 'the mystery mission shows the clue picture');
-  await page.clock.runFor(2400 * 1000);
-  await typeCode(page, '83~');
-  await page.clock.runFor(100);
-  const engine = await stop(page, 'engine-code');
-  check(engine.linux.text.includes("Код: 66$6\rВбейте в движок 10 уровня.") &&
-    engine.linux.text.includes("'Вирус активирован!!!'"), 'the engine code is shown: 66$6');
-  const road = engine.s.journal;
-  // The mystery mission's close box unwinds the chain to the path choice,
-  // whose close box leads back to the board; the board's ends the game.
-  s = await state(page);
-  let box = closeBox(s.windows[s.windows.length - 1]);
-  await page.mouse.click(box.x, box.y);
-  await page.clock.runFor(100);
-  s = await state(page);
-  check(s.windows.length === 2, 'closing the mystery mission leaves the path choice and the board');
-  box = closeBox(s.windows[1]);
-  await page.mouse.click(box.x, box.y);
-  await page.clock.runFor(100);
-  s = await state(page);
-  check(s.windows.length === 1 && s.windows[0].enabled, 'closing the path choice leaves the board');
-  await stop(page, 'board-solved');
-  box = closeBox(s.windows[0]);
-  await page.mouse.click(box.x, box.y);
+  let drains = 0;
+  let roadJournal = null;
+  for (const st of road.stops) {
+    // The move to the stop; its input is handled on the clock's next turns.
+    if (st.move === 'levels') {
+      // A stop on the way, the ninth code half typed.
+      await solveBoard(page, 8);
+      await page.keyboard.press('Tab');
+      await page.keyboard.type(road.levels[8].slice(0, -1));
+      await page.clock.runFor(100);
+      await stop(page, 'board-eight-solved');
+      await page.keyboard.type(road.levels[8].slice(-1));
+      await page.keyboard.press('Enter');
+    } else if (st.move === 'path') {
+      await enterPath(page, st.n);
+    } else if (st.move === 'drain') {
+      // As the missions show them, in capitals.
+      await typeCode(page, road.drains[drains++].toUpperCase());
+    } else if (st.move === 'close') {
+      await closeTop(page);
+    }
+    await page.clock.runFor(st.move === 'wait' ? st.n * 1000 : 100);
+    const seen = await stop(page, st.name, st.picture, st.name);
+    check(seen.linux.road === '', `${st.name}: the dialogs as the road says ` + seen.linux.road);
+    if (st.name === 'engine-code') roadJournal = seen.s.journal;
+  }
+  // The board's close box ends the game.
+  await closeTop(page);
   await page.clock.runFor(100);
   await page.waitForFunction(() => !document.getElementById('end').hidden, null,
     { timeout: 10000 });
@@ -335,14 +386,13 @@ async function game(url) {
       localStorage.setItem('mirvolant.journal', text);
       sessionStorage.setItem('seeded', '1');
     }
-  }, road);
+  }, roadJournal);
   const restored = await open(again, url, false);
-  await restored.waitForFunction(() => Module.mv.replay !== null, null, { timeout: 30000 });
-  await sleep(300);
-  const rebuilt = await stop(restored, 'road-replayed');
+  await shown(restored);
+  const rebuilt = await stop(restored, 'road-replayed', false, 'engine-code');
   figures.roadReplayMs = rebuilt.s.replay.ms;
   figures.roadReplayRecords = rebuilt.s.replay.records;
-  check(rebuilt.linux.text.includes("'Вирус активирован!!!'") && rebuilt.s.windows.length === 5,
+  check(rebuilt.linux.road === '',
     `a whole road's journal (${rebuilt.s.replay.records} records, three hours of countdowns) ` +
     `replays in ${rebuilt.s.replay.ms.toFixed(1)} ms to the solved mystery mission ` +
     '(first load of the page: the browser has not yet optimised the compiled code)');
@@ -350,11 +400,10 @@ async function game(url) {
   // optimised code.
   await sleep(3000);
   await restored.reload();
-  await restored.waitForFunction(() => Module.mv.replay !== null, null, { timeout: 30000 });
-  await sleep(300);
-  const reloaded = await stop(restored, 'road-reloaded');
+  await shown(restored);
+  const reloaded = await stop(restored, 'road-reloaded', false, 'engine-code');
   figures.roadReplayReloadMs = reloaded.s.replay.ms;
-  check(reloaded.linux.text.includes("'Вирус активирован!!!'") && reloaded.s.replay.ms < 200,
+  check(reloaded.linux.road === '' && reloaded.s.replay.ms < 200,
     `reloaded, the same road (${reloaded.s.replay.records} records) replays in ` +
     `${reloaded.s.replay.ms.toFixed(1)} ms`);
   await again.close();
@@ -365,10 +414,8 @@ async function reloadFreezeOffline(url) {
   const context = await launch();
   let page = await open(context, url, false);
   await solveBoard(page);
-  await page.keyboard.press('Tab');
-  await page.keyboard.press('Tab');
-  await typeCode(page, 'jjj52');
-  await sleep(3000);
+  await enterPath(page, roadPath);
+  await shown(page, 3);
   const before = await stop(page, 'before-reload');
   const left1 = secondsLeft(before.linux.text)[2];
   // The tab is closed; ten seconds later the page is opened again.
@@ -377,9 +424,7 @@ async function reloadFreezeOffline(url) {
   page = await context.newPage();
   page.on('pageerror', (e) => check(false, 'page error: ' + e.message));
   await page.goto(url);
-  await page.waitForFunction(() => Module.mv.replay && Module.mv.firstFrameMs >= 0, null,
-    { timeout: 30000 });
-  await sleep(300);
+  await shown(page);
   const after = await stop(page, 'after-reload');
   const left2 = secondsLeft(after.linux.text)[2];
   // The ticks fall on the phase's own seconds, not the clock's: an interval
@@ -407,7 +452,9 @@ async function reloadFreezeOffline(url) {
   await cdp.send('Debugger.resume');
   await cdp.send('Page.setWebLifecycleState', { state: 'active' });
   await cdp.send('Debugger.disable');
-  await sleep(1000);
+  // Resumed, the program catches up to the wall clock and tells it.
+  await page.waitForFunction((t) => Module.mv.clock >= t, frozenFrom.s.clock + 60000,
+    { timeout: 30000 });
   const resumed = await stop(page, 'after-freeze');
   // Jumps of the clock journaled since the freeze began: "<dt> j <deadline>".
   let time = 0;
@@ -433,10 +480,9 @@ async function reloadFreezeOffline(url) {
   await page.evaluate(() => navigator.serviceWorker.ready);
   await stopServing();
   await page.reload();
-  await page.waitForFunction(() => Module.mv.replay && Module.mv.firstFrameMs >= 0, null,
-    { timeout: 30000 });
-  await typeCode(page, '5335k');
-  await sleep(500);
+  await shown(page);
+  await typeCode(page, road.drains[0]);
+  await shown(page, 4);
   const offline = await stop(page, 'offline-reload');
   check(/Form4 shown/.test(offline.linux.text),
     'with the server stopped a reload plays: the drain code opens the victory mission');
@@ -466,7 +512,7 @@ async function figuresBesideLinux(url, idleSeconds) {
   const display = ':' + (90 + (process.pid % 9));
   const xvfb = spawn('Xvfb', [display, '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
     { stdio: 'ignore' });
-  await sleep(1500);
+  await until(() => fs.existsSync('/tmp/.X11-unix/X' + display.slice(1)), 'Xvfb');
   const env = { ...process.env, DISPLAY: display };
   const linuxFirst = [];
   let linuxPid = 0;
@@ -479,8 +525,12 @@ async function figuresBesideLinux(url, idleSeconds) {
     { env });
     const line = fs.readFileSync(result, 'utf8').trim().split(/\s+/);
     linuxFirst.push(Number(line[0]));
-    if (run < 4) { try { process.kill(Number(line[1])); } catch (e) { /* ended */ } await sleep(300); }
-    else linuxPid = Number(line[1]);
+    if (run < 4) {
+      try { process.kill(Number(line[1])); } catch (e) { /* ended */ }
+      await until(() => ended(Number(line[1])), 'the program to end');
+    } else {
+      linuxPid = Number(line[1]);
+    }
   }
   // The browser: a cold load of a new profile, then a reload from the
   // service worker's cache.
@@ -489,7 +539,8 @@ async function figuresBesideLinux(url, idleSeconds) {
   const cold = (await state(page)).firstFrameMs;
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload();
-  await page.waitForFunction(() => Module.mv.firstFrameMs >= 0, null, { timeout: 30000 });
+  await page.waitForFunction(() => window.Module && Module.mv && Module.mv.firstFrameMs >= 0,
+    null, { timeout: 30000 });
   const warm = (await state(page)).firstFrameMs;
   await sleep(2000);
   const browserPids = processesWith(context.profile);
@@ -531,36 +582,43 @@ async function screenshots(url) {
     // The fourth code half typed, three slots solved.
     await solveBoard(page, 3);
     await page.keyboard.press('Tab');
-    await page.keyboard.type('28k');
+    await page.keyboard.type(road.levels[3].slice(0, 3));
     await page.clock.runFor(100);
     await page.screenshot({ path: path.join(docs, v.name + '-board.png') });
-    await page.keyboard.type('03');
+    await page.keyboard.type(road.levels[3].slice(3));
     await page.keyboard.press('Enter');
     for (let i = 4; i < 9; ++i) {
       await page.keyboard.press('Tab');
-      await typeCode(page, levelCodes[i]);
+      await typeCode(page, road.levels[i]);
     }
-    await page.keyboard.press('Tab');
-    await page.keyboard.press('Tab');
-    await typeCode(page, 'jjj52');
-    await page.clock.runFor(3600 * 1000);
-    await typeCode(page, '5335k');
-    await page.clock.runFor(3600 * 1000);
-    await typeCode(page, '406?&');
+    await enterPath(page, roadPath);
+    // The escape and victory missions' drain codes at their ends.
+    for (const code of road.drains.slice(0, 2)) {
+      await page.clock.runFor(3600 * 1000);
+      await typeCode(page, code);
+    }
     await page.clock.runFor(1300 * 1000);
     await page.screenshot({ path: path.join(docs, v.name + '-mission.png') });
     await context.close();
   }
 }
 
+// The saved game's and the phone's parts (keeps.js).
+const keeps = require('./keeps.js')({ check, launch, open, state, linuxReplay,
+  levelCodes: road.levels, typeCode, solveBoard, readPng, out, docs, site, served });
+
 (async () => {
   const port = 8700 + (process.pid % 200);
   const url = `http://127.0.0.1:${port}/`;
   await serve(port);
-  const parts = (process.env.PARTS || 'game,reload,figures,screenshots').split(',');
+  const parts = (process.env.PARTS ||
+    'game,reload,figures,screenshots,tabs,saved,told,update,phone').split(',');
   if (parts.includes('game')) await game(url);
   if (parts.includes('figures')) await figuresBesideLinux(url, Number(process.env.IDLE_SECONDS || 20));
   if (parts.includes('screenshots')) await screenshots(url);
+  for (const name of ['tabs', 'saved', 'told', 'update', 'phone']) {
+    if (parts.includes(name)) await keeps[name](url);
+  }
   if (parts.includes('reload')) await reloadFreezeOffline(url);
   if (server.listening) await stopServing();
   console.log('figures: ' + JSON.stringify(figures));

@@ -14,53 +14,38 @@ void HeadlessPlatform::SetDesktop(TRect desktop, std::vector<TRect> monitors) {
 }
 
 void HeadlessPlatform::Key(WindowId w, platform::Key key, uint8_t modifiers) {
-  Event e;
-  e.kind = EventKind::KeyDown;
-  e.window = w;
+  Event e = WindowEvent(EventKind::KeyDown, w);
   e.key = key;
   e.modifiers = modifiers;
-  Push(e);
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::Type(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = w;
+  Event e = WindowEvent(EventKind::Text, w);
   e.text = utf8;
   Push(std::move(e));
 }
 
 void HeadlessPlatform::Paste(WindowId w, const std::string& utf8) {
-  Event e;
-  e.kind = EventKind::KeyDown;
-  e.window = w;
-  e.key = platform::Key::V;
-  e.modifiers = kCtrl;
-  queue_.push_back({std::move(e), utf8});
+  Event e = WindowEvent(EventKind::Paste, w);
+  e.text = utf8;
+  Push(std::move(e));
 }
-
-namespace {
-Event Mouse(EventKind kind, WindowId w, int x, int y, int button) {
-  Event e;
-  e.kind = kind;
-  e.window = w;
-  e.x = x;
-  e.y = y;
-  e.button = button;
-  return e;
-}
-}  // namespace
 
 void HeadlessPlatform::MouseMove(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseMove, w, x, y, 0));
+  Push(WindowEvent(EventKind::MouseMove, w, {x, y}));
 }
 
 void HeadlessPlatform::MouseDown(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseDown, w, x, y, 1));
+  Event e = WindowEvent(EventKind::MouseDown, w, {x, y});
+  e.button = 1;
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::MouseUp(WindowId w, int x, int y) {
-  Push(Mouse(EventKind::MouseUp, w, x, y, 1));
+  Event e = WindowEvent(EventKind::MouseUp, w, {x, y});
+  e.button = 1;
+  Push(std::move(e));
 }
 
 void HeadlessPlatform::Click(WindowId w, int x, int y) {
@@ -71,9 +56,7 @@ void HeadlessPlatform::Click(WindowId w, int x, int y) {
 
 void HeadlessPlatform::Act(WindowId window, NodeId node, AccessibleAction action,
                            std::string text) {
-  Event e;
-  e.kind = EventKind::AccessibleAction;
-  e.window = window;
+  Event e = WindowEvent(EventKind::AccessibleAction, window);
   e.node = node;
   e.action = action;
   e.text = std::move(text);
@@ -81,9 +64,7 @@ void HeadlessPlatform::Act(WindowId window, NodeId node, AccessibleAction action
 }
 
 void HeadlessPlatform::SettingsChanged() {
-  Event e;
-  e.kind = EventKind::SettingsChanged;
-  Push(e);
+  Push(WindowEvent(EventKind::SettingsChanged, kNoWindow));
 }
 
 void HeadlessPlatform::PublishAccessibility(WindowId window,
@@ -103,15 +84,11 @@ const AccessibleTree* HeadlessPlatform::TreeOf(WindowId window) const {
 }
 
 void HeadlessPlatform::Close(WindowId w) {
-  Event e;
-  e.kind = EventKind::CloseRequest;
-  e.window = w;
-  Push(e);
+  Push(WindowEvent(EventKind::CloseRequest, w));
 }
 
 const HeadlessPlatform::Window* HeadlessPlatform::Find(WindowId w) const {
-  auto it = windows_.find(w);
-  return it == windows_.end() ? nullptr : &it->second;
+  return windows_.Find(w);
 }
 
 bool HeadlessPlatform::SavePng(WindowId w, const std::string& path) const {
@@ -120,46 +97,47 @@ bool HeadlessPlatform::SavePng(WindowId w, const std::string& path) const {
 }
 
 WindowId HeadlessPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
-                                        int clientHeight) {
+                                        int clientHeight, WindowId owner) {
   if (refusedWindows_ > 0) {
     --refusedWindows_;
     return kNoWindow;
   }
-  WindowId id = nextId_++;
-  Window& w = windows_[id];
+  // The pixels come with the first presentation.
+  Window w;
   w.title = titleUtf8;
   w.clientWidth = clientWidth;
   w.clientHeight = clientHeight;
-  // The pixels come with the first presentation.
-  return id;
+  w.owner = owner;
+  return windows_.Add(std::move(w));
 }
 
 void HeadlessPlatform::DestroyWindow(WindowId window) {
-  windows_.erase(window);
+  windows_.Remove(window);
+  queue_.Forget(window);
   trees_.erase(window);
   if (active_ == window) active_ = kNoWindow;
 }
 
 void HeadlessPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.title = titleUtf8;
+  if (Window* w = windows_.Find(window)) w->title = titleUtf8;
 }
 
 void HeadlessPlatform::ShowWindow(WindowId window) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.visible = true;
+  if (Window* w = windows_.Find(window)) w->shown = true;
 }
 
 void HeadlessPlatform::HideWindow(WindowId window) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.visible = false;
+  if (Window* w = windows_.Find(window)) w->shown = false;
   if (active_ == window) active_ = kNoWindow;
 }
 
 void HeadlessPlatform::MoveWindow(WindowId window, int x, int y) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.position = {x, y};
+  if (Window* w = windows_.Find(window)) w->position = {x, y};
 }
 
 TPoint HeadlessPlatform::WindowPosition(WindowId window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? TPoint{} : it->second.position;
+  const Window* w = windows_.Find(window);
+  return w == nullptr ? TPoint{} : w->position;
 }
 
 FrameExtents HeadlessPlatform::Frame(WindowId) {
@@ -167,11 +145,11 @@ FrameExtents HeadlessPlatform::Frame(WindowId) {
 }
 
 void HeadlessPlatform::EnableWindow(WindowId window, bool enabled) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.enabled = enabled;
+  if (Window* w = windows_.Find(window)) w->enabled = enabled;
 }
 
 void HeadlessPlatform::SetModalFor(WindowId window, WindowId owner) {
-  if (auto it = windows_.find(window); it != windows_.end()) it->second.modalFor = owner;
+  if (Window* w = windows_.Find(window)) w->modalFor = owner;
 }
 
 void HeadlessPlatform::Activate(WindowId window) {
@@ -180,42 +158,19 @@ void HeadlessPlatform::Activate(WindowId window) {
 
 void HeadlessPlatform::Present(WindowId window, const PixelBuffer& buffer,
                                const std::vector<TRect>& dirty) {
-  auto it = windows_.find(window);
-  if (it == windows_.end()) return;
-  Window& w = it->second;
-  if (w.pixels.Width() != buffer.Width() || w.pixels.Height() != buffer.Height()) {
-    w.pixels.Resize(buffer.Width(), buffer.Height());
+  Window* w = windows_.Find(window);
+  if (w == nullptr) return;
+  if (w->pixels.Width() != buffer.Width() || w->pixels.Height() != buffer.Height()) {
+    w->pixels.Resize(buffer.Width(), buffer.Height());
   }
-  for (const TRect& r : dirty) {
-    TRect c = r.Intersect(buffer.Bounds());
-    for (int y = c.Top; y < c.Bottom; ++y) {
-      std::copy(buffer.Row(y) + c.Left, buffer.Row(y) + c.Right, w.pixels.Row(y) + c.Left);
-    }
-  }
-  ++w.presentCount;
+  for (const TRect& r : dirty) CopyRect(buffer, w->pixels, r);
+  ++w->presentCount;
 }
 
 bool HeadlessPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
   ++waits_;
   while (true) {
-    if (quitPosted_) {
-      quitPosted_ = false;
-      out = Event{};
-      out.kind = EventKind::Quit;
-      return true;
-    }
-    if (!queue_.empty()) {
-      out = std::move(queue_.front().event);
-      if (queue_.front().clipboard) clipboard_ = std::move(*queue_.front().clipboard);
-      queue_.pop_front();
-      return true;
-    }
-    if (woken_) {
-      woken_ = false;
-      out = Event{};
-      out.kind = EventKind::Wake;
-      return true;
-    }
+    if (queue_.Pop(out)) return true;
     // A poll (deadline now or past) never moves the clock.
     if (deadlineMs >= 0 && deadlineMs <= now_) return false;
     if (limit_ > now_) {

@@ -19,19 +19,16 @@
 #include <vector>
 
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
+#include "toolkit/platform/WindowTable.h"
 
 namespace tk::platform {
 
 class HeadlessPlatform : public Platform {
  public:
-  struct Window {
-    std::string title;
-    int clientWidth = 0;
-    int clientHeight = 0;
-    TPoint position;
-    bool visible = false;
-    bool enabled = true;
+  struct Window : KeptWindow {
+    WindowId owner = kNoWindow;
     WindowId modalFor = kNoWindow;
     PixelBuffer pixels;
     int presentCount = 0;
@@ -59,18 +56,20 @@ class HeadlessPlatform : public Platform {
   int64_t Now() const { return now_; }
 
   // Input, addressed to a window (client coordinates for the mouse).
-  void Push(Event e) { queue_.push_back({std::move(e), std::nullopt}); }
+  void Push(Event e) { queue_.Push(std::move(e)); }
   void Key(WindowId w, platform::Key key, uint8_t modifiers = 0);
   void Type(WindowId w, const std::string& utf8);
-  // Puts utf8 on the clipboard when the event is handled and presses Ctrl+V.
+  // A paste of the system's own, as a browser reports it (the keys of a
+  // paste read the clipboard instead: SetClipboard).
   void Paste(WindowId w, const std::string& utf8);
-  void SetClipboard(std::string utf8) { clipboard_ = std::move(utf8); }
+  // The text ClipboardText answers; null: the system pastes by itself.
+  void SetClipboard(std::optional<std::string> utf8) { clipboard_ = std::move(utf8); }
   void Click(WindowId w, int x, int y);
   void MouseMove(WindowId w, int x, int y);
   void MouseDown(WindowId w, int x, int y);
   void MouseUp(WindowId w, int x, int y);
   void Close(WindowId w);
-  bool QueueEmpty() const { return queue_.empty(); }
+  bool QueueEmpty() const { return !queue_.HasInput(); }
 
   // Inspection.
   const Window* Find(WindowId w) const;
@@ -78,10 +77,14 @@ class HeadlessPlatform : public Platform {
   // Writes the window's last presented pixels as a PNG file.
   bool SavePng(WindowId w, const std::string& path) const;
   int WaitCount() const { return waits_; }
+  // Where the toolkit last said typed text goes, and how often it said so.
+  const TextInputPlace& TextInput() const { return textInput_; }
+  int TextInputChanges() const { return textInputChanges_; }
   TPoint WindowPosition(WindowId window) const;
 
   // Platform.
-  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                        WindowId owner) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
   void ShowWindow(WindowId window) override;
@@ -97,11 +100,15 @@ class HeadlessPlatform : public Platform {
   std::vector<TRect> Monitors() override { return monitors_; }
   int PixelsPerInch() override { return ppi_; }
   int DisplayBitsPerPixel() override { return bitsPerPixel_; }
-  std::string ClipboardText() override { return clipboard_; }
+  std::optional<std::string> ClipboardText() override { return clipboard_; }
+  void SetTextInput(const TextInputPlace& place) override {
+    textInput_ = place;
+    ++textInputChanges_;
+  }
   int64_t NowMs() override { return now_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
-  void Wake() override { woken_ = true; }
-  void PostQuit() override { quitPosted_ = true; }
+  void Wake() override { queue_.PostWake(); }
+  void PostQuit() override { queue_.PostQuit(); }
   void SetDueWork(std::function<int64_t()> work) override { dueWork_ = std::move(work); }
   // Runs the toolkit's due work as a system loop of its own would (a window
   // dragged by its title bar); returns the next deadline.
@@ -132,16 +139,10 @@ class HeadlessPlatform : public Platform {
   void SettingsChanged();
 
  private:
-  std::map<WindowId, Window> windows_;
-  WindowId nextId_ = 1;
+  WindowTable<Window> windows_;
   WindowId active_ = kNoWindow;
-  // Queued input; an entry may carry the clipboard's contents at that point.
-  struct Queued {
-    Event event;
-    std::optional<std::string> clipboard;
-  };
-  std::deque<Queued> queue_;
-  std::string clipboard_;
+  EventQueue queue_;
+  std::optional<std::string> clipboard_ = std::string();
   std::function<int64_t()> dueWork_;
   std::deque<std::function<void()>> script_;
   TRect desktop_{0, 0, 1920, 1080};
@@ -153,8 +154,8 @@ class HeadlessPlatform : public Platform {
   int64_t now_ = 1000000;
   int64_t limit_ = 1000000;
   int waits_ = 0;
-  bool woken_ = false;
-  bool quitPosted_ = false;
+  TextInputPlace textInput_;
+  int textInputChanges_ = 0;
   bool listening_ = false;
   std::map<WindowId, std::shared_ptr<const AccessibleTree>> trees_;
   std::vector<Reported> reports_;

@@ -185,6 +185,12 @@ std::unique_ptr<Platform> OpenNativePlatform(std::string& error) {
   return SdlPlatform::Open(error);
 }
 
+void ReportFatalError(const std::string& /*titleUtf8*/, const std::string& /*textUtf8*/) {
+  // The program wrote the error to its error stream, which reaches the user
+  // (a terminal, the session's log); a desktop without a display has no
+  // other place to show it.
+}
+
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
   std::unique_ptr<SdlPlatform> platform(new SdlPlatform);
   if (!platform->Init(error)) return nullptr;
@@ -265,7 +271,7 @@ SdlPlatform::~SdlPlatform() {
     close(pipe_[1]);
   }
   for (auto& [id, state] : windows_) SDL_DestroyWindow(state.sdl);
-  windows_.clear();
+  windows_.Clear();
   if (sdlStarted_) SDL_Quit();
 }
 
@@ -284,35 +290,49 @@ void SdlPlatform::RunPipeReader() {
 }
 
 SdlPlatform::WindowState* SdlPlatform::Find(WindowId window) {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : &it->second;
+  return windows_.Find(window);
 }
 
 const SdlPlatform::WindowState* SdlPlatform::Find(WindowId window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : &it->second;
+  return windows_.Find(window);
 }
 
-WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth,
-                                   int clientHeight) {
+SDL_Window* SdlPlatform::SdlWindow(WindowId window) const {
+  const WindowState* state = Find(window);
+  return state == nullptr ? nullptr : state->sdl;
+}
+
+WindowId SdlPlatform::IdOf(uint32_t sdlId) const {
+  // A handful of dialogs: a look at each is cheaper than a second map.
+  for (const auto& [id, state] : windows_) {
+    if (state.sdlId == sdlId) return id;
+  }
+  return kNoWindow;
+}
+
+WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                                   WindowId /*owner*/) {
+  // SDL knows no owners; a dialog is put above another when it is modal for
+  // it (SetModalFor).
   SDL_Window* sdl =
       SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                        std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
   if (sdl == nullptr) return kNoWindow;
-  WindowId id = SDL_GetWindowID(sdl);
-  WindowState& state = windows_[id];
-  state.sdl = sdl;
   // The dialog is placed by its outer size before it is first shown.
   x11_.Request(sdl);
+  WindowState state;
+  state.sdl = sdl;
+  state.sdlId = SDL_GetWindowID(sdl);
   state.frameRequested = x11_.Available();
-  return id;
+  return windows_.Add(state);
 }
 
 void SdlPlatform::DestroyWindow(WindowId window) {
-  auto it = windows_.find(window);
-  if (it == windows_.end()) return;
-  SDL_DestroyWindow(it->second.sdl);
-  windows_.erase(it);
+  WindowState* state = Find(window);
+  if (state == nullptr) return;
+  SDL_DestroyWindow(state->sdl);
+  windows_.Remove(window);
+  queue_.Forget(window);
 }
 
 void SdlPlatform::SetTitle(WindowId window, const std::string& titleUtf8) {
@@ -476,7 +496,7 @@ int SdlPlatform::DisplayBitsPerPixel() {
   return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
 }
 
-std::string SdlPlatform::ClipboardText() {
+std::optional<std::string> SdlPlatform::ClipboardText() {
   std::string text;
   if (char* clip = SDL_GetClipboardText()) {
     text = clip;
@@ -489,18 +509,17 @@ int64_t SdlPlatform::NowMs() {
   return static_cast<int64_t>(SDL_GetTicks64()) - startMs_;
 }
 
-void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
+void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
   Event e;
   switch (event.type) {
     case SDL_QUIT:
-      e.kind = EventKind::Quit;
-      out.push_back(e);
+      out.PostQuit();
       return;
     case SDL_TEXTINPUT:
       e.kind = EventKind::Text;
-      e.window = event.text.windowID;
+      e.window = IdOf(event.text.windowID);
       e.text = event.text.text;
-      if (!e.text.empty()) out.push_back(e);
+      if (!e.text.empty()) out.Push(std::move(e));
       return;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -508,18 +527,18 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
       e.modifiers = TranslateModifiers(sym.mod);
       e.key = TranslateKey(sym.sym);
       if (e.key == Key::None) return;
-      e.window = event.key.windowID;
+      e.window = IdOf(event.key.windowID);
       e.repeat = event.key.repeat != 0;
       e.kind = event.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
-      out.push_back(e);
+      out.Push(std::move(e));
       return;
     }
     case SDL_MOUSEMOTION:
       e.kind = EventKind::MouseMove;
-      e.window = event.motion.windowID;
+      e.window = IdOf(event.motion.windowID);
       e.x = event.motion.x;
       e.y = event.motion.y;
-      out.push_back(e);
+      out.Push(std::move(e));
       return;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -531,14 +550,14 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
       buttonsHeld_ = std::max(0, buttonsHeld_ + (down ? 1 : -1));
       SDL_CaptureMouse(buttonsHeld_ > 0 ? SDL_TRUE : SDL_FALSE);
       e.kind = down ? EventKind::MouseDown : EventKind::MouseUp;
-      e.window = event.button.windowID;
+      e.window = IdOf(event.button.windowID);
       e.x = event.button.x;
       e.y = event.button.y;
-      out.push_back(e);
+      out.Push(std::move(e));
       return;
     }
     case SDL_WINDOWEVENT:
-      e.window = event.window.windowID;
+      e.window = IdOf(event.window.windowID);
       switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
           e.kind = EventKind::CloseRequest;
@@ -571,12 +590,15 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
         default:
           return;
       }
-      out.push_back(e);
+      out.Push(std::move(e));
       return;
     default:
       if (event.type == userEvent_ && userEvent_ != 0) {
-        e.kind = event.user.code == kUserQuit ? EventKind::Quit : EventKind::Wake;
-        out.push_back(e);
+        if (event.user.code == kUserQuit) {
+          out.PostQuit();
+        } else {
+          out.PostWake();
+        }
       }
       return;
   }
@@ -584,11 +606,7 @@ void SdlPlatform::Translate(const SDL_Event& event, std::deque<Event>& out) {
 
 bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
   for (;;) {
-    if (!pending_.empty()) {
-      out = std::move(pending_.front());
-      pending_.pop_front();
-      return true;
-    }
+    if (queue_.Pop(out)) return true;
     SDL_Event event;
     int got = 0;
     if (deadlineMs < 0) {
@@ -600,7 +618,7 @@ bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
     if (got != 0) {
       // An event that means nothing to the toolkit is dropped; what SDL still
       // holds is read before the deadline may end the wait.
-      Translate(event, pending_);
+      Translate(event, queue_);
       continue;
     }
     // SDL ends a wait that may not block at a marker after what it had read

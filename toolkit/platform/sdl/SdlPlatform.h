@@ -10,17 +10,16 @@
 // byte into an SDL user event, which wakes the waiting GUI thread. Wake() and
 // PostQuit() use the same pipe, so they too are safe in a signal handler.
 
-#include <atomic>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
+#include "toolkit/platform/WindowTable.h"
 #include "toolkit/platform/sdl/X11Extras.h"
 
 union SDL_Event;
@@ -37,7 +36,8 @@ class SdlPlatform : public Platform {
   SdlPlatform(const SdlPlatform&) = delete;
   SdlPlatform& operator=(const SdlPlatform&) = delete;
 
-  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                        WindowId owner) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
   void ShowWindow(WindowId window) override;
@@ -53,22 +53,27 @@ class SdlPlatform : public Platform {
   std::vector<TRect> Monitors() override;
   int PixelsPerInch() override;
   int DisplayBitsPerPixel() override;
-  std::string ClipboardText() override;
+  std::optional<std::string> ClipboardText() override;
 
   int64_t NowMs() override;
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override;
   void PostQuit() override;
 
-  // Translates one SDL event into zero or more toolkit events appended to out.
-  // Public so that tests can feed it synthetic SDL events.
-  void Translate(const SDL_Event& event, std::deque<Event>& out);
+  // Translates one SDL event into the toolkit's events (none, or one) pushed
+  // to out; a quit or a wake-up is posted to it. Public so that tests can
+  // feed it synthetic SDL events.
+  void Translate(const SDL_Event& event, EventQueue& out);
   // The outer corner last asked for or reported.
   TPoint WindowPosition(WindowId window) const;
+  // The SDL window of a window (tests draw and send events to it).
+  SDL_Window* SdlWindow(WindowId window) const;
 
  private:
   struct WindowState {
     SDL_Window* sdl = nullptr;
+    // SDL's number of the window, which its events carry.
+    uint32_t sdlId = 0;
     bool shown = false;
     // The outer corner last asked for or reported; a hidden window is moved
     // only when it is shown.
@@ -83,13 +88,15 @@ class SdlPlatform : public Platform {
   bool Init(std::string& error);
   WindowState* Find(WindowId window);
   const WindowState* Find(WindowId window) const;
+  // The window an SDL event names, or kNoWindow.
+  WindowId IdOf(uint32_t sdlId) const;
   // The frame SDL itself knows (and subtracts when it moves the window).
   static FrameExtents SdlFrame(const WindowState& state);
   void RunPipeReader();
 
   X11Extras x11_;
-  std::map<WindowId, WindowState> windows_;
-  std::deque<Event> pending_;
+  WindowTable<WindowState> windows_;
+  EventQueue queue_;
   uint32_t userEvent_ = 0;
   int pipe_[2] = {-1, -1};
   std::thread pipeReader_;

@@ -65,6 +65,32 @@ std::string EncodeName(std::string_view name) {
   return out.empty() ? std::string("%") : out;
 }
 
+// The name back from its percent-encoding; null when it is not one.
+std::optional<std::string> DecodeName(std::string_view field) {
+  if (field == "%") return std::string();  // the empty name
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '%') {
+      out.push_back(field[i]);
+      continue;
+    }
+    if (i + 2 >= field.size()) return std::nullopt;
+    int hi = HexDigit(field[i + 1]);
+    int lo = HexDigit(field[i + 2]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out.push_back(static_cast<char>(hi * 16 + lo));
+    i += 2;
+  }
+  return out;
+}
+
+// The game and its rules a journal's name stands for, "<name>/<rules>"; an
+// older journal's "<program> <version>" stands for the program's first rules.
+std::string GameAndRules(std::string_view name) {
+  if (name.find('/') != std::string_view::npos) return std::string(name);
+  return std::string(name.substr(0, name.find(' '))) + "/1";
+}
+
 // Splits a line at single blanks.
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -84,114 +110,136 @@ bool Number(std::string_view field, int64_t low, int64_t high, int64_t& out) {
   return error == std::errc() && end == field.data() + field.size() && out >= low && out <= high;
 }
 
-char KindLetter(EventKind kind) {
-  switch (kind) {
-    case EventKind::KeyDown:
-      return 'k';
-    case EventKind::KeyUp:
-      return 'K';
-    case EventKind::Text:
-      return 't';
-    case EventKind::MouseMove:
-      return 'm';
-    case EventKind::MouseDown:
-      return 'd';
-    case EventKind::MouseUp:
-      return 'u';
-    case EventKind::MouseLeave:
-      return 'l';
-    case EventKind::CloseRequest:
-      return 'c';
-    case EventKind::FocusGained:
-      return 'f';
-    case EventKind::FocusLost:
-      return 'b';
-    case EventKind::Exposed:
-      return 'e';
-    case EventKind::Moved:
-      return 'o';
-    case EventKind::Quit:
-    case EventKind::Wake:
-    case EventKind::AccessibleAction:
-    case EventKind::SettingsChanged:
+// Every kind of event the journal keeps: its letter and its fields in order.
+// w window, k key, m modifiers (0 to 7), r repeat (0 or 1), x and y a point,
+// b button (0 to 3), t text (hex, "-" when empty).
+struct Format {
+  EventKind kind;
+  char letter;
+  std::string_view fields;
+};
+
+constexpr Format kFormats[] = {
+    {EventKind::KeyDown, 'k', "wkmr"},   {EventKind::KeyUp, 'K', "wkmr"},
+    {EventKind::Text, 't', "wt"},        {EventKind::Paste, 'p', "wt"},
+    {EventKind::MouseMove, 'm', "wxy"},  {EventKind::MouseDown, 'd', "wxybm"},
+    {EventKind::MouseUp, 'u', "wxybm"},  {EventKind::MouseLeave, 'l', "w"},
+    {EventKind::CloseRequest, 'c', "w"}, {EventKind::FocusGained, 'f', "w"},
+    {EventKind::FocusLost, 'b', "w"},    {EventKind::Exposed, 'e', "w"},
+    {EventKind::Moved, 'o', "wxy"},
+};
+
+// Version 1 wrote a paste as the key that asked for it (V or Insert, with its
+// modifiers) and the clipboard's text then.
+constexpr Format kVersion1Paste{EventKind::Paste, 'p', "wkmt"};
+
+// Quit and Wake are no input and have none.
+const Format* FormatOf(EventKind kind) {
+  for (const Format& f : kFormats) {
+    if (f.kind == kind) return &f;
+  }
+  return nullptr;
+}
+
+const Format* FormatOf(char letter, int64_t version) {
+  if (version == 1 && letter == kVersion1Paste.letter) return &kVersion1Paste;
+  for (const Format& f : kFormats) {
+    if (f.letter == letter) return &f;
+  }
+  return nullptr;
+}
+
+void AppendField(std::string& line, char field, const Event& e) {
+  line.push_back(' ');
+  switch (field) {
+    case 'w':
+      line += std::to_string(e.window);
+      break;
+    case 'k':
+      line += std::to_string(static_cast<int>(e.key));
+      break;
+    case 'm':
+      line += std::to_string(int{e.modifiers});
+      break;
+    case 'r':
+      line.push_back(e.repeat ? '1' : '0');
+      break;
+    case 'x':
+      line += std::to_string(e.x);
+      break;
+    case 'y':
+      line += std::to_string(e.y);
+      break;
+    case 'b':
+      line += std::to_string(e.button);
+      break;
+    default:
+      line += HexField(e.text);
       break;
   }
-  return 0;
+}
+
+// Reads one field into the event; false when it is not what it must be.
+bool ReadField(std::string_view text, char field, Event& e) {
+  if (field == 't') {
+    std::optional<std::string> bytes = Unhex(text);
+    if (bytes) e.text = std::move(*bytes);
+    return bytes.has_value();
+  }
+  int64_t n = 0;
+  switch (field) {
+    case 'w':
+      if (!Number(text, 1, kMaxWindow, n)) return false;
+      e.window = static_cast<WindowId>(n);
+      return true;
+    case 'k':
+      if (!Number(text, 0, kMaxKey, n)) return false;
+      e.key = static_cast<Key>(n);
+      return true;
+    case 'm':
+      if (!Number(text, 0, 7, n)) return false;
+      e.modifiers = static_cast<uint8_t>(n);
+      return true;
+    case 'r':
+      if (!Number(text, 0, 1, n)) return false;
+      e.repeat = n != 0;
+      return true;
+    case 'b':
+      if (!Number(text, 0, 3, n)) return false;
+      e.button = static_cast<int>(n);
+      return true;
+    default:
+      if (!Number(text, -kMaxCoordinate, kMaxCoordinate, n)) return false;
+      (field == 'x' ? e.x : e.y) = static_cast<int>(n);
+      return true;
+  }
 }
 
 // Reads the fields after <dt> and the kind letter into record; false when
 // they do not make a record.
-bool ReadRecord(char letter, const std::vector<std::string_view>& f, JournalRecord& record) {
+bool ReadRecord(const std::vector<std::string_view>& f, int64_t version, JournalRecord& record) {
   // f[0] is the time, f[1] the letter; the rest are the letter's fields.
-  auto count = [&](size_t n) { return f.size() == n + 2; };
-  auto num = [&](size_t i, int64_t low, int64_t high, auto& out) {
-    int64_t v = 0;
-    if (!Number(f[i + 2], low, high, v)) return false;
-    out = static_cast<std::remove_reference_t<decltype(out)>>(v);
-    return true;
-  };
-  Event& e = record.event;
+  char letter = f[1][0];
+  int64_t deadline = 0;
   if (letter == 'j') {
     record.kind = JournalRecord::Kind::Jump;
-    return count(1) && num(0, 0, INT64_MAX / 4, record.deadline) && record.deadline <= record.time;
+    if (f.size() != 3 || !Number(f[2], 0, INT64_MAX / 4, deadline)) return false;
+    record.deadline = deadline;
+    return deadline <= record.time;
   }
+  const Format* format = FormatOf(letter, version);
+  if (format == nullptr || f.size() != format->fields.size() + 2) return false;
   record.kind = JournalRecord::Kind::Event;
-  int key = 0;
-  switch (letter) {
-    case 'k':
-    case 'K':
-      e.kind = letter == 'k' ? EventKind::KeyDown : EventKind::KeyUp;
-      if (!count(4) || !num(0, 1, kMaxWindow, e.window) || !num(1, 0, kMaxKey, key) ||
-          !num(2, 0, 7, e.modifiers) || !num(3, 0, 1, e.repeat)) {
-        return false;
-      }
-      e.key = static_cast<Key>(key);
-      return true;
-    case 'p': {
-      e.kind = EventKind::KeyDown;
-      if (!count(4) || !num(0, 1, kMaxWindow, e.window) || !num(1, 0, kMaxKey, key) ||
-          !num(2, 0, 7, e.modifiers)) {
-        return false;
-      }
-      e.key = static_cast<Key>(key);
-      record.clipboard = Unhex(f[5]);
-      return record.clipboard.has_value();
-    }
-    case 't': {
-      e.kind = EventKind::Text;
-      if (!count(2) || !num(0, 1, kMaxWindow, e.window)) return false;
-      std::optional<std::string> text = Unhex(f[3]);
-      if (!text) return false;
-      e.text = std::move(*text);
-      return true;
-    }
-    case 'm':
-    case 'o':
-      e.kind = letter == 'm' ? EventKind::MouseMove : EventKind::Moved;
-      return count(3) && num(0, 1, kMaxWindow, e.window) &&
-             num(1, -kMaxCoordinate, kMaxCoordinate, e.x) &&
-             num(2, -kMaxCoordinate, kMaxCoordinate, e.y);
-    case 'd':
-    case 'u':
-      e.kind = letter == 'd' ? EventKind::MouseDown : EventKind::MouseUp;
-      return count(5) && num(0, 1, kMaxWindow, e.window) &&
-             num(1, -kMaxCoordinate, kMaxCoordinate, e.x) &&
-             num(2, -kMaxCoordinate, kMaxCoordinate, e.y) && num(3, 0, 3, e.button) &&
-             num(4, 0, 7, e.modifiers);
-    case 'l':
-    case 'c':
-    case 'f':
-    case 'b':
-    case 'e':
-      e.kind = letter == 'l'   ? EventKind::MouseLeave
-               : letter == 'c' ? EventKind::CloseRequest
-               : letter == 'f' ? EventKind::FocusGained
-               : letter == 'b' ? EventKind::FocusLost
-                               : EventKind::Exposed;
-      return count(1) && num(0, 1, kMaxWindow, e.window);
-    default:
-      return false;
+  Event& e = record.event;
+  e.kind = format->kind;
+  for (size_t i = 0; i < format->fields.size(); ++i) {
+    if (!ReadField(f[i + 2], format->fields[i], e)) return false;
   }
+  if (format == &kVersion1Paste) {
+    e.key = Key::None;
+    e.modifiers = 0;
+  }
+  return true;
 }
 
 }  // namespace
@@ -205,13 +253,11 @@ uint64_t Fnv1a64(std::string_view text) {
   return hash;
 }
 
-JournalRecord JournalRecord::OfEvent(int64_t time, Event event,
-                                     std::optional<std::string> clipboard) {
+JournalRecord JournalRecord::OfEvent(int64_t time, Event event) {
   JournalRecord r;
   r.kind = Kind::Event;
   r.time = time;
   r.event = std::move(event);
-  r.clipboard = std::move(clipboard);
   return r;
 }
 
@@ -231,43 +277,18 @@ Journal::Journal(std::string program, int64_t startWallMs)
 }
 
 std::string Journal::Line(const JournalRecord& r, int64_t previousTime) const {
-  std::string line = std::to_string(r.time - previousTime) + " ";
-  if (r.kind == JournalRecord::Kind::Jump) return line + "j " + std::to_string(r.deadline) + "\n";
-  const Event& e = r.event;
-  // Appended, not concatenated to a temporary: GCC 12 at -O3 sees a false
-  // overlap in " " + std::to_string(v) (-Wrestrict).
-  auto n = [](auto v) {
-    std::string field(1, ' ');
-    field += std::to_string(v);
-    return field;
-  };
-  if (r.clipboard) {
-    return line + "p" + n(e.window) + n(static_cast<int>(e.key)) + n(int{e.modifiers}) + " " +
-           HexField(*r.clipboard) + "\n";
+  std::string line = std::to_string(r.time - previousTime);
+  if (r.kind == JournalRecord::Kind::Jump) {
+    line += " j ";
+    line += std::to_string(r.deadline);
+  } else {
+    const Format* format = FormatOf(r.event.kind);
+    line.push_back(' ');
+    line.push_back(format->letter);
+    for (char field : format->fields) AppendField(line, field, r.event);
   }
-  char letter = KindLetter(e.kind);
-  line.push_back(letter);
-  switch (e.kind) {
-    case EventKind::KeyDown:
-    case EventKind::KeyUp:
-      line += n(e.window) + n(static_cast<int>(e.key)) + n(int{e.modifiers}) + n(e.repeat ? 1 : 0);
-      break;
-    case EventKind::Text:
-      line += n(e.window) + " " + HexField(e.text);
-      break;
-    case EventKind::MouseMove:
-    case EventKind::Moved:
-      line += n(e.window) + n(e.x) + n(e.y);
-      break;
-    case EventKind::MouseDown:
-    case EventKind::MouseUp:
-      line += n(e.window) + n(e.x) + n(e.y) + n(e.button) + n(int{e.modifiers});
-      break;
-    default:
-      line += n(e.window);
-      break;
-  }
-  return line + "\n";
+  line.push_back('\n');
+  return line;
 }
 
 int64_t Journal::TimeBeforeLast() const {
@@ -275,12 +296,14 @@ int64_t Journal::TimeBeforeLast() const {
 }
 
 void Journal::Append(const JournalRecord& record) {
+  if (record.kind == JournalRecord::Kind::Event && FormatOf(record.event.kind) == nullptr) return;
   lastLine_ = body_.size();
   body_ += Line(record, LastTime());
   records_.push_back(record);
 }
 
 void Journal::ReplaceLast(const JournalRecord& record) {
+  if (record.kind == JournalRecord::Kind::Event && FormatOf(record.event.kind) == nullptr) return;
   if (records_.empty()) {
     Append(record);
     return;
@@ -296,7 +319,7 @@ std::string Journal::Encode() const {
   return body_ + sum;
 }
 
-std::optional<Journal> Journal::Decode(std::string_view text, std::string_view program) {
+std::optional<Journal> Journal::Decode(std::string_view text, std::string_view game) {
   // The checksum line ends the text; it covers every byte before it.
   if (text.size() < 22 || text.back() != '\n') return std::nullopt;
   size_t sumAt = text.rfind('\n', text.size() - 2);
@@ -312,12 +335,15 @@ std::optional<Journal> Journal::Decode(std::string_view text, std::string_view p
   std::vector<std::string_view> header = Fields(body.substr(0, end));
   int64_t version = 0;
   int64_t start = 0;
-  if (header.size() != 4 || header[0] != "MVJ" || !Number(header[1], 0, 1000, version) ||
-      version != kVersion || header[2] != EncodeName(program) ||
+  // Earlier versions of the text form are read; a later one comes from a
+  // newer program than this.
+  if (header.size() != 4 || header[0] != "MVJ" || !Number(header[1], 1, kVersion, version) ||
       !Number(header[3], 0, INT64_MAX / 4, start)) {
     return std::nullopt;
   }
-  Journal journal{std::string(program), start};
+  std::optional<std::string> name = DecodeName(header[2]);
+  if (!name || GameAndRules(*name) != GameAndRules(game)) return std::nullopt;
+  Journal journal{std::string(game), start};
   int64_t time = 0;
   size_t pos = end + 1;
   while (pos < body.size()) {
@@ -332,7 +358,7 @@ std::optional<Journal> Journal::Decode(std::string_view text, std::string_view p
     time += dt;
     JournalRecord record;
     record.time = time;
-    if (!ReadRecord(f[1][0], f, record)) return std::nullopt;
+    if (!ReadRecord(f, version, record)) return std::nullopt;
     journal.Append(record);
   }
   return journal;

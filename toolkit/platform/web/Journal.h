@@ -7,12 +7,21 @@
 //
 // Its text, as the page stores it: a header line, one line per record and a
 // last line with a checksum of everything before it.
-//   MVJ 1 <program> <start>
+//   MVJ <version> <game> <start>
 //   <dt> <kind> <fields>...
 //   sum <16 hex digits>
-// <program> names the program that wrote it (percent-encoded), <start> is the
-// wall time of the game's start (ms since 1970), <dt> the time since the
-// record before (the first: since 0), in ms of the back end's clock.
+// <version> is the version of this text form; <game> names the game and the
+// rules it was played by, "<name>/<rules>" (percent-encoded), since a replay
+// depends on those and on nothing else of the program that wrote it; <start>
+// is the wall time of the game's start (ms since 1970), <dt> the time since
+// the record before (the first: since 0), in ms of the back end's clock.
+// The page's first versions named the program and its version as <game>
+// ("Mirvolant 1.0.0"); all of them played the game's first rules, and such a
+// journal reads as "Mirvolant/1".
+// Each event kind has a letter and its fields (Journal.cpp keeps the one
+// table of them). Version 1 differed from version 2 only in the paste, which
+// it wrote as the key that asked for it with the clipboard's text; it is
+// still read, as the paste.
 
 #include <cstdint>
 #include <optional>
@@ -33,28 +42,27 @@ struct JournalRecord {
   int64_t time = 0;
   int64_t deadline = 0;
   Event event;
-  // A paste (key down of V or Insert): the text the clipboard held, UTF-8.
-  std::optional<std::string> clipboard;
 
-  static JournalRecord OfEvent(int64_t time, Event event,
-                               std::optional<std::string> clipboard = std::nullopt);
+  static JournalRecord OfEvent(int64_t time, Event event);
   static JournalRecord OfJump(int64_t deadline, int64_t time);
 };
 
 class Journal {
  public:
-  // The version of the text form this code reads and writes.
-  static constexpr int kVersion = 1;
+  // The version of the text form this code writes; it reads this one and
+  // version 1.
+  static constexpr int kVersion = 2;
   // Limits that a journal read back must keep.
   static constexpr size_t kMaxRecords = 1000000;
   static constexpr size_t kMaxText = 4096;
 
   Journal(std::string program, int64_t startWallMs);
 
-  // The journal in text, or null when it is not one this program wrote: a
-  // missing or wrong checksum, another version or program, a malformed or
+  // The journal in text, or null when it is not one of game (name and rules)
+  // in a version of the text form this code reads: a missing or wrong
+  // checksum, a later version, another game or other rules, a malformed or
   // out-of-range record, times that go back.
-  static std::optional<Journal> Decode(std::string_view text, std::string_view program);
+  static std::optional<Journal> Decode(std::string_view text, std::string_view game);
   std::string Encode() const;
 
   void Append(const JournalRecord& record);

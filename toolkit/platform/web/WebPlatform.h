@@ -1,8 +1,10 @@
 #pragma once
-// The browser as a platform: the page is the desktop (see Desktop), input
-// comes from the page's pointer, key and text events, and everything the
-// toolkit is handed is journaled, so that a page the browser killed comes back
-// as it was.
+// The browser as a platform: the page is the desktop, with a window manager
+// of the back end's own (WindowManager); input comes from the page's pointer,
+// key, text and paste events, and everything the toolkit is handed is
+// journaled, so that a page the browser killed comes back as it was. This
+// class keeps the clock, the journal and the translation of the page's input;
+// what the pointer does to windows is the window manager's.
 //
 // The clock. NowMs is the back end's own clock in ms since the game began,
 // taken from the wall clock (which, unlike the page's monotonic one, keeps
@@ -22,18 +24,23 @@
 // unfinished game of this program, its records are handed over again on a
 // virtual clock, without waiting and without presenting; then the back end
 // goes on in real time from there, the clock continuing from the wall time.
-// A journal that is corrupt or foreign is dropped and the game starts anew.
+// The journal is kept in two copies, written one after the other, so that a
+// write the page's death tears leaves the other whole; the first copy that
+// reads back whole is replayed. A journal that cannot be replayed (damaged in
+// both copies, another game's, other rules) is given to the page to keep
+// aside, and the game starts anew.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
-#include "toolkit/platform/web/Desktop.h"
 #include "toolkit/platform/web/Journal.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 namespace tk::platform::web {
 
@@ -41,18 +48,22 @@ namespace tk::platform::web {
 struct RawInput {
   enum class Kind : uint8_t {
     PointerDown,    // x, y, button, touch, modifiers
-    PointerMove,    // x, y
-    PointerUp,      // x, y, button
+    PointerMove,    // x, y, touch
+    PointerUp,      // x, y, button, touch, modifiers
     PointerCancel,  // the browser took the pointer over (a scroll gesture, say)
     PointerLeave,   // the pointer left the page
-    KeyDown,        // key, modifiers, repeat
-    KeyUp,          // key, modifiers
+    KeyDown,        // key, code, modifiers, repeat
+    KeyUp,          // key, code, modifiers
     Text,           // text typed, UTF-8
     Paste,          // text pasted, UTF-8
     Resize,         // the viewport: width x height device pixels at ratio
     PageFocus,      // the page became the focused window
     PageBlur,       // the page stopped being the focused window
   };
+  // The kind of the page's event of that type ("pointerdown", "keydown",
+  // "paste", "focus"...; "text" for typed text), or null for another.
+  static std::optional<Kind> KindOf(std::string_view type);
+
   Kind kind = Kind::PointerMove;
   // Wall time of arrival, ms since 1970.
   int64_t wallMs = 0;
@@ -62,7 +73,11 @@ struct RawInput {
   double y = 0;
   int button = 1;
   bool touch = false;
-  Key key = Key::None;
+  // The key as the page names it: its meaning (KeyboardEvent.key: "Tab",
+  // "ArrowLeft", " "...) and its place on the keyboard (KeyboardEvent.code:
+  // "KeyV"...), which names the shortcut letters whatever the layout types.
+  std::string key;
+  std::string code;
   uint8_t modifiers = 0;
   bool repeat = false;
   std::string text;
@@ -92,12 +107,16 @@ class Host {
   // Shows rectangles of the picture (RGBA words, width per row).
   virtual void Show(const std::vector<uint32_t>& picture, int width,
                     const std::vector<TRect>& rects) = 0;
-  // The journal's text as last saved (empty: none).
-  virtual std::string LoadJournal() = 0;
-  virtual void SaveJournal(const std::string& text) = 0;
-  // Typed text is wanted: the hidden text field should take the focus.
-  virtual void SetTextInput(bool wanted) = 0;
-  // The journal found could not be used (corrupt, foreign): a new game.
+  // A copy (0 or 1) of the journal's text as last saved (empty: none).
+  virtual std::string LoadJournal(int copy) = 0;
+  // Saves a copy; false when the page's storage refused it (full, not
+  // allowed), which the page then shows.
+  virtual bool SaveJournal(int copy, const std::string& text) = 0;
+  // Typed text is wanted, or no longer, in the given rectangle of the
+  // desktop: the hidden text field should take the focus and lie there.
+  virtual void SetTextInput(bool wanted, const TRect& area) = 0;
+  // The journal found could not be used (damaged, another game's or rules):
+  // the page keeps what its storage holds aside; a new game starts.
   virtual void JournalRefused() {}
   // Replay ended: how long it took (ms of the page's own clock), how many
   // records it handed over.
@@ -114,21 +133,25 @@ class WebPlatform : public Platform {
   // A wait that ends this much after its deadline or later is a jump.
   static constexpr int64_t kLateMs = 2000;
 
-  // Takes the host's viewport and reads the journal the host holds; program
-  // names the program (a journal of another is refused).
-  WebPlatform(Host& host, std::string program);
+  // Takes the host's viewport and reads the journal the host holds; game
+  // names the game and its rules (see Journal): another's journal is refused.
+  WebPlatform(Host& host, std::string game);
+
+  // The toolkit's key of a key the page names (see RawInput), or Key::None.
+  static Key KeyOf(std::string_view key, std::string_view code);
 
   // Tools and tests: after the journal's records, let the clock run on to
   // clock (timers ticking on time) before going on in real time.
   void SetReplayUntil(int64_t clock) { replayUntil_ = clock; }
 
   bool Replaying() const { return replaying_; }
-  const web::Desktop& Screen() const { return desktop_; }
+  const WindowManager& Windows() const { return windows_; }
   const Journal& CurrentJournal() const { return journal_; }
   double ScaleFactor() const { return scale_; }
 
   // Platform.
-  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                        WindowId owner) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
   void ShowWindow(WindowId window) override;
@@ -141,73 +164,57 @@ class WebPlatform : public Platform {
   void Present(WindowId window, const PixelBuffer& buffer,
                const std::vector<TRect>& dirty) override;
   bool Presenting() override { return !replaying_; }
-  void SetTextInput(bool wanted) override;
-  TRect Desktop() override { return desktop_.Bounds(); }
-  std::vector<TRect> Monitors() override { return {desktop_.Bounds()}; }
+  void SetTextInput(const TextInputPlace& place) override;
+  TRect Desktop() override { return windows_.Bounds(); }
+  std::vector<TRect> Monitors() override { return {windows_.Bounds()}; }
   int PixelsPerInch() override { return 96; }
   int DisplayBitsPerPixel() override { return 32; }
-  std::string ClipboardText() override { return clipboard_; }
+  // The page reads the clipboard only in its paste event (a Paste event).
+  std::optional<std::string> ClipboardText() override { return std::nullopt; }
   int64_t NowMs() override { return clock_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
-  void Wake() override { woken_ = true; }
-  void PostQuit() override { quit_ = true; }
+  void Wake() override { queue_.PostWake(); }
+  void PostQuit() override { queue_.PostQuit(); }
 
  private:
-  struct Pending {
-    Event event;
-    int64_t stamp = 0;
-    std::optional<std::string> clipboard;
-    // A pointer move with no button held: only the last of a run is kept.
-    bool hover = false;
-  };
-
   // The wall clock as the back end's clock, never going back.
   int64_t RealNow();
   bool ReplayWait(Event& out, int64_t deadlineMs, bool& answered);
   void FinishReplay();
-  void Deliver(Pending p, Event& out);
-  void ApplyEffects(const Event& e);
+  void Deliver(EventQueue::Entry entry, Event& out);
   void TakeInput();
   void Translate(const RawInput& in);
   void KeepWindowsOnDesktop();
-  void Queue(Event e, int64_t stamp, bool hover = false,
-             std::optional<std::string> clipboard = std::nullopt);
   void Rescale();
   void SetViewport(int width, int height, double ratio);
   void Flush();
-  TPoint DesktopPoint(const RawInput& in) const;
+  void SaveJournal();
+  void TellTextInput();
 
   Host& host_;
   std::string program_;
-  web::Desktop desktop_;
+  WindowManager windows_;
   Journal journal_;
   bool journalDirty_ = false;
-  bool lastRecordHover_ = false;
+  // The move group of the journal's last record (0: no hover move).
+  uint8_t lastRecordGroup_ = 0;
   bool replaying_ = false;
   size_t replayIndex_ = 0;
   std::optional<int64_t> replayUntil_;
   double replayStartedMs_ = -1;
   int64_t clock_ = 0;
   int64_t lastReal_ = 0;
-  std::deque<Pending> pending_;
-  std::string clipboard_;
-  bool woken_ = false;
-  bool quit_ = false;
-  bool textInput_ = false;
+  // Input translated and not yet handed over, each at its arrival.
+  EventQueue queue_;
+  TextInputPlace textInput_;
+  // What the host was last told of typed text, in desktop pixels.
+  bool toldTextInput_ = false;
+  TRect toldTextArea_;
   // The viewport and the scale that shows the desktop in it.
-  int viewWidth_ = 640;
-  int viewHeight_ = 480;
+  int viewWidth_ = 0;
+  int viewHeight_ = 0;
   double ratio_ = 1;
   double scale_ = 1;
-  // The pointer: a window dragged by its caption, a close box held down, the
-  // window that had the button pressed in its client area, the window under
-  // a hovering mouse.
-  WindowId dragging_ = kNoWindow;
-  TPoint dragOffset_;
-  WindowId closing_ = kNoWindow;
-  WindowId captured_ = kNoWindow;
-  bool capturedByTouch_ = false;
-  WindowId hovered_ = kNoWindow;
 };
 
 }  // namespace tk::platform::web

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/text/Utf16.h"
 
 namespace tk::platform {
 
@@ -20,22 +20,14 @@ constexpr UINT_PTR kDueWorkTimer = 1;
 // The icon resource of the executable, where it has one.
 constexpr WORD kIconResource = 1;
 
-std::wstring Utf16(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  }
-  return out;
+// Windows' wide characters are UTF-16 units.
+std::wstring Wide(const std::string& utf8) {
+  std::u16string units = Utf8ToUtf16(utf8);
+  return std::wstring(units.begin(), units.end());
 }
 
-std::string Utf8(const wchar_t* text, int length) {
-  if (length <= 0) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
-  return out;
+std::string Utf8(const wchar_t* text, size_t length) {
+  return Utf16ToUtf8(std::u16string(text, text + length));
 }
 
 Key TranslateKey(WPARAM virtualKey) {
@@ -109,6 +101,11 @@ std::unique_ptr<Platform> OpenNativePlatform(std::string& error) {
   return Win32Platform::Open(error);
 }
 
+void ReportFatalError(const std::string& titleUtf8, const std::string& textUtf8) {
+  // A GUI program has no console: the system's message box tells the user.
+  MessageBoxW(nullptr, Wide(textUtf8).c_str(), Wide(titleUtf8).c_str(), MB_OK | MB_ICONERROR);
+}
+
 std::unique_ptr<Win32Platform> Win32Platform::Open(std::string& error) {
   std::unique_ptr<Win32Platform> platform(new Win32Platform);
   if (!platform->Init(error)) return nullptr;
@@ -162,19 +159,20 @@ Win32Platform::~Win32Platform() {
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
     if (it->second.hwnd != nullptr) ::DestroyWindow(it->second.hwnd);
   }
-  windows_.clear();
+  windows_.Clear();
   if (classRegistered_) UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
   if (wakeEvent_ != nullptr) CloseHandle(wakeEvent_);
 }
 
+// A window whose handle the system destroyed (with its owner) counts as gone.
 Win32Platform::WindowState* Win32Platform::Find(WindowId window) {
-  auto it = windows_.find(window);
-  return it == windows_.end() || it->second.hwnd == nullptr ? nullptr : &it->second;
+  WindowState* state = windows_.Find(window);
+  return state == nullptr || state->hwnd == nullptr ? nullptr : state;
 }
 
 const Win32Platform::WindowState* Win32Platform::Find(WindowId window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() || it->second.hwnd == nullptr ? nullptr : &it->second;
+  const WindowState* state = windows_.Find(window);
+  return state == nullptr || state->hwnd == nullptr ? nullptr : state;
 }
 
 HWND Win32Platform::Handle(WindowId window) const {
@@ -183,42 +181,38 @@ HWND Win32Platform::Handle(WindowId window) const {
 }
 
 WindowId Win32Platform::CreateWindow(const std::string& titleUtf8, int clientWidth,
-                                     int clientHeight) {
+                                     int clientHeight, WindowId owner) {
   FrameExtents frame = StyleFrame();
   int width = std::max(1, clientWidth) + frame.left + frame.right;
   int height = std::max(1, clientHeight) + frame.top + frame.bottom;
-  // Every dialog is owned by the main dialog from the start: above it, and
-  // sharing its taskbar button.
-  const WindowState* main = Find(mainWindow_);
-  WindowId id = nextId_++;
-  WindowState& state = windows_[id];
+  // Owned from the start: above its owner, and sharing its taskbar button.
+  const WindowState* ownerState = Find(owner);
+  WindowId id = windows_.Add();
+  WindowState& state = *windows_.Find(id);
   state.platform = this;
   state.id = id;
-  HWND hwnd = CreateWindowExW(kExStyle, kClassName, Utf16(titleUtf8).c_str(), kStyle, 0, 0, width,
-                              height, main != nullptr ? main->hwnd : nullptr, nullptr,
+  HWND hwnd = CreateWindowExW(kExStyle, kClassName, Wide(titleUtf8).c_str(), kStyle, 0, 0, width,
+                              height, ownerState != nullptr ? ownerState->hwnd : nullptr, nullptr,
                               GetModuleHandleW(nullptr), &state);
   if (hwnd == nullptr) {
-    windows_.erase(id);
+    windows_.Remove(id);
     return kNoWindow;
   }
-  if (main == nullptr) mainWindow_ = id;
   return id;
 }
 
 void Win32Platform::DestroyWindow(WindowId window) {
-  auto it = windows_.find(window);
-  if (it == windows_.end()) return;
-  HWND hwnd = it->second.hwnd;
+  WindowState* state = windows_.Find(window);
+  if (state == nullptr) return;
   // WM_NCDESTROY clears the state's handle; the state goes after it.
-  if (hwnd != nullptr) ::DestroyWindow(hwnd);
-  windows_.erase(window);
-  if (window == mainWindow_) mainWindow_ = kNoWindow;
+  if (state->hwnd != nullptr) ::DestroyWindow(state->hwnd);
+  windows_.Remove(window);
   // Destroying a window may have queued events for it.
-  std::erase_if(pending_, [window](const Event& e) { return e.window == window; });
+  queue_.Forget(window);
 }
 
 void Win32Platform::SetTitle(WindowId window, const std::string& titleUtf8) {
-  if (auto* state = Find(window)) SetWindowTextW(state->hwnd, Utf16(titleUtf8).c_str());
+  if (auto* state = Find(window)) SetWindowTextW(state->hwnd, Wide(titleUtf8).c_str());
 }
 
 void Win32Platform::ShowWindow(WindowId window) {
@@ -246,8 +240,7 @@ void Win32Platform::SetModalFor(WindowId window, WindowId owner) {
   auto* state = Find(window);
   auto* ownerState = Find(owner);
   if (state == nullptr || ownerState == nullptr || state == ownerState) return;
-  // Windows made before the main dialog get their owner here, before their
-  // first showing.
+  // A window made without an owner gets it here, before its first showing.
   if (GetWindow(state->hwnd, GW_OWNER) != ownerState->hwnd) {
     SetWindowLongPtrW(state->hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ownerState->hwnd));
   }
@@ -267,20 +260,21 @@ void Win32Platform::Activate(WindowId window) {
 }
 
 void Win32Platform::Draw(const WindowState& state, HDC dc, const RECT& rect) const {
+  const int width = state.pixels.Width();
   RECT r{std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0),
-         std::min<LONG>(rect.right, state.width), std::min<LONG>(rect.bottom, state.height)};
+         std::min<LONG>(rect.right, width), std::min<LONG>(rect.bottom, state.pixels.Height())};
   if (r.right <= r.left || r.bottom <= r.top) return;
   // A top-down bitmap of just the rows asked for: its first row is the
   // rectangle's top row, so the source's vertical origin is 0 whichever way
   // the system counts it.
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = state.width;
+  info.bmiHeader.biWidth = width;
   info.bmiHeader.biHeight = -(r.bottom - r.top);
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const uint32_t* rows = state.pixels.data() + static_cast<size_t>(r.top) * state.width;
+  const uint32_t* rows = state.pixels.Row(r.top);
   SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.right - r.left),
                     static_cast<DWORD>(r.bottom - r.top), r.left, 0, 0,
                     static_cast<UINT>(r.bottom - r.top), rows, &info, DIB_RGB_COLORS);
@@ -292,23 +286,14 @@ void Win32Platform::Present(WindowId window, const PixelBuffer& buffer,
   if (state == nullptr || dirty.empty()) return;
   // 0x00RRGGBB in memory is the blue, green, red, unused order of a 32-bit
   // device-independent bitmap: rows are copied as they are.
+  // A buffer of another size is taken whole.
+  bool resized =
+      state->pixels.Width() != buffer.Width() || state->pixels.Height() != buffer.Height();
+  if (resized) state->pixels.Resize(buffer.Width(), buffer.Height());
   std::vector<TRect> rects;
-  if (state->width != buffer.Width() || state->height != buffer.Height()) {
-    state->width = buffer.Width();
-    state->height = buffer.Height();
-    state->pixels.assign(static_cast<size_t>(state->width) * state->height, 0);
-    rects.push_back(buffer.Bounds());
-  } else {
-    for (const TRect& r : dirty) {
-      TRect clipped = r.Intersect(buffer.Bounds());
-      if (!clipped.IsEmpty()) rects.push_back(clipped);
-    }
-  }
-  for (const TRect& r : rects) {
-    for (int y = r.Top; y < r.Bottom; ++y) {
-      std::copy_n(buffer.Row(y) + r.Left, r.Width(),
-                  state->pixels.data() + static_cast<size_t>(y) * state->width + r.Left);
-    }
+  for (const TRect& r : resized ? std::vector<TRect>{buffer.Bounds()} : dirty) {
+    TRect copied = CopyRect(buffer, state->pixels, r);
+    if (!copied.IsEmpty()) rects.push_back(copied);
   }
   if (rects.empty() || !IsWindowVisible(state->hwnd)) return;
   HDC dc = GetDC(state->hwnd);
@@ -354,7 +339,7 @@ int Win32Platform::DisplayBitsPerPixel() {
   return bits > 0 ? bits : 24;
 }
 
-std::string Win32Platform::ClipboardText() {
+std::optional<std::string> Win32Platform::ClipboardText() {
   std::string text;
   if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(nullptr)) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
@@ -363,7 +348,7 @@ std::string Win32Platform::ClipboardText() {
       size_t limit = GlobalSize(data) / sizeof(wchar_t);
       size_t length = 0;
       while (length < limit && chars[length] != L'\0') ++length;
-      text = Utf8(chars, static_cast<int>(length));
+      text = Utf8(chars, length);
       GlobalUnlock(data);
     }
   }
@@ -380,27 +365,12 @@ int64_t Win32Platform::NowMs() {
 
 bool Win32Platform::WaitEvent(Event& out, int64_t deadlineMs) {
   for (;;) {
-    if (!pending_.empty()) {
-      out = std::move(pending_.front());
-      pending_.pop_front();
-      return true;
-    }
-    if (quitRequested_.exchange(false)) {
-      out = Event{};
-      out.kind = EventKind::Quit;
-      return true;
-    }
-    if (wakeRequested_.exchange(false)) {
-      out = Event{};
-      out.kind = EventKind::Wake;
-      return true;
-    }
+    if (queue_.Pop(out)) return true;
     MSG msg;
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
-        out = Event{};
-        out.kind = EventKind::Quit;
-        return true;
+        queue_.PostQuit();
+        continue;
       }
       // Key-downs become WM_CHAR messages here; the window procedure turns
       // what concerns the toolkit into events.
@@ -420,12 +390,12 @@ bool Win32Platform::WaitEvent(Event& out, int64_t deadlineMs) {
 }
 
 void Win32Platform::Wake() {
-  wakeRequested_ = true;
+  queue_.PostWake();
   SetEvent(wakeEvent_);
 }
 
 void Win32Platform::PostQuit() {
-  quitRequested_ = true;
+  queue_.PostQuit();
   SetEvent(wakeEvent_);
 }
 
@@ -478,7 +448,7 @@ LRESULT Win32Platform::OnMessage(WindowState& state, UINT message, WPARAM wParam
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(state.hwnd, &ps);
-      if (state.pixels.empty()) {
+      if (state.pixels.Bounds().IsEmpty()) {
         // Nothing presented yet: the toolkit paints and presents it all.
         e.kind = EventKind::Exposed;
         Push(e);
@@ -572,7 +542,7 @@ LRESULT Win32Platform::OnMessage(WindowState& state, UINT message, WPARAM wParam
       return TRUE;
     case WM_ENDSESSION:
       // The session ends: the program ends as after a quit request.
-      if (wParam) quitRequested_ = true;
+      if (wParam) queue_.PostQuit();
       return 0;
     default:
       break;
@@ -598,10 +568,8 @@ void Win32Platform::OnChar(WindowState& state, wchar_t unit) {
   // Control characters (Enter 13, Tab 9, Backspace 8, Escape 27, Ctrl with
   // a letter, Ctrl+Backspace 127) come from their key-downs, not as text.
   if (length == 1 && (unit < 0x20 || unit == 0x7F)) return;
-  Event e;
-  e.kind = EventKind::Text;
-  e.window = state.id;
-  e.text = Utf8(text, length);
+  Event e = WindowEvent(EventKind::Text, state.id);
+  e.text = Utf8(text, static_cast<size_t>(length));
   Push(std::move(e));
 }
 

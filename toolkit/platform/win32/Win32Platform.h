@@ -1,8 +1,8 @@
 #pragma once
 // Real windows on Windows through the Win32 API: one top-level window per
-// dialog, owned by the main dialog (the first window made) so that all of them
-// stay above it and share its taskbar button; each dialog's pixel buffer shown
-// with SetDIBitsToDevice; input translated into the toolkit's events.
+// dialog, owned by the window the toolkit names (the main dialog) so that it
+// stays above it and shares its taskbar button; each dialog's pixel buffer
+// shown with SetDIBitsToDevice; input translated into the toolkit's events.
 //
 // Waiting happens in MsgWaitForMultipleObjectsEx until the next message, the
 // wake-up event or the deadline the toolkit gives; nothing polls. Wake() and
@@ -16,16 +16,17 @@
 #include <windows.h>
 #undef CreateWindow
 
-#include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
+#include "toolkit/platform/WindowTable.h"
 
 namespace tk::platform {
 
@@ -38,7 +39,8 @@ class Win32Platform : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight) override;
+  WindowId CreateWindow(const std::string& titleUtf8, int clientWidth, int clientHeight,
+                        WindowId owner) override;
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& titleUtf8) override;
   void ShowWindow(WindowId window) override;
@@ -55,7 +57,7 @@ class Win32Platform : public Platform {
   std::vector<TRect> Monitors() override;
   int PixelsPerInch() override;
   int DisplayBitsPerPixel() override;
-  std::string ClipboardText() override;
+  std::optional<std::string> ClipboardText() override;
 
   int64_t NowMs() override;
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
@@ -75,9 +77,7 @@ class Win32Platform : public Platform {
     bool trackingLeave = false;
     // The pixels last presented, kept for WM_PAINT: the toolkit presents only
     // what changed.
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
+    PixelBuffer pixels;
   };
 
   Win32Platform() = default;
@@ -86,7 +86,7 @@ class Win32Platform : public Platform {
   const WindowState* Find(WindowId window) const;
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
-  void Push(Event e) { pending_.push_back(std::move(e)); }
+  void Push(Event e) { queue_.Push(std::move(e)); }
   void OnChar(WindowState& state, wchar_t unit);
   void OnMouseButton(WindowState& state, UINT message, WPARAM wParam, LPARAM lParam);
   // Draws rect of the kept pixels into the window.
@@ -95,14 +95,9 @@ class Win32Platform : public Platform {
   // timer for the next deadline.
   void RunDueWork(HWND hwnd);
 
-  std::map<WindowId, WindowState> windows_;
-  WindowId nextId_ = 1;
-  // The owner of every later window: the first one made.
-  WindowId mainWindow_ = kNoWindow;
-  std::deque<Event> pending_;
+  WindowTable<WindowState> windows_;
+  EventQueue queue_;
   HANDLE wakeEvent_ = nullptr;
-  std::atomic<bool> wakeRequested_{false};
-  std::atomic<bool> quitRequested_{false};
   int64_t counterStart_ = 0;
   int64_t counterFrequency_ = 1;
   int buttonsHeld_ = 0;

@@ -5,9 +5,12 @@
 // Waiting suspends the compiled code with Asyncify until the page's next
 // input or the deadline, so the browser runs meanwhile; nothing polls.
 
+#include "toolkit/platform/web/browser/Browser.h"
+
 #include <emscripten.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,19 +25,24 @@ EM_JS(void, mv_viewport, (int* size, double* ratio), {
   HEAP32[(size >> 2) + 1] = v.height;
   HEAPF64[ratio >> 3] = v.ratio;
 });
-// Fills numbers with the next input's fields (see NextInput) and returns
-// its kind + 1, or 0 when none waits; its text stays for mv_input_text.
+// Fills numbers with the next input's numeric fields (see NextInput) and
+// returns 1, or 0 when none waits; its names and text (the event's type, the
+// key, its code, the text) stay for mv_input_string.
 EM_JS(int, mv_next_input, (double* numbers), {
   var e = Module.mv.queue.shift();
   if (!e) return 0;
-  var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.key || 0,
-           e.modifiers || 0, e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
+  var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.modifiers || 0,
+           e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
   for (var i = 0; i < n.length; ++i) HEAPF64[(numbers >> 3) + i] = n[i];
-  Module.mv.text = e.text || "";
-  return e.kind + 1;
+  Module.mv.strings = [e.type, e.key || "", e.code || "", e.text || ""];
+  return 1;
 });
-EM_JS(int, mv_input_text_size, (), { return lengthBytesUTF8(Module.mv.text) + 1; });
-EM_JS(void, mv_input_text, (char* out, int size), { stringToUTF8(Module.mv.text, out, size); });
+EM_JS(int, mv_input_string_size, (int which), {
+  return lengthBytesUTF8(Module.mv.strings[which]) + 1;
+});
+EM_JS(void, mv_input_string, (int which, char* out, int size), {
+  stringToUTF8(Module.mv.strings[which], out, size);
+});
 EM_JS(void, mv_sleep, (double ms), {
   return Asyncify.handleSleep(function (wakeUp) { Module.mv.sleep(ms, wakeUp); });
 });
@@ -45,13 +53,17 @@ EM_JS(void, mv_show, (const uint32_t* picture, int width, int height, const int*
                       int count), {
   Module.mv.show(picture, width, height, HEAP32.subarray(rects >> 2, (rects >> 2) + count * 4));
 });
-EM_JS(int, mv_journal_size, (), {
-  Module.mv.journal = Module.mv.loadJournal();
+EM_JS(int, mv_journal_size, (int copy), {
+  Module.mv.journal = Module.mv.loadJournal(copy);
   return lengthBytesUTF8(Module.mv.journal) + 1;
 });
 EM_JS(void, mv_journal, (char* out, int size), { stringToUTF8(Module.mv.journal, out, size); });
-EM_JS(void, mv_save_journal, (const char* text), { Module.mv.saveJournal(UTF8ToString(text)); });
-EM_JS(void, mv_set_text_input, (int wanted), { Module.mv.setTextInput(!!wanted); });
+EM_JS(int, mv_save_journal, (int copy, const char* text), {
+  return Module.mv.saveJournal(copy, UTF8ToString(text)) ? 1 : 0;
+});
+EM_JS(void, mv_set_text_input, (int wanted, int left, int top, int width, int height), {
+  Module.mv.setTextInput(!!wanted, left, top, width, height);
+});
 EM_JS(void, mv_journal_refused, (), { Module.mv.journalRefused(); });
 EM_JS(void, mv_replay_finished, (double ms, int records), {
   Module.mv.replayFinished(ms, records);
@@ -59,8 +71,6 @@ EM_JS(void, mv_replay_finished, (double ms, int records), {
 EM_JS(void, mv_publish, (double clock, int records, double scale, const char* windows), {
   Module.mv.publish(clock, records, scale, JSON.parse(UTF8ToString(windows)));
 });
-EM_JS(int, mv_program_size, (), { return lengthBytesUTF8(Module.mv.program()) + 1; });
-EM_JS(void, mv_program, (char* out, int size), { stringToUTF8(Module.mv.program(), out, size); });
 // clang-format on
 
 namespace tk::platform {
@@ -84,26 +94,28 @@ class BrowserHost : public web::Host {
   }
 
   bool NextInput(RawInput& out) override {
-    double n[11];
-    int kind = mv_next_input(n);
-    if (kind == 0) return false;
-    out = RawInput{};
-    out.kind = static_cast<RawInput::Kind>(kind - 1);
-    out.wallMs = static_cast<int64_t>(n[0]);
-    out.x = n[1];
-    out.y = n[2];
-    out.button = static_cast<int>(n[3]);
-    out.touch = n[4] != 0;
-    out.key = static_cast<Key>(static_cast<int>(n[5]));
-    out.modifiers = static_cast<uint8_t>(n[6]);
-    out.repeat = n[7] != 0;
-    out.width = static_cast<int>(n[8]);
-    out.height = static_cast<int>(n[9]);
-    out.ratio = n[10];
-    std::vector<char> text(static_cast<size_t>(mv_input_text_size()));
-    mv_input_text(text.data(), static_cast<int>(text.size()));
-    out.text = text.data();
-    return true;
+    double n[10];
+    while (mv_next_input(n) != 0) {
+      std::optional<RawInput::Kind> kind = RawInput::KindOf(InputString(0));
+      if (!kind) continue;
+      out = RawInput{};
+      out.kind = *kind;
+      out.wallMs = static_cast<int64_t>(n[0]);
+      out.x = n[1];
+      out.y = n[2];
+      out.button = static_cast<int>(n[3]);
+      out.touch = n[4] != 0;
+      out.modifiers = static_cast<uint8_t>(n[5]);
+      out.repeat = n[6] != 0;
+      out.width = static_cast<int>(n[7]);
+      out.height = static_cast<int>(n[8]);
+      out.ratio = n[9];
+      out.key = InputString(1);
+      out.code = InputString(2);
+      out.text = InputString(3);
+      return true;
+    }
+    return false;
   }
 
   void Sleep(int64_t ms) override {
@@ -126,30 +138,34 @@ class BrowserHost : public web::Host {
     mv_show(picture.data(), width, height, flat.data(), static_cast<int>(rects.size()));
   }
 
-  std::string LoadJournal() override {
-    std::vector<char> text(static_cast<size_t>(mv_journal_size()));
+  std::string LoadJournal(int copy) override {
+    std::vector<char> text(static_cast<size_t>(mv_journal_size(copy)));
     mv_journal(text.data(), static_cast<int>(text.size()));
     return text.data();
   }
-  void SaveJournal(const std::string& text) override { mv_save_journal(text.c_str()); }
-  void SetTextInput(bool wanted) override { mv_set_text_input(wanted ? 1 : 0); }
+  bool SaveJournal(int copy, const std::string& text) override {
+    return mv_save_journal(copy, text.c_str()) != 0;
+  }
+  void SetTextInput(bool wanted, const TRect& area) override {
+    mv_set_text_input(wanted ? 1 : 0, area.Left, area.Top, area.Width(), area.Height());
+  }
   void JournalRefused() override { mv_journal_refused(); }
   void ReplayFinished(double ms, size_t records) override {
     mv_replay_finished(ms, static_cast<int>(records));
   }
 
-  static std::string Program() {
-    std::vector<char> text(static_cast<size_t>(mv_program_size()));
-    mv_program(text.data(), static_cast<int>(text.size()));
+ private:
+  static std::string InputString(int which) {
+    std::vector<char> text(static_cast<size_t>(mv_input_string_size(which)));
+    mv_input_string(which, text.data(), static_cast<int>(text.size()));
     return text.data();
   }
 
- private:
   // Tells the page the clock, the journal's length and where the windows
   // are, for its tests and tools.
   void Publish() {
     if (platform_ == nullptr) return;
-    const web::Desktop& d = platform_->Screen();
+    const web::WindowManager& d = platform_->Windows();
     std::string windows = "[";
     for (WindowId id : d.Stacking()) {
       TRect r = d.OuterRect(id);
@@ -171,10 +187,10 @@ class BrowserHost : public web::Host {
 
 }  // namespace
 
-std::unique_ptr<Platform> OpenNativePlatform(std::string& /*error*/) {
+std::unique_ptr<Platform> web::OpenBrowserPlatform(const std::string& game) {
   // One page, one back end: the host lives as long as the page.
   static BrowserHost host;
-  auto platform = std::make_unique<web::WebPlatform>(host, BrowserHost::Program());
+  auto platform = std::make_unique<web::WebPlatform>(host, game);
   host.Attach(platform.get());
   return platform;
 }

@@ -1,27 +1,25 @@
 // The web back end's part in the page, put before the compiled code: it
-// turns the page's pointer, key and text events into the back end's input
-// (Module.mv.queue, read by Browser.cpp), shows the desktop's picture in the
-// canvas, keeps the journal in the page's storage and waits.
+// hands the page's pointer, key, text and paste events to the back end
+// (Module.mv.queue, read by Browser.cpp) under the browser's own names (the
+// event's type, KeyboardEvent.key and .code), which the back end maps; it
+// shows the desktop's picture in the canvas, keeps the journal in the page's
+// storage and waits.
 //
 // The page gives: Module.canvas (the desktop's canvas, whose parent element
-// is the viewport), Module.journalKey (the storage key of the journal) and
-// Module.programId (the program's name and version, kept in the journal).
-// It may set Module.onJournalRefused and Module.onReplayFinished.
+// is the viewport) and Module.journalKey (the storage key of the journal's
+// first copy; the second is that key and ".copy"). It may set
+// Module.onJournalRefused, Module.onReplayFinished, Module.onSaveFailed
+// (reason: 'full', 'refused' or 'failed'), Module.onSaved (a save went
+// through after one failed) and Module.stopWanted (see mv.stop).
 Module.mv = (function () {
   'use strict';
-  // The back end's kinds of input (RawInput::Kind) and keys (Key).
-  var Kind = {
-    PointerDown: 0, PointerMove: 1, PointerUp: 2, PointerCancel: 3, PointerLeave: 4,
-    KeyDown: 5, KeyUp: 6, Text: 7, Paste: 8, Resize: 9, PageFocus: 10, PageBlur: 11
+  // Keys whose default action would move the page's focus, scroll it or go
+  // back. A paste's keys keep theirs: the browser hands the clipboard's text
+  // over only with the paste event that follows.
+  var Navigating = {
+    Tab: 1, Enter: 1, Escape: 1, Backspace: 1, Delete: 1, ArrowLeft: 1, ArrowRight: 1,
+    ArrowUp: 1, ArrowDown: 1, Home: 1, End: 1
   };
-  var Keys = {
-    Tab: 1, Enter: 2, Escape: 3, Backspace: 4, Delete: 5, ArrowLeft: 6, ArrowRight: 7,
-    ArrowUp: 8, ArrowDown: 9, Home: 10, End: 11, ' ': 12, Insert: 13
-  };
-  // Letters by the key's place, whatever the keyboard layout types there.
-  var Letters = { KeyA: 14, KeyC: 15, KeyV: 16, KeyX: 17 };
-  // Keys whose default action in the page must not happen.
-  var Handled = { 1: 1, 2: 1, 3: 1, 4: 1, 5: 1, 6: 1, 7: 1, 8: 1, 9: 1, 10: 1, 11: 1 };
   // What the hidden field holds between inputs: a backspace on a phone's
   // keyboard needs something to delete before the page hears of it.
   var Rest = '  ';
@@ -29,7 +27,7 @@ Module.mv = (function () {
   var mv = {
     queue: [],
     wake: null,
-    text: '',
+    strings: [],
     journal: '',
     clock: 0,
     records: 0,
@@ -37,31 +35,43 @@ Module.mv = (function () {
     windows: [],
     firstFrameMs: -1,
     replay: null,
-    textWanted: false
+    // Between the load of a saved journal and the end of its replay.
+    replaying: false,
+    textWanted: false,
+    // Where typed text goes, in desktop pixels.
+    textArea: null,
+    // Canvas pixels per desktop pixel (more than one while zoomed in).
+    density: 1,
+    saveFailed: null,
+    stopped: false
   };
   var canvas = null;
   var context = null;
+  // The desktop's picture, one pixel per desktop pixel; the canvas shows it
+  // at its density.
+  var picture = null;
+  var pictureContext = null;
   var field = null;
   var composing = null;
+  var stopping = null;
+  var focusedAtDown = false;
 
   function modifiers(e) {
     return (e.shiftKey ? 1 : 0) | (e.ctrlKey || e.metaKey ? 2 : 0) | (e.altKey ? 4 : 0);
   }
 
   function push(input) {
+    if (mv.stopped || stopping) return;  // the game went to another tab
     input.wallMs = Date.now();
-    var last = mv.queue[mv.queue.length - 1];
-    // Pointer moves the back end has not read yet: the latest is enough.
-    if (input.kind === Kind.PointerMove && last && last.kind === Kind.PointerMove) {
-      mv.queue[mv.queue.length - 1] = input;
-    } else {
-      mv.queue.push(input);
-    }
+    mv.queue.push(input);
     if (mv.wake) mv.wake();
   }
 
-  function pushKey(kind, key, mods, repeat) {
-    push({ kind: kind, key: key, modifiers: mods, repeat: repeat });
+  // A key the user pressed on a keyboard the page does not see as one (a
+  // phone's), down and up.
+  function pushKey(key) {
+    push({ type: 'keydown', key: key });
+    push({ type: 'keyup', key: key });
   }
 
   mv.viewport = function () {
@@ -78,13 +88,77 @@ Module.mv = (function () {
   function place(e) {
     var r = canvas.getBoundingClientRect();
     return {
-      x: (e.clientX - r.left) * canvas.width / Math.max(1, r.width),
-      y: (e.clientY - r.top) * canvas.height / Math.max(1, r.height)
+      x: (e.clientX - r.left) * picture.width / Math.max(1, r.width),
+      y: (e.clientY - r.top) * picture.height / Math.max(1, r.height)
     };
   }
 
   function focusField() {
-    if (mv.textWanted && document.activeElement !== field) field.focus({ preventScroll: true });
+    if (mv.textWanted && document.activeElement !== field) field.focus();
+  }
+
+  // A tap on the field being typed in opens the phone's keyboard again, also
+  // after the player put it away while the field kept the focus: a phone
+  // opens it on a new focus only. focusedBefore: the field had the focus
+  // when the tap began (else the tap gave it a new focus already).
+  function refocusField(e, focusedBefore) {
+    var a = mv.textArea;
+    var p = place(e);
+    if (focusedBefore && mv.textWanted && a && document.activeElement === field &&
+        p.x >= a.left && p.y >= a.top && p.x < a.left + a.width && p.y < a.top + a.height) {
+      field.blur();
+    }
+    focusField();
+  }
+
+  // The hidden field lies over the control being typed in, so that the
+  // browser keeps that control in sight above an on-screen keyboard.
+  function placeField() {
+    var a = mv.textArea;
+    if (!field || !a) return;
+    var css = mv.scale / (window.devicePixelRatio || 1);
+    field.style.left = (canvas.offsetLeft + a.left * css) + 'px';
+    field.style.top = (canvas.offsetTop + a.top * css) + 'px';
+    field.style.width = Math.max(1, a.width * css) + 'px';
+    field.style.height = Math.max(1, a.height * css) + 'px';
+  }
+
+  // Keeps the field being typed in in sight when the viewport shrank under
+  // it (an on-screen keyboard that makes the page shorter).
+  function revealField() {
+    if (document.activeElement === field) {
+      field.scrollIntoView({ block: 'center', inline: 'nearest' });
+    }
+  }
+
+  // The canvas holds as many pixels per desktop pixel as the zoomed screen
+  // shows device pixels for it, whole, so that a pinch zoom stays sharp; at
+  // most 16 million pixels in all.
+  function density() {
+    var zoom = window.visualViewport ? window.visualViewport.scale : 1;
+    if (!(zoom > 1) || !picture) return 1;
+    var most = Math.floor(Math.sqrt(16e6 / Math.max(1, picture.width * picture.height)));
+    return Math.max(1, Math.min(most, Math.floor(mv.scale * zoom)));
+  }
+
+  function redraw(x, y, w, h) {
+    var d = mv.density;
+    context.drawImage(picture, x, y, w, h, x * d, y * d, w * d, h * d);
+  }
+
+  function rezoom() {
+    // Zoomed in, a finger moves the view; at the page's own size it drags
+    // windows and two fingers zoom.
+    var zoomed = window.visualViewport && window.visualViewport.scale > 1;
+    canvas.style.touchAction = zoomed ? 'manipulation' : 'pinch-zoom';
+    var d = density();
+    if (d === mv.density) return;
+    mv.density = d;
+    canvas.width = picture.width * d;
+    canvas.height = picture.height * d;
+    context = canvas.getContext('2d', { alpha: false });
+    context.imageSmoothingEnabled = false;
+    redraw(0, 0, picture.width, picture.height);
   }
 
   function resetField() {
@@ -99,12 +173,18 @@ Module.mv = (function () {
     var after = Array.from(next || '');
     var same = 0;
     while (same < before.length && same < after.length && before[same] === after[same]) ++same;
-    for (var i = same; i < before.length; ++i) {
-      pushKey(Kind.KeyDown, Keys.Backspace, 0, false);
-      pushKey(Kind.KeyUp, Keys.Backspace, 0, false);
-    }
-    if (after.length > same) push({ kind: Kind.Text, text: after.slice(same).join('') });
+    for (var i = same; i < before.length; ++i) pushKey('Backspace');
+    if (after.length > same) push({ type: 'text', text: after.slice(same).join('') });
     composing = next || '';
+  }
+
+  // A pointer event in desktop pixels.
+  function pointer(e) {
+    var p = place(e);
+    return {
+      type: e.type, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
+      touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
+    };
   }
 
   function listen() {
@@ -112,54 +192,42 @@ Module.mv = (function () {
       if (!e.isPrimary) return;
       e.preventDefault();
       try { canvas.setPointerCapture(e.pointerId); } catch (err) { /* gone already */ }
-      var p = place(e);
-      push({
-        kind: Kind.PointerDown, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
-        touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
-      });
+      focusedAtDown = document.activeElement === field;
+      push(pointer(e));
       focusField();
     });
     canvas.addEventListener('pointermove', function (e) {
-      if (!e.isPrimary) return;
-      var p = place(e);
-      push({ kind: Kind.PointerMove, x: p.x, y: p.y, touch: e.pointerType !== 'mouse' });
+      if (e.isPrimary) push(pointer(e));
     });
     canvas.addEventListener('pointerup', function (e) {
       if (!e.isPrimary) return;
-      var p = place(e);
-      push({
-        kind: Kind.PointerUp, x: p.x, y: p.y, button: [1, 3, 2][e.button] || 0,
-        touch: e.pointerType !== 'mouse', modifiers: modifiers(e)
-      });
-      focusField();
+      push(pointer(e));
+      if (e.pointerType === 'mouse') focusField();
+      else refocusField(e, focusedAtDown);
     });
-    canvas.addEventListener('pointercancel', function () { push({ kind: Kind.PointerCancel }); });
+    canvas.addEventListener('pointercancel', function (e) { push({ type: e.type }); });
     canvas.addEventListener('pointerleave', function (e) {
-      if (e.pointerType === 'mouse') push({ kind: Kind.PointerLeave });
+      if (e.pointerType === 'mouse') push({ type: e.type });
     });
     // A tap is a click: some phones open their keyboard only from one.
     canvas.addEventListener('click', focusField);
     canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
 
     window.addEventListener('keydown', function (e) {
+      // A composition's keys reach the page as its text.
       if (e.isComposing || e.keyCode === 229) return;
       var mods = modifiers(e);
-      var key = Keys[e.key] || Letters[e.code] || 0;
-      if (!key) return;
-      // Pasting: the browser hands the text over only with its paste event,
-      // which follows when the key's default action is left alone.
-      if ((key === Letters.KeyV && (mods & 2)) || (key === Keys.Insert && mods === 1)) return;
-      if (Handled[key] || (key === Letters.KeyA && (mods & 2))) e.preventDefault();
-      pushKey(Kind.KeyDown, key, mods, e.repeat);
+      // Ctrl+A would select the page's text.
+      if (Navigating[e.key] || (e.code === 'KeyA' && (mods & 2))) e.preventDefault();
+      push({ type: e.type, key: e.key, code: e.code, modifiers: mods, repeat: e.repeat });
     }, true);
     window.addEventListener('keyup', function (e) {
-      var key = Keys[e.key] || Letters[e.code] || 0;
-      if (key) pushKey(Kind.KeyUp, key, modifiers(e), false);
+      push({ type: e.type, key: e.key, code: e.code, modifiers: modifiers(e) });
     }, true);
     document.addEventListener('paste', function (e) {
       var text = e.clipboardData ? e.clipboardData.getData('text/plain') : '';
       e.preventDefault();
-      push({ kind: Kind.Paste, text: text });
+      push({ type: 'paste', text: text });
     });
 
     field.addEventListener('compositionstart', function () { composing = ''; });
@@ -177,19 +245,16 @@ Module.mv = (function () {
           return;
         case 'insertLineBreak':
         case 'insertParagraph':
-          pushKey(Kind.KeyDown, Keys.Enter, 0, false);
-          pushKey(Kind.KeyUp, Keys.Enter, 0, false);
+          pushKey('Enter');
           break;
         case 'deleteContentBackward':
-          pushKey(Kind.KeyDown, Keys.Backspace, 0, false);
-          pushKey(Kind.KeyUp, Keys.Backspace, 0, false);
+          pushKey('Backspace');
           break;
         case 'deleteContentForward':
-          pushKey(Kind.KeyDown, Keys.Delete, 0, false);
-          pushKey(Kind.KeyUp, Keys.Delete, 0, false);
+          pushKey('Delete');
           break;
         default:
-          if (e.data) push({ kind: Kind.Text, text: e.data });
+          if (e.data) push({ type: 'text', text: e.data });
           break;
       }
       resetField();
@@ -197,10 +262,17 @@ Module.mv = (function () {
 
     window.addEventListener('resize', function () {
       var v = mv.viewport();
-      push({ kind: Kind.Resize, width: v.width, height: v.height, ratio: v.ratio });
+      push({ type: 'resize', width: v.width, height: v.height, ratio: v.ratio });
+      revealField();
     });
-    window.addEventListener('focus', function () { push({ kind: Kind.PageFocus }); });
-    window.addEventListener('blur', function () { push({ kind: Kind.PageBlur }); });
+    if (window.visualViewport) {
+      window.visualViewport.addEventListener('resize', function () {
+        rezoom();
+        revealField();
+      });
+    }
+    window.addEventListener('focus', function () { push({ type: 'focus' }); });
+    window.addEventListener('blur', function () { push({ type: 'blur' }); });
   }
 
   mv.start = function () {
@@ -213,16 +285,40 @@ Module.mv = (function () {
     field.setAttribute('spellcheck', 'false');
     field.setAttribute('aria-hidden', 'true');
     field.tabIndex = -1;
-    // Out of sight but focusable; 16 px text keeps a phone from zooming in.
-    field.style.cssText = 'position:fixed;left:0;top:0;width:1px;height:1px;opacity:0;' +
+    // Unseen but focusable, over the control being typed in (placeField);
+    // 16 px text keeps a phone from zooming in on it.
+    field.style.cssText = 'position:absolute;left:0;top:0;width:1px;height:1px;opacity:0;' +
       'border:0;padding:0;margin:0;resize:none;overflow:hidden;font-size:16px;' +
-      'pointer-events:none;z-index:-1';
-    document.body.appendChild(field);
+      'pointer-events:none;caret-color:transparent;user-select:text;-webkit-user-select:text';
+    canvas.parentElement.appendChild(field);
+    picture = document.createElement('canvas');
+    pictureContext = picture.getContext('2d', { alpha: false });
     resetField();
     listen();
+    if (Module.stopWanted) mv.stop(Module.stopWanted);
   };
 
+  // Stops the game once everything that came in was handled and saved:
+  // then calls then() and never wakes the program again (its journal is
+  // complete in the storage, for another tab to replay).
+  mv.stop = function (then) {
+    stopping = then;
+    // Asleep with nothing to handle: all of it is saved already.
+    if (mv.wake && !mv.queue.length) stopNow();
+  };
+  function stopNow() {
+    var then = stopping;
+    stopping = null;
+    mv.stopped = true;
+    mv.wake = null;
+    then();
+  }
+
   mv.sleep = function (ms, wakeUp) {
+    if (stopping && !mv.queue.length) {
+      stopNow();
+      return;
+    }
     var timer = 0;
     var done = function () {
       if (mv.wake !== done) return;
@@ -244,40 +340,123 @@ Module.mv = (function () {
 
   mv.setSurface = function (width, height, scale) {
     var ratio = window.devicePixelRatio || 1;
-    canvas.width = width;
-    canvas.height = height;
+    picture.width = width;
+    picture.height = height;
+    pictureContext = picture.getContext('2d', { alpha: false });
+    mv.scale = scale;
+    mv.density = density();
+    canvas.width = width * mv.density;
+    canvas.height = height * mv.density;
     canvas.style.width = (width * scale / ratio) + 'px';
     canvas.style.height = (height * scale / ratio) + 'px';
-    mv.scale = scale;
     context = canvas.getContext('2d', { alpha: false });
+    context.imageSmoothingEnabled = false;
+    placeField();
   };
 
-  mv.show = function (picture, width, height, rects) {
-    var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, picture, width * height * 4),
+  mv.show = function (pixels, width, height, rects) {
+    var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4),
       width, height);
     for (var i = 0; i < rects.length; i += 4) {
-      context.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+      pictureContext.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
+      redraw(rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
     }
     if (mv.firstFrameMs < 0) mv.firstFrameMs = performance.now();
   };
 
-  mv.program = function () { return String(Module.programId || 'program'); };
-  mv.loadJournal = function () {
-    try { return localStorage.getItem(Module.journalKey) || ''; } catch (e) { return ''; }
+  // --- The journal in the page's storage: two copies (see WebPlatform.h),
+  // and the journals set aside, each under a key of its own.
+  function key(copy) { return Module.journalKey + (copy ? '.copy' : ''); }
+  // The storage, or an exception: a page whose storage is refused (another
+  // site's frame, cookies blocked) throws already on asking for it.
+  function storage() { return window.localStorage; }
+  function why(e) {
+    if (e && (e.name === 'QuotaExceededError' || e.name === 'NS_ERROR_DOM_QUOTA_REACHED' ||
+      e.code === 22)) return 'full';
+    if (e && e.name === 'SecurityError') return 'refused';
+    return 'failed';
+  }
+  function failed(reason) {
+    mv.saveFailed = reason;
+    if (Module.onSaveFailed) Module.onSaveFailed(reason);
+  }
+  mv.loadJournal = function (copy) {
+    var text = '';
+    try { text = storage().getItem(key(copy)) || ''; } catch (e) { /* told at the first save */ }
+    if (text) mv.replaying = true;
+    return text;
   };
-  mv.saveJournal = function (text) {
-    try { localStorage.setItem(Module.journalKey, text); } catch (e) { mv.saveFailed = true; }
+  mv.saveJournal = function (copy, text) {
+    if (mv.stopped) return false;
+    if (mv.keepAside) {
+      failed(mv.keepAside);
+      return false;
+    }
+    try {
+      storage().setItem(key(copy), text);
+    } catch (e) {
+      failed(why(e));
+      return false;
+    }
+    if (mv.saveFailed) {
+      mv.saveFailed = null;
+      if (Module.onSaved) Module.onSaved();
+    }
+    return true;
   };
-  mv.setTextInput = function (wanted) {
+  // Moves the saved journal's copies aside (kept, never replayed again);
+  // false when the storage would not take them, and then the new game is not
+  // saved over them.
+  mv.setAside = function () {
+    try {
+      var s = storage();
+      var stamp = Date.now();
+      for (var copy = 0; copy < 2; ++copy) {
+        var text = s.getItem(key(copy));
+        if (text) s.setItem(Module.journalKey + '.aside.' + stamp + (copy ? '.copy' : ''), text);
+      }
+      s.removeItem(key(0));
+      s.removeItem(key(1));
+      return true;
+    } catch (e) {
+      mv.keepAside = why(e);
+      return false;
+    }
+  };
+  // Forgets the game: the player started over, or the game ended.
+  mv.forget = function () {
+    mv.stopped = true;
+    try {
+      storage().removeItem(key(0));
+      storage().removeItem(key(1));
+    } catch (e) { /* nothing was kept */ }
+  };
+  // Asks the browser once to keep the page's storage when it runs short of
+  // room, on the first sign of a game worth keeping.
+  function askToKeep() {
+    if (mv.askedToKeep || !navigator.storage || !navigator.storage.persist) return;
+    mv.askedToKeep = true;
+    navigator.storage.persisted().then(function (kept) {
+      if (!kept) return navigator.storage.persist();
+    }).catch(function () { /* the browser decides */ });
+  }
+  mv.setTextInput = function (wanted, left, top, width, height) {
+    // The field being typed in went away: in this game, a code was solved.
+    if (mv.textWanted && !wanted) askToKeep();
     mv.textWanted = wanted;
+    mv.textArea = wanted ? { left: left, top: top, width: width, height: height } : null;
     if (!field) return;
+    placeField();
     if (wanted) focusField();
     else if (document.activeElement === field) field.blur();
   };
   mv.journalRefused = function () {
-    if (Module.onJournalRefused) Module.onJournalRefused();
+    mv.replaying = false;
+    var kept = mv.setAside();
+    if (Module.onJournalRefused) Module.onJournalRefused(kept);
   };
   mv.replayFinished = function (ms, records) {
+    mv.replaying = false;
     mv.replay = { ms: ms, records: records };
     if (Module.onReplayFinished) Module.onReplayFinished(ms, records);
   };

@@ -1,4 +1,4 @@
-#include "toolkit/platform/web/Desktop.h"
+#include "toolkit/platform/web/WindowManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,8 +50,8 @@ uint32_t Rgba(TColor c) {
 
 }  // namespace
 
-double Desktop::Scale(int viewWidth, int viewHeight, double deviceRatio, int needWidth,
-                      int needHeight) {
+double WindowManager::Scale(int viewWidth, int viewHeight, double deviceRatio, int needWidth,
+                            int needHeight) {
   double natural = std::max(1.0, std::round(deviceRatio));
   if (needWidth <= 0 || needHeight <= 0 || viewWidth <= 0 || viewHeight <= 0) return natural;
   double fit = std::min(static_cast<double>(viewWidth) / needWidth,
@@ -62,27 +62,17 @@ double Desktop::Scale(int viewWidth, int viewHeight, double deviceRatio, int nee
   return fit;
 }
 
-void Desktop::Resize(int width, int height) {
+void WindowManager::Resize(int width, int height) {
   width_ = std::max(1, width);
   height_ = std::max(1, height);
   picture_.assign(static_cast<size_t>(width_) * height_, Rgba(kBackground));
   InvalidateAll();
 }
 
-Desktop::Window* Desktop::Find(WindowId window) {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : &it->second;
-}
-
-const Desktop::Window* Desktop::Find(WindowId window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : &it->second;
-}
-
-WindowId Desktop::Create(const std::string& titleUtf8, int clientWidth, int clientHeight) {
-  WindowId id = nextId_++;
-  Window& w = windows_[id];
-  w.title = Utf8ToAnsi(titleUtf8);
+WindowId WindowManager::Create(const std::string& titleUtf8, int clientWidth, int clientHeight) {
+  WindowId id = windows_.Add();
+  Window& w = *windows_.Find(id);
+  w.title = titleUtf8;
   w.clientWidth = std::max(0, clientWidth);
   w.clientHeight = std::max(0, clientHeight);
   w.outer.Resize(w.clientWidth + kFrame.left + kFrame.right,
@@ -93,25 +83,28 @@ WindowId Desktop::Create(const std::string& titleUtf8, int clientWidth, int clie
   return id;
 }
 
-void Desktop::Destroy(WindowId window) {
-  Window* w = Find(window);
+void WindowManager::Destroy(WindowId window) {
+  Window* w = windows_.Find(window);
   if (w == nullptr) return;
   if (w->shown) DamageWindow(*w);
   std::erase(stacking_, window);
-  windows_.erase(window);
+  windows_.Remove(window);
   if (active_ == window) active_ = kNoWindow;
+  for (WindowId* held : {&dragging_, &closing_, &captured_, &hovered_}) {
+    if (*held == window) *held = kNoWindow;
+  }
 }
 
-void Desktop::SetTitle(WindowId window, const std::string& titleUtf8) {
-  Window* w = Find(window);
+void WindowManager::SetTitle(WindowId window, const std::string& titleUtf8) {
+  Window* w = windows_.Find(window);
   if (w == nullptr) return;
-  w->title = Utf8ToAnsi(titleUtf8);
+  w->title = titleUtf8;
   DrawFrame(*w, active_ == window);
   if (w->shown) DamageWindow(*w);
 }
 
-void Desktop::Show(WindowId window) {
-  Window* w = Find(window);
+void WindowManager::Show(WindowId window) {
+  Window* w = windows_.Find(window);
   if (w == nullptr || w->shown) return;
   w->shown = true;
   // A window shown comes on top, as on a desktop with a window manager.
@@ -119,23 +112,27 @@ void Desktop::Show(WindowId window) {
   DamageWindow(*w);
 }
 
-void Desktop::Hide(WindowId window) {
-  Window* w = Find(window);
+void WindowManager::Hide(WindowId window) {
+  Window* w = windows_.Find(window);
   if (w == nullptr || !w->shown) return;
   w->shown = false;
   w->closePressed = false;
   std::erase(stacking_, window);
   DamageWindow(*w);
   if (active_ == window) active_ = kNoWindow;
+  // A press in its client area still ends with its release.
+  for (WindowId* held : {&dragging_, &closing_, &hovered_}) {
+    if (*held == window) *held = kNoWindow;
+  }
 }
 
-bool Desktop::Shown(WindowId window) const {
-  const Window* w = Find(window);
+bool WindowManager::Shown(WindowId window) const {
+  const Window* w = windows_.Find(window);
   return w != nullptr && w->shown;
 }
 
-TPoint Desktop::Kept(WindowId window, TPoint p) const {
-  const Window* w = Find(window);
+TPoint WindowManager::Kept(WindowId window, TPoint p) const {
+  const Window* w = windows_.Find(window);
   if (w == nullptr) return p;
   auto keep = [](int v, int size, int room) {
     if (size >= room) return 0;
@@ -144,8 +141,8 @@ TPoint Desktop::Kept(WindowId window, TPoint p) const {
   return {keep(p.X, w->outer.Width(), width_), keep(p.Y, w->outer.Height(), height_)};
 }
 
-bool Desktop::Move(WindowId window, TPoint p) {
-  Window* w = Find(window);
+bool WindowManager::Move(WindowId window, TPoint p) {
+  Window* w = windows_.Find(window);
   if (w == nullptr || w->position == p) return false;
   if (w->shown) DamageWindow(*w);
   w->position = p;
@@ -153,22 +150,30 @@ bool Desktop::Move(WindowId window, TPoint p) {
   return true;
 }
 
-TPoint Desktop::Position(WindowId window) const {
-  const Window* w = Find(window);
+TPoint WindowManager::Position(WindowId window) const {
+  const Window* w = windows_.Find(window);
   return w == nullptr ? TPoint{} : w->position;
 }
 
-void Desktop::Enable(WindowId window, bool enabled) {
-  if (Window* w = Find(window)) w->enabled = enabled;
+void WindowManager::Enable(WindowId window, bool enabled) {
+  Window* w = windows_.Find(window);
+  if (w == nullptr) return;
+  w->enabled = enabled;
+  if (enabled) return;
+  if (dragging_ == window) dragging_ = kNoWindow;
+  if (closing_ == window) {
+    PressClose(window, false);
+    closing_ = kNoWindow;
+  }
 }
 
-bool Desktop::Enabled(WindowId window) const {
-  const Window* w = Find(window);
+bool WindowManager::Enabled(WindowId window) const {
+  const Window* w = windows_.Find(window);
   return w != nullptr && w->enabled;
 }
 
-void Desktop::Activate(WindowId window) {
-  Window* w = Find(window);
+void WindowManager::Activate(WindowId window) {
+  Window* w = windows_.Find(window);
   if (w != nullptr && !w->shown) return;
   if (w != nullptr && (stacking_.empty() || stacking_.back() != window)) {
     std::erase(stacking_, window);
@@ -176,7 +181,7 @@ void Desktop::Activate(WindowId window) {
     DamageWindow(*w);
   }
   if (window == active_) return;
-  if (Window* old = Find(active_)) {
+  if (Window* old = windows_.Find(active_)) {
     DrawFrame(*old, false);
     if (old->shown) DamageWindow(*old);
   }
@@ -187,15 +192,15 @@ void Desktop::Activate(WindowId window) {
   }
 }
 
-void Desktop::PressClose(WindowId window, bool pressed) {
-  Window* w = Find(window);
+void WindowManager::PressClose(WindowId window, bool pressed) {
+  Window* w = windows_.Find(window);
   if (w == nullptr || w->closePressed == pressed) return;
   w->closePressed = pressed;
   DrawFrame(*w, active_ == window);
   if (w->shown) Damage(CloseBoxRect(window));
 }
 
-void Desktop::DrawFrame(Window& w, bool active) {
+void WindowManager::DrawFrame(Window& w, bool active) {
   Canvas c(w.outer);
   const int width = w.outer.Width();
   const int height = w.outer.Height();
@@ -239,47 +244,40 @@ void Desktop::DrawFrame(Window& w, bool active) {
   Canvas text = c.Clipped({left + 2, top, box.Left - 2, top + kCaptionHeight});
   int ty = top + (kCaptionHeight - font.TextHeight()) / 2;
   TColor ink = active ? kActiveCaptionText : kInactiveCaptionText;
-  text.TextOut(left + 2, ty, w.title, font, ink);
-  text.TextOut(left + 3, ty, w.title, font, ink);
+  AnsiString title = Utf8ToAnsi(w.title);
+  text.TextOut(left + 2, ty, title, font, ink);
+  text.TextOut(left + 3, ty, title, font, ink);
 }
 
-void Desktop::PresentClient(WindowId window, const PixelBuffer& buffer,
-                            const std::vector<TRect>& dirty) {
-  Window* w = Find(window);
+void WindowManager::PresentClient(WindowId window, const PixelBuffer& buffer,
+                                  const std::vector<TRect>& dirty) {
+  Window* w = windows_.Find(window);
   if (w == nullptr) return;
-  TRect client{0, 0, std::min(w->clientWidth, buffer.Width()),
-               std::min(w->clientHeight, buffer.Height())};
+  const TRect client{0, 0, w->clientWidth, w->clientHeight};
   for (const TRect& r : dirty) {
-    TRect c = r.Intersect(client);
-    if (c.IsEmpty()) continue;
-    for (int y = c.Top; y < c.Bottom; ++y) {
-      std::copy(buffer.Row(y) + c.Left, buffer.Row(y) + c.Right,
-                w->outer.Row(y + kFrame.top) + c.Left + kFrame.left);
-    }
-    if (w->shown) {
+    TRect c = CopyRect(buffer, w->outer, r.Intersect(client), {kFrame.left, kFrame.top});
+    if (!c.IsEmpty() && w->shown) {
       Damage(c.Offset(w->position.X + kFrame.left, w->position.Y + kFrame.top));
     }
   }
 }
 
-PixelBuffer Desktop::ClientPixels(WindowId window) const {
-  const Window* w = Find(window);
+PixelBuffer WindowManager::ClientPixels(WindowId window) const {
+  const Window* w = windows_.Find(window);
   if (w == nullptr) return {};
   PixelBuffer out(w->clientWidth, w->clientHeight);
-  for (int y = 0; y < w->clientHeight; ++y) {
-    const uint32_t* row = w->outer.Row(y + kFrame.top) + kFrame.left;
-    std::copy(row, row + w->clientWidth, out.Row(y));
-  }
+  CopyRect(w->outer, out, out.Bounds().Offset(kFrame.left, kFrame.top),
+           {-kFrame.left, -kFrame.top});
   return out;
 }
 
-TRect Desktop::OuterRect(WindowId window) const {
-  const Window* w = Find(window);
+TRect WindowManager::OuterRect(WindowId window) const {
+  const Window* w = windows_.Find(window);
   if (w == nullptr) return {};
   return TRect::FromSize(w->position.X, w->position.Y, w->outer.Width(), w->outer.Height());
 }
 
-TRect Desktop::CloseBoxRect(WindowId window) const {
+TRect WindowManager::CloseBoxRect(WindowId window) const {
   TRect outer = OuterRect(window);
   if (outer.IsEmpty()) return {};
   int right = outer.Right - kFrame.right;
@@ -287,7 +285,7 @@ TRect Desktop::CloseBoxRect(WindowId window) const {
                          kCloseHeight);
 }
 
-Desktop::Hit Desktop::HitTest(TPoint p) const {
+WindowManager::Hit WindowManager::HitTest(TPoint p) const {
   for (auto it = stacking_.rbegin(); it != stacking_.rend(); ++it) {
     TRect outer = OuterRect(*it);
     if (!outer.Contains(p)) continue;
@@ -312,28 +310,173 @@ Desktop::Hit Desktop::HitTest(TPoint p) const {
   return {};
 }
 
-void Desktop::Damage(const TRect& r) {
+TPoint WindowManager::ClientPoint(WindowId window, TPoint p) const {
+  TRect outer = OuterRect(window);
+  return {p.X - outer.Left - kFrame.left, p.Y - outer.Top - kFrame.top};
+}
+
+namespace {
+
+Event ButtonEvent(EventKind kind, WindowId window, TPoint p, const PointerInput& in) {
+  Event e = WindowEvent(kind, window, p);
+  e.button = in.button;
+  e.modifiers = in.modifiers;
+  return e;
+}
+
+// Where a cancelled press is released: outside every control.
+constexpr TPoint kNowhere{-100000, -100000};
+
+}  // namespace
+
+void WindowManager::PointerDown(const PointerInput& in, EventQueue& out, int64_t time) {
+  if (dragging_ != kNoWindow || closing_ != kNoWindow || captured_ != kNoWindow) return;
+  Hit hit = HitTest(in.at);
+  // A disabled window (one beneath a modal dialog) takes nothing.
+  if (hit.window == kNoWindow || !Enabled(hit.window)) return;
+  // A click brings the window to the front with the focus.
+  if (hit.window != active_) {
+    if (active_ != kNoWindow) out.Push(WindowEvent(EventKind::FocusLost, active_), time);
+    out.Push(WindowEvent(EventKind::FocusGained, hit.window), time);
+  }
+  switch (hit.part) {
+    case Part::Client:
+      captured_ = hit.window;
+      capturedBy_ = in;
+      if (hovered_ != kNoWindow && hovered_ != hit.window) {
+        out.Push(WindowEvent(EventKind::MouseLeave, hovered_), time);
+      }
+      hovered_ = hit.window;
+      // A finger comes down where the pointer was not: it moves there first.
+      out.Push(WindowEvent(EventKind::MouseMove, hit.window, hit.client), time, kHeldMove);
+      out.Push(ButtonEvent(EventKind::MouseDown, hit.window, hit.client, in), time);
+      break;
+    case Part::Caption:
+      if (in.button == 1) {
+        dragging_ = hit.window;
+        TPoint at = Position(hit.window);
+        dragOffset_ = {in.at.X - at.X, in.at.Y - at.Y};
+      }
+      break;
+    case Part::CloseBox:
+      if (in.button == 1) {
+        closing_ = hit.window;
+        PressClose(closing_, true);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void WindowManager::PointerMove(const PointerInput& in, EventQueue& out, int64_t time) {
+  if (dragging_ != kNoWindow) {
+    TPoint to = Kept(dragging_, {in.at.X - dragOffset_.X, in.at.Y - dragOffset_.Y});
+    out.Push(WindowEvent(EventKind::Moved, dragging_, to), time, kHeldMove);
+    return;
+  }
+  if (closing_ != kNoWindow) {
+    PressClose(closing_, CloseBoxRect(closing_).Contains(in.at));
+    return;
+  }
+  if (captured_ != kNoWindow) {
+    out.Push(WindowEvent(EventKind::MouseMove, captured_, ClientPoint(captured_, in.at)), time,
+             kHeldMove);
+    return;
+  }
+  if (in.touch) return;
+  Hit hit = HitTest(in.at);
+  WindowId under = hit.part == Part::Client && Enabled(hit.window) ? hit.window : kNoWindow;
+  if (hovered_ != kNoWindow && hovered_ != under) {
+    out.Push(WindowEvent(EventKind::MouseLeave, hovered_), time);
+  }
+  hovered_ = under;
+  if (under != kNoWindow) {
+    out.Push(WindowEvent(EventKind::MouseMove, under, hit.client), time, kHoverMove);
+  }
+}
+
+void WindowManager::PointerUp(const PointerInput& in, bool cancelled, EventQueue& out,
+                              int64_t time) {
+  if (dragging_ != kNoWindow) {
+    dragging_ = kNoWindow;
+    return;
+  }
+  if (closing_ != kNoWindow) {
+    WindowId w = closing_;
+    closing_ = kNoWindow;
+    PressClose(w, false);
+    if (!cancelled && CloseBoxRect(w).Contains(in.at)) {
+      out.Push(WindowEvent(EventKind::CloseRequest, w), time);
+    }
+    return;
+  }
+  if (captured_ == kNoWindow) return;
+  WindowId w = captured_;
+  captured_ = kNoWindow;
+  // A cancelled press is released with the button that made it, where no
+  // control is, so that nothing stays pressed and nothing is clicked.
+  if (cancelled) {
+    out.Push(ButtonEvent(EventKind::MouseUp, w, kNowhere, capturedBy_), time);
+  } else {
+    out.Push(ButtonEvent(EventKind::MouseUp, w, ClientPoint(w, in.at), in), time);
+  }
+  // A finger lifted hovers over nothing.
+  if (capturedBy_.touch || cancelled) {
+    out.Push(WindowEvent(EventKind::MouseLeave, w), time);
+    hovered_ = kNoWindow;
+  }
+}
+
+void WindowManager::PointerLeave(EventQueue& out, int64_t time) {
+  if (captured_ == kNoWindow && hovered_ != kNoWindow) {
+    out.Push(WindowEvent(EventKind::MouseLeave, hovered_), time);
+    hovered_ = kNoWindow;
+  }
+}
+
+void WindowManager::KeepWindowsOnDesktop(EventQueue& out, int64_t time) {
+  for (WindowId w : stacking_) {
+    TPoint kept = Kept(w, Position(w));
+    if (!(kept == Position(w))) out.Push(WindowEvent(EventKind::Moved, w, kept), time, kHeldMove);
+  }
+}
+
+void WindowManager::Delivered(const Event& e) {
+  switch (e.kind) {
+    case EventKind::Moved:
+      Move(e.window, {e.x, e.y});
+      break;
+    case EventKind::FocusGained:
+      Activate(e.window);
+      break;
+    default:
+      break;
+  }
+}
+
+void WindowManager::Damage(const TRect& r) {
   TRect c = r.Intersect(Bounds());
   if (c.IsEmpty()) return;
   AddDamage(damage_, c, 0, 32);
 }
 
-void Desktop::DamageWindow(const Window& w) {
+void WindowManager::DamageWindow(const Window& w) {
   Damage(TRect::FromSize(w.position.X, w.position.Y, w.outer.Width(), w.outer.Height()));
 }
 
-void Desktop::InvalidateAll() {
+void WindowManager::InvalidateAll() {
   damage_.assign(1, Bounds());
 }
 
-void Desktop::ComposeRect(const TRect& r) {
+void WindowManager::ComposeRect(const TRect& r) {
   const uint32_t background = Rgba(kBackground);
   for (int y = r.Top; y < r.Bottom; ++y) {
     uint32_t* row = picture_.data() + static_cast<size_t>(y) * width_;
     std::fill(row + r.Left, row + r.Right, background);
   }
   for (WindowId id : stacking_) {
-    const Window& w = windows_.at(id);
+    const Window& w = *windows_.Find(id);
     TRect outer = TRect::FromSize(w.position.X, w.position.Y, w.outer.Width(), w.outer.Height());
     TRect part = outer.Intersect(r);
     if (part.IsEmpty()) continue;
@@ -345,14 +488,14 @@ void Desktop::ComposeRect(const TRect& r) {
   }
 }
 
-std::vector<TRect> Desktop::Compose() {
+std::vector<TRect> WindowManager::Compose() {
   std::vector<TRect> done;
   done.swap(damage_);
   for (const TRect& r : done) ComposeRect(r);
   return done;
 }
 
-TColor Desktop::At(int x, int y) const {
+TColor WindowManager::At(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0xFFFFFFFF;
   uint32_t p = picture_[static_cast<size_t>(y) * width_ + x];
   return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);

@@ -1,0 +1,35 @@
+# The platform back ends, each one library beside the toolkit that sees only
+# the platform interface and the pixel buffers, with what its platform brings:
+#   mv_headless  no windows, a virtual clock: the tests (every build)
+#   mv_web       the browser's back end; its core is plain C++, tested on
+#                every build
+#   mv_browser   its glue to the page (emscripten only): the calls into
+#                JavaScript, compiled into the program, and platform.js, which
+#                goes into the page's script
+#   mv_sdl       real windows with SDL2 (the Linux program, MV_SDL)
+#   mv_win32     real windows with Win32 (the Windows program)
+# The back end that OpenNativePlatform comes from is the program's.
+mv_library(mv_headless DIRS toolkit/platform/headless DEPS mv_platform mv_paint)
+mv_library(mv_web DIRS toolkit/platform/web DEPS mv_platform mv_paint)
+
+if(EMSCRIPTEN)
+  # Compiled as the program's own sources, after them.
+  set(browser_dir ${CMAKE_SOURCE_DIR}/toolkit/platform/web/browser)
+  file(GLOB browser_sources CONFIGURE_DEPENDS ${browser_dir}/*.cpp)
+  add_library(mv_browser INTERFACE)
+  target_sources(mv_browser INTERFACE ${browser_sources})
+  target_link_libraries(mv_browser INTERFACE mv_web)
+  target_link_options(mv_browser INTERFACE --pre-js ${browser_dir}/platform.js)
+  set_property(TARGET mv_browser APPEND PROPERTY INTERFACE_LINK_DEPENDS
+                                                 ${browser_dir}/platform.js)
+endif()
+
+if(MV_SDL)
+  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+  mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2)
+endif()
+
+if(WIN32)
+  mv_library(mv_win32 DIRS toolkit/platform/win32 DEPS mv_platform mv_paint)
+  target_link_libraries(mv_win32 PUBLIC user32 gdi32)
+endif()

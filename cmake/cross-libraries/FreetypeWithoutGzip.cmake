@@ -1,0 +1,10 @@
+# Turns FreeType's gzip support off in the copy of its sources in SOURCE_DIR.
+set(file ${SOURCE_DIR}/include/freetype/config/ftoption.h)
+file(READ ${file} text)
+set(option "#define FT_CONFIG_OPTION_USE_ZLIB")
+string(FIND "${text}" "\n${option}\n" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${file} does not define FT_CONFIG_OPTION_USE_ZLIB on a line of its own")
+endif()
+string(REPLACE "\n${option}\n" "\n/* #undef FT_CONFIG_OPTION_USE_ZLIB */\n" text "${text}")
+file(WRITE ${file} "${text}")
