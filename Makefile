@@ -50,23 +50,17 @@ package: deps
 clean:
 	rm -rf build build-asan build-package build-windows build-web
 
-# The Windows build also renders the dialogs natively, to compare pixels.
-windows: configure
-	@bash tools/cross/deps.sh mingw64
+# The cross builds compare their pixels with the Linux build's: each first
+# renders the dialogs natively, then fetches its tool chain (named below).
+CROSS_windows := mingw64
+CROSS_web := wasm
+windows web: configure
+	@bash tools/cross/deps.sh $(CROSS_$@)
 	@cmake --build --preset test --target render_tests
-	@cmake --workflow --preset windows
+	@cmake --workflow --preset $@
 
-windows-test: windows
-	@ctest --preset windows
-
-# The web build's tests compare their pixels with the Linux build's too.
-web: configure
-	@bash tools/cross/deps.sh wasm
-	@cmake --build --preset test --target render_tests
-	@cmake --workflow --preset web
-
-web-test: web
-	@ctest --preset web
+windows-test web-test: %-test: %
+	@ctest --preset $*
 
 web-e2e: web
 	bash tests/web/e2e/run.sh
