@@ -31,5 +31,7 @@ endif()
 
 if(WIN32)
   mv_library(mv_win32 DIRS toolkit/platform/win32 DEPS mv_platform mv_paint)
-  target_link_libraries(mv_win32 PUBLIC user32 gdi32)
+  # uuid before oleacc: oleacc's import library carries a wrong IID_IAccessible,
+  # with which every query of a client fails with E_NOINTERFACE.
+  target_link_libraries(mv_win32 PUBLIC user32 gdi32 uuid oleacc ole32 oleaut32)
 endif()

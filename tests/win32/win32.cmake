@@ -30,3 +30,12 @@ add_test(NAME win32_packages
                  ${CMAKE_BINARY_DIR}/mirvolant-${PROJECT_VERSION}-win64.zip
                  ${CMAKE_CURRENT_BINARY_DIR}/packages-check)
 set_tests_properties(win32_packages PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 600)
+
+# A screen reader's client in another process: reads the board of
+# Mirvolant.exe through Active Accessibility and solves a slot through it.
+add_executable(msaa_client ${CMAKE_CURRENT_LIST_DIR}/MsaaClient.cpp)
+target_link_libraries(msaa_client PRIVATE uuid oleacc ole32 oleaut32 user32)
+add_test(NAME win32_msaa_client
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/on_wine_desktop.sh ${desktop_prefix}
+                 $<TARGET_FILE:msaa_client> $<TARGET_FILE:mirvolant>)
+set_tests_properties(win32_msaa_client PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
