@@ -39,3 +39,9 @@ add_test(NAME win32_msaa_client
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/on_wine_desktop.sh ${desktop_prefix}
                  $<TARGET_FILE:msaa_client> $<TARGET_FILE:mirvolant>)
 set_tests_properties(win32_msaa_client PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
+
+# The board in a high-contrast scheme set through a fresh prefix's registry.
+add_test(NAME win32_high_contrast
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/high_contrast.sh $<TARGET_FILE:mirvolant>
+                 ${CMAKE_CURRENT_BINARY_DIR}/high-contrast)
+set_tests_properties(win32_high_contrast PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
