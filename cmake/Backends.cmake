@@ -31,7 +31,7 @@ endif()
 
 if(WIN32)
   mv_library(mv_win32 DIRS toolkit/platform/win32 DEPS mv_platform mv_paint)
-  # uuid before oleacc: oleacc's import library carries a wrong IID_IAccessible,
-  # with which every query of a client fails with E_NOINTERFACE.
-  target_link_libraries(mv_win32 PUBLIC user32 gdi32 uuid oleacc ole32 oleaut32)
+  # The interface ids come from uuid; COM and oleacc are loaded when a client
+  # first asks (toolkit/platform/win32/Accessible.cpp).
+  target_link_libraries(mv_win32 PUBLIC user32 gdi32 uuid)
 endif()

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "toolkit/text/Utf16.h"
@@ -10,6 +11,55 @@
 namespace tk::platform {
 
 namespace {
+
+// The functions of COM and of the accessibility library, loaded when a
+// client first asks: importing them would load their libraries (ole32,
+// oleaut32, oleacc and theirs) at every start, about 100 ms under Wine.
+struct OleFunctions {
+  decltype(&::CoInitializeEx) CoInitializeEx = nullptr;
+  decltype(&::CoUninitialize) CoUninitialize = nullptr;
+  decltype(&::CoDisconnectObject) CoDisconnectObject = nullptr;
+  decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
+  decltype(&::SysStringLen) SysStringLen = nullptr;
+  decltype(&::LresultFromObject) LresultFromObject = nullptr;
+  decltype(&::CreateStdAccessibleObject) CreateStdAccessibleObject = nullptr;
+};
+OleFunctions ole;
+
+template <class F>
+bool Load(HMODULE library, const char* name, F& out) {
+  FARPROC proc = library != nullptr ? GetProcAddress(library, name) : nullptr;
+  // Through void (*)(): the one function type a cast may pass unchecked.
+  out = reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
+  return out != nullptr;
+}
+
+bool LoadOle() {
+  static const bool loaded = [] {
+    HMODULE com = LoadLibraryW(L"ole32.dll");
+    HMODULE automation = LoadLibraryW(L"oleaut32.dll");
+    HMODULE acc = LoadLibraryW(L"oleacc.dll");
+    OleFunctions f;
+    bool all = Load(com, "CoInitializeEx", f.CoInitializeEx) &&
+               Load(com, "CoUninitialize", f.CoUninitialize) &&
+               Load(com, "CoDisconnectObject", f.CoDisconnectObject) &&
+               Load(automation, "SysAllocStringLen", f.SysAllocStringLen) &&
+               Load(automation, "SysStringLen", f.SysStringLen) &&
+               Load(acc, "LresultFromObject", f.LresultFromObject) &&
+               Load(acc, "CreateStdAccessibleObject", f.CreateStdAccessibleObject);
+    if (all) ole = f;
+    return all;
+  }();
+  return loaded;
+}
+
+void Empty(VARIANT* v) {
+  v->vt = VT_EMPTY;
+}
+
+BSTR AllocString(const wchar_t* text, size_t length) {
+  return ole.SysAllocStringLen(text, static_cast<UINT>(length));
+}
 
 class NodeObject;
 
@@ -26,8 +76,7 @@ bool IsContainer(const AccessibleNode& node) {
 
 BSTR Bstr(const std::string& utf8) {
   std::u16string units = Utf8ToUtf16(utf8);
-  return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(units.data()),
-                           static_cast<UINT>(units.size()));
+  return AllocString(reinterpret_cast<const wchar_t*>(units.data()), units.size());
 }
 
 // An answer of text: S_FALSE and no string where there is none.
@@ -115,7 +164,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     ULONG n = 0;
     for (; n < count && cursor_ < self->children.size(); ++n, ++cursor_) {
-      VariantInit(&out[n]);
+      Empty(&out[n]);
       Answer(self->children[cursor_], &out[n]);
     }
     if (fetched != nullptr) *fetched = n;
@@ -151,8 +200,8 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     if (self->parent == kNoNode) {
       // Above the client area: the window with its frame, as the system
       // shows it.
-      return CreateStdAccessibleObject(state_->hwnd, OBJID_WINDOW, IID_IDispatch,
-                                       reinterpret_cast<void**>(out));
+      return ole.CreateStdAccessibleObject(state_->hwnd, OBJID_WINDOW, IID_IDispatch,
+                                           reinterpret_cast<void**>(out));
     }
     *out = Object(self->parent);
     return S_OK;
@@ -209,7 +258,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* node = nullptr;
     if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
     out->vt = VT_I4;
@@ -218,7 +267,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* node = nullptr;
     if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
     out->vt = VT_I4;
@@ -241,14 +290,14 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     const AccessibleNode* node = nullptr;
     if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
     if ((node->actions & ActionBit(AccessibleAction::Press)) == 0) return DISP_E_MEMBERNOTFOUND;
-    *out = SysAllocString(kPressActionName);
+    *out = AllocString(kPressActionName, std::size(kPressActionName) - 1);
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
   }
 
   // IAccessible: where the focus is, what is where.
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     const AccessibleNode* focused = state_->tree->Focused();
@@ -261,7 +310,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     return S_FALSE;  // nothing here is selectable
@@ -285,7 +334,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* from = nullptr;
     if (HRESULT hr = Resolve(start, from); FAILED(hr)) return hr;
     const AccessibleTree& tree = *state_->tree;
@@ -322,7 +371,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    VariantInit(out);
+    Empty(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     POINT p{x, y};
@@ -361,7 +410,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     if ((node->states & states::kReadOnly) != 0) return E_ACCESSDENIED;
     const auto* units = reinterpret_cast<const char16_t*>(value);
     return Act(*node, AccessibleAction::SetText,
-               value == nullptr ? std::string() : Utf16ToUtf8({units, SysStringLen(value)}));
+               value == nullptr ? std::string() : Utf16ToUtf8({units, ole.SysStringLen(value)}));
   }
 
  private:
@@ -487,6 +536,25 @@ LONG MsaaStates(const AccessibleNode& node) {
   return out;
 }
 
+bool ComRuntime::Start() {
+  if (!started_ && !failed_) {
+    if (!LoadOle()) {
+      failed_ = true;
+      return false;
+    }
+    HRESULT hr = ole.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    owned_ = SUCCEEDED(hr);
+    // A thread that joined another kind of apartment still marshals.
+    started_ = owned_ || hr == RPC_E_CHANGED_MODE;
+    failed_ = !started_;
+  }
+  return started_;
+}
+
+ComRuntime::~ComRuntime() {
+  if (owned_) ole.CoUninitialize();
+}
+
 AccessibleWindow::AccessibleWindow(HWND hwnd, WindowId window, std::function<void(Event)> post)
     : state_(std::make_shared<State>()) {
   state_->hwnd = hwnd;
@@ -509,7 +577,7 @@ LRESULT AccessibleWindow::Answer(WPARAM wParam) {
     state_->root->AddRef();  // held until Disconnect
   }
   LRESULT result =
-      LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(state_->root));
+      ole.LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(state_->root));
   return result > 0 ? result : 0;
 }
 
@@ -521,7 +589,7 @@ void AccessibleWindow::Disconnect() {
   // may delete objects, so the list is walked from a copy held alive.
   std::vector<NodeObject*> objects = state_->objects;
   for (NodeObject* o : objects) o->AddRef();
-  for (NodeObject* o : objects) CoDisconnectObject(static_cast<IAccessible*>(o), 0);
+  for (NodeObject* o : objects) ole.CoDisconnectObject(static_cast<IAccessible*>(o), 0);
   for (NodeObject* o : objects) o->Release();
   if (state_->root != nullptr) {
     NodeObject* root = state_->root;

@@ -32,6 +32,24 @@ inline constexpr LONG kAnnouncementChild = 0x7FFFFFFF;
 // The text MSAA clients read as a push button's default action.
 inline constexpr wchar_t kPressActionName[] = L"Нажать";
 
+// COM on this thread, with the system's COM and accessibility libraries,
+// loaded when first needed (a program nobody reads never loads them).
+class ComRuntime {
+ public:
+  ComRuntime() = default;
+  ~ComRuntime();
+  ComRuntime(const ComRuntime&) = delete;
+  ComRuntime& operator=(const ComRuntime&) = delete;
+  // Loads the libraries and joins a single-threaded apartment, once; false
+  // when the system refuses either.
+  bool Start();
+
+ private:
+  bool started_ = false;
+  bool failed_ = false;
+  bool owned_ = false;  // this object initialised COM and ends it
+};
+
 class AccessibleWindow {
  public:
   // post takes the events that clients' requests become.
@@ -47,7 +65,7 @@ class AccessibleWindow {
   bool HasTree() const;
   // The answer to WM_GETOBJECT(OBJID_CLIENT) with the message's wParam; 0
   // while there is no tree (the system's default object then answers).
-  // COM must be initialised on this thread.
+  // ComRuntime must have started on this thread.
   LRESULT Answer(WPARAM wParam);
   // The window goes: every object handed out is cut off from clients and
   // answers CO_E_OBJNOTCONNECTED from now on.

@@ -1,7 +1,5 @@
 #include "toolkit/platform/win32/Win32Platform.h"
 
-#include <objbase.h>
-#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -195,7 +193,6 @@ Win32Platform::~Win32Platform() {
   windows_.Clear();
   if (classRegistered_) UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
   if (wakeEvent_ != nullptr) CloseHandle(wakeEvent_);
-  if (comOwned_) CoUninitialize();
 }
 
 // A window whose handle the system destroyed (with its owner) counts as gone.
@@ -694,13 +691,8 @@ LRESULT Win32Platform::OnGetObject(WindowState& state, WPARAM wParam, LPARAM lPa
   if (state.accessible == nullptr || !state.accessible->HasTree()) {
     return DefWindowProcW(state.hwnd, WM_GETOBJECT, wParam, lParam);
   }
-  if (!comStarted_) {
-    // Handing an object to another process needs COM on this thread.
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    comOwned_ = SUCCEEDED(hr);
-    comStarted_ = comOwned_ || hr == RPC_E_CHANGED_MODE;
-  }
-  LRESULT answer = comStarted_ ? state.accessible->Answer(wParam) : 0;
+  // Handing an object to another process needs COM on this thread.
+  LRESULT answer = com_.Start() ? state.accessible->Answer(wParam) : 0;
   return answer != 0 ? answer : DefWindowProcW(state.hwnd, WM_GETOBJECT, wParam, lParam);
 }
 

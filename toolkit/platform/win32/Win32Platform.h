@@ -130,9 +130,9 @@ class Win32Platform : public Platform {
   bool inDueWork_ = false;
   bool classRegistered_ = false;
   bool listening_ = false;
-  // COM, initialised on this thread when the first client asked.
-  bool comStarted_ = false;
-  bool comOwned_ = false;
+  // COM, started on this thread when the first client asked; it ends after
+  // the windows (the destructor's body destroys them).
+  ComRuntime com_;
   // A SettingsChanged event waits in the queue: one report for the message
   // that every top-level window gets.
   bool settingsQueued_ = false;
