@@ -658,7 +658,7 @@ TEST_F(Win32AccessibleTest, ClientsReadThePublishedTreeAndTheirRequestsBecomeEve
   CoUninitialize();
 }
 
-TEST_F(Win32PlatformTest, TheSystemsColoursAndBlinkTimeAreReadAndTheirChangesReportedOnce) {
+TEST_F(Win32PlatformTest, TheSystemsColoursBlinkTimeAndScreenReaderAreFollowed) {
   // Two windows get the system's broadcast; one report comes of it.
   ShownWindow(40, 30, 0xD4D0C8);
   ShownWindow(40, 30, 0xD4D0C8);
@@ -677,6 +677,17 @@ TEST_F(Win32PlatformTest, TheSystemsColoursAndBlinkTimeAreReadAndTheirChangesRep
   // Each name asks its own index: the classic scheme of the test prefix.
   EXPECT_EQ(P().SystemColorValue(SysColor::DkShadow3D), 0x404040u);
   EXPECT_EQ(P().SystemColorValue(SysColor::WindowText), 0x000000u);
+
+  // A screen reader that starts makes the platform listen, and wakes it.
+  // (The system tells windows only of a setting saved in the profile.)
+  Drain();
+  ASSERT_FALSE(P().AccessibilityListening());
+  constexpr UINT kSaveAndTell = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, kSaveAndTell));
+  events = Pump(5000, [](auto& got) { return !OfKind(got, EventKind::Wake).empty(); });
+  SystemParametersInfoW(SPI_SETSCREENREADER, FALSE, nullptr, kSaveAndTell);
+  EXPECT_TRUE(P().AccessibilityListening());
+  EXPECT_FALSE(OfKind(events, EventKind::Wake).empty());
 
   UINT blink = GetCaretBlinkTime();
   ASSERT_TRUE(SetCaretBlinkTime(INFINITE));
