@@ -31,5 +31,7 @@ endif()
 
 if(WIN32)
   mv_library(mv_win32 DIRS toolkit/platform/win32 DEPS mv_platform mv_paint)
-  target_link_libraries(mv_win32 PUBLIC user32 gdi32)
+  # The interface ids come from uuid; COM and oleacc are loaded when a client
+  # first asks (toolkit/platform/win32/Accessible.cpp).
+  target_link_libraries(mv_win32 PUBLIC user32 gdi32 uuid)
 endif()

@@ -1,7 +1,8 @@
 // The Win32 back end in real windows (under Wine on a virtual X server with a
 // window manager): frames and owners, pixels on screen, the translation of
 // keys, characters and the mouse, disabled windows, waiting and the due work
-// inside the system's own loops; and a start-up that fails in real windows.
+// inside the system's own loops; what Active Accessibility clients read and
+// do, and the system's colours; and a start-up that fails in real windows.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/win32/Win32Platform.h"
 #include "toolkit/text/Ansi.h"
+
+// After the program's headers: windows.h renames some of their names.
+#include <oleacc.h>
 
 namespace tk::platform {
 namespace {
@@ -415,6 +419,281 @@ TEST_F(Win32PlatformTest, ADialogThatCannotBeBuiltEndsTheStartInTheErrorBox) {
   EXPECT_EQ(code, 1);
   EXPECT_TRUE(seen);
   EXPECT_TRUE(fallback.empty());
+}
+
+// A published board slot as MSAA clients read it: the dialog holds a panel
+// (prompt, password field, button) and a disabled button of its own.
+class Win32AccessibleTest : public Win32PlatformTest {
+ protected:
+  enum : NodeId { kRoot = 100, kPanel, kPrompt, kField, kOk, kClose };
+
+  static std::shared_ptr<AccessibleTree> Slot(bool solved) {
+    auto tree = std::make_shared<AccessibleTree>();
+    auto add = [&](NodeId id, NodeId parent, Role role, std::string name, uint32_t st,
+                   uint8_t actions, TRect bounds) {
+      AccessibleNode n;
+      n.id = id;
+      n.parent = parent;
+      n.role = role;
+      n.name = std::move(name);
+      n.states = st;
+      n.actions = actions;
+      n.bounds = bounds;
+      if (AccessibleNode* p = parent == kNoNode ? nullptr : &tree->nodes[parent - kRoot]) {
+        p->children.push_back(id);
+      }
+      tree->nodes.push_back(std::move(n));
+    };
+    const uint8_t press = ActionBit(AccessibleAction::Press);
+    add(kRoot, kNoNode, Role::Dialog, "MIRVOLANT", states::kActive, 0, {0, 0, 200, 100});
+    add(kPanel, kRoot, Role::Panel, solved ? "OK" : "", 0, 0, {0, 0, 150, 100});
+    if (!solved) {
+      add(kPrompt, kPanel, Role::Label, "Введите код:", 0, 0, {10, 10, 140, 23});
+      add(kField, kPanel, Role::PasswordField,
+          "Введите код:", states::kFocused | states::kFocusable | states::kProtected,
+          ActionBit(AccessibleAction::SetText) | ActionBit(AccessibleAction::Focus),
+          {10, 30, 140, 49});
+      tree->nodes.back().value = "***";
+      tree->nodes.back().caret = 3;
+      tree->nodes.back().caretBounds = TRect{31, 33, 32, 46};
+      add(kOk, kPanel, Role::PushButton, "ОК", 0, press, {40, 60, 105, 82});
+    }
+    add(kClose, kRoot, Role::PushButton, "Закрыть", states::kDisabled, press, {160, 60, 195, 82});
+    return tree;
+  }
+  static AccessibleChange Report(ChangeKind kind, NodeId node) {
+    AccessibleChange c;
+    c.kind = kind;
+    c.node = node;
+    return c;
+  }
+  static VARIANT Id(LONG child) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = child;
+    return v;
+  }
+  static std::wstring Name(IAccessible* a, LONG child) {
+    BSTR s = nullptr;
+    HRESULT hr = a->get_accName(Id(child), &s);
+    std::wstring out = FAILED(hr) ? L"(error)" : s != nullptr ? s : L"";
+    SysFreeString(s);
+    return out;
+  }
+  static LONG Get(IAccessible* a, LONG child, bool role) {
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = role ? a->get_accRole(Id(child), &v) : a->get_accState(Id(child), &v);
+    return SUCCEEDED(hr) && v.vt == VT_I4 ? v.lVal : -1;
+  }
+  IAccessible* Client(HWND hwnd) {
+    IAccessible* a = nullptr;
+    EXPECT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&a)),
+              S_OK);
+    return a;
+  }
+};
+
+// WinEvents this process sees (the hook is out of context: they arrive as
+// messages while the test pumps).
+std::vector<std::pair<DWORD, LONG>> winEvents;
+void CALLBACK RecordWinEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD,
+                             DWORD) {
+  winEvents.emplace_back(event, object == OBJID_CLIENT ? child : -object);
+}
+
+TEST_F(Win32AccessibleTest, ClientsReadThePublishedTreeAndTheirRequestsBecomeEvents) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  WindowId w = ShownWindow(200, 100, 0xD4D0C8);
+  HWND hwnd = P().Handle(w);
+  // Before any tree, the system's default object answers; the request
+  // starts the listening and wakes the toolkit.
+  EXPECT_FALSE(P().AccessibilityListening());
+  IAccessible* plain = Client(hwnd);
+  ASSERT_NE(plain, nullptr);
+  LONG count = -1;
+  plain->get_accChildCount(&count);
+  EXPECT_EQ(count, 0);
+  plain->Release();
+  EXPECT_TRUE(P().AccessibilityListening());
+  EXPECT_EQ(OfKind(Drain(), EventKind::Wake).size(), 1u);
+
+  P().PublishAccessibility(w, Slot(false), {Report(ChangeKind::WindowShown, kRoot)});
+  IAccessible* root = Client(hwnd);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(Name(root, CHILDID_SELF), L"MIRVOLANT");
+  EXPECT_EQ(Get(root, CHILDID_SELF, true), ROLE_SYSTEM_DIALOG);
+  root->get_accChildCount(&count);
+  EXPECT_EQ(count, 2);
+
+  // The panel is an object of its own; its children are simple elements.
+  IDispatch* dispatch = nullptr;
+  EXPECT_EQ(root->get_accChild(Id(kPanel), &dispatch), S_OK);
+  ASSERT_NE(dispatch, nullptr);
+  IAccessible* panel = nullptr;
+  dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&panel));
+  dispatch->Release();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(Get(panel, CHILDID_SELF, true), ROLE_SYSTEM_GROUPING);
+  panel->get_accChildCount(&count);
+  EXPECT_EQ(count, 3);
+  // Clients that enumerate get the node ids, not indices.
+  VARIANT kids[4];
+  LONG got = 0;
+  EXPECT_EQ(AccessibleChildren(panel, 0, 3, kids, &got), S_OK);
+  ASSERT_EQ(got, 3);
+  for (LONG i = 0; i < got; ++i) {
+    EXPECT_EQ(kids[i].vt, VT_I4);
+    EXPECT_EQ(kids[i].lVal, static_cast<LONG>(kPrompt + i));
+  }
+  EXPECT_EQ(AccessibleChildren(root, 0, 2, kids, &got), S_OK);
+  ASSERT_EQ(got, 2);
+  EXPECT_EQ(kids[0].vt, VT_DISPATCH);
+  VariantClear(&kids[0]);
+  EXPECT_EQ(kids[1].lVal, static_cast<LONG>(kClose));
+  EXPECT_EQ(panel->get_accChild(Id(kField), &dispatch), S_FALSE);
+  EXPECT_EQ(panel->get_accChild(Id(kClose), &dispatch), E_INVALIDARG);  // not beneath it
+  EXPECT_EQ(Get(panel, kPrompt, true), ROLE_SYSTEM_STATICTEXT);
+  EXPECT_EQ(Get(panel, kField, true), ROLE_SYSTEM_TEXT);
+  EXPECT_EQ(Get(panel, kField, false),
+            STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_PROTECTED);
+  EXPECT_EQ(Get(root, kClose, false), STATE_SYSTEM_UNAVAILABLE);
+  EXPECT_EQ(Name(panel, kField), L"Введите код:");
+  BSTR value = nullptr;
+  EXPECT_EQ(panel->get_accValue(Id(kField), &value), E_ACCESSDENIED);
+  EXPECT_EQ(value, nullptr);
+  BSTR action = nullptr;
+  EXPECT_EQ(panel->get_accDefaultAction(Id(kOk), &action), S_OK);
+  EXPECT_EQ(std::wstring(action), L"Нажать");
+  SysFreeString(action);
+
+  // Where things are: screen coordinates, the focus, hit tests, siblings.
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  LONG x = 0, y = 0, cx = 0, cy = 0;
+  EXPECT_EQ(panel->accLocation(&x, &y, &cx, &cy, Id(kField)), S_OK);
+  EXPECT_EQ(std::vector<LONG>({x - origin.x, y - origin.y, cx, cy}),
+            std::vector<LONG>({10, 30, 130, 19}));
+  VARIANT v;
+  EXPECT_EQ(root->get_accFocus(&v), S_OK);
+  EXPECT_EQ(v.vt, VT_DISPATCH);  // the focus is inside the panel
+  VariantClear(&v);
+  EXPECT_EQ(panel->get_accFocus(&v), S_OK);
+  EXPECT_EQ(v.vt, VT_I4);
+  EXPECT_EQ(v.lVal, static_cast<LONG>(kField));
+  EXPECT_EQ(panel->accHitTest(origin.x + 50, origin.y + 70, &v), S_OK);
+  EXPECT_EQ(v.lVal, static_cast<LONG>(kOk));
+  EXPECT_EQ(root->accHitTest(origin.x + 170, origin.y + 70, &v), S_OK);
+  EXPECT_EQ(v.lVal, static_cast<LONG>(kClose));
+  EXPECT_EQ(panel->accNavigate(NAVDIR_NEXT, Id(kPrompt), &v), S_OK);
+  EXPECT_EQ(v.lVal, static_cast<LONG>(kField));
+  EXPECT_EQ(panel->accNavigate(NAVDIR_NEXT, Id(kOk), &v), S_FALSE);
+
+  // The hidden system caret stands where the field's is drawn.
+  POINT caret{-1, -1};
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.x, 31);
+  EXPECT_EQ(caret.y, 33);
+
+  // Requests are posted as events; what the tree shows impossible is
+  // refused at once.
+  Drain();
+  BSTR code = SysAllocString(L"жуфа");
+  EXPECT_EQ(panel->put_accValue(Id(kField), code), S_OK);
+  SysFreeString(code);
+  EXPECT_EQ(panel->accDoDefaultAction(Id(kOk)), S_OK);
+  EXPECT_EQ(panel->accSelect(SELFLAG_TAKEFOCUS, Id(kField)), S_OK);
+  EXPECT_NE(root->accDoDefaultAction(Id(kClose)), S_OK);   // disabled
+  EXPECT_NE(panel->accDoDefaultAction(Id(kField)), S_OK);  // no press
+  EXPECT_NE(panel->put_accValue(Id(kOk), nullptr), S_OK);  // no text
+  std::vector<Event> acts = OfKind(Drain(), EventKind::AccessibleAction);
+  ASSERT_EQ(acts.size(), 3u);
+  EXPECT_EQ(acts[0].window, w);
+  EXPECT_EQ(acts[0].node, kField);
+  EXPECT_EQ(acts[0].action, AccessibleAction::SetText);
+  EXPECT_EQ(acts[0].text, "жуфа");
+  EXPECT_EQ(acts[1].node, kOk);
+  EXPECT_EQ(acts[1].action, AccessibleAction::Press);
+  EXPECT_EQ(acts[2].node, kField);
+  EXPECT_EQ(acts[2].action, AccessibleAction::Focus);
+
+  // The solved slot: reports become WinEvents on the nodes' child ids, the
+  // panel's object reads the new tree, the caret goes with the field.
+  winEvents.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &RecordWinEvent,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  AccessibleChange announcement = Report(ChangeKind::Announcement, kNoNode);
+  announcement.text = "Уровень 1 пройден";
+  P().PublishAccessibility(w, Slot(true),
+                           {Report(ChangeKind::Structure, kPanel), Report(ChangeKind::Name, kPanel),
+                            Report(ChangeKind::Focus, kRoot), announcement});
+  auto seen = [](DWORD event, LONG child) {
+    return std::find(winEvents.begin(), winEvents.end(), std::make_pair(event, child)) !=
+           winEvents.end();
+  };
+  Pump(5000, [&](auto&) { return seen(EVENT_OBJECT_LIVEREGIONCHANGED, kAnnouncementChild); });
+  UnhookWinEvent(hook);
+  EXPECT_TRUE(seen(EVENT_OBJECT_HIDE, kField));
+  EXPECT_TRUE(seen(EVENT_OBJECT_REORDER, kPanel));
+  EXPECT_TRUE(seen(EVENT_OBJECT_NAMECHANGE, kPanel));
+  EXPECT_TRUE(seen(EVENT_OBJECT_FOCUS, CHILDID_SELF));
+  EXPECT_TRUE(seen(EVENT_OBJECT_NAMECHANGE, kAnnouncementChild));
+  EXPECT_EQ(Name(root, kAnnouncementChild), L"Уровень 1 пройден");
+  EXPECT_EQ(Name(panel, CHILDID_SELF), L"OK");
+  panel->get_accChildCount(&count);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(Name(panel, kField), L"(error)");
+  EXPECT_FALSE(GetCaretPos(&caret) && caret.x == 31);
+
+  // A destroyed window's objects refuse every call and never crash.
+  P().DestroyWindow(w);
+  EXPECT_EQ(root->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(panel->accDoDefaultAction(Id(kOk)), CO_E_OBJNOTCONNECTED);
+  panel->Release();
+  root->Release();
+  EXPECT_TRUE(OfKind(Drain(), EventKind::AccessibleAction).empty());
+  CoUninitialize();
+}
+
+TEST_F(Win32PlatformTest, TheSystemsColoursBlinkTimeAndScreenReaderAreFollowed) {
+  // Two windows get the system's broadcast; one report comes of it.
+  ShownWindow(40, 30, 0xD4D0C8);
+  ShownWindow(40, 30, 0xD4D0C8);
+  Drain();
+  INT index = COLOR_BTNFACE;
+  COLORREF before = GetSysColor(COLOR_BTNFACE);
+  COLORREF black = RGB(0, 0, 0);
+  COLORREF yellow = RGB(0xFF, 0xFF, 0x00);
+  ASSERT_TRUE(SetSysColors(1, &index, before == yellow ? &black : &yellow));
+  auto events =
+      Pump(5000, [](auto& got) { return !OfKind(got, EventKind::SettingsChanged).empty(); });
+  bool followed = (P().SystemColorValue(SysColor::BtnFace) == 0xFFFF00) == (before != yellow);
+  SetSysColors(1, &index, &before);
+  EXPECT_TRUE(followed);
+  EXPECT_EQ(OfKind(events, EventKind::SettingsChanged).size(), 1u);
+  // Each name asks its own index: the classic scheme of the test prefix.
+  EXPECT_EQ(P().SystemColorValue(SysColor::DkShadow3D), 0x404040u);
+  EXPECT_EQ(P().SystemColorValue(SysColor::WindowText), 0x000000u);
+
+  // A screen reader that starts makes the platform listen, and wakes it.
+  // (The system tells windows only of a setting saved in the profile.)
+  Drain();
+  ASSERT_FALSE(P().AccessibilityListening());
+  constexpr UINT kSaveAndTell = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, TRUE, nullptr, kSaveAndTell));
+  events = Pump(5000, [](auto& got) { return !OfKind(got, EventKind::Wake).empty(); });
+  SystemParametersInfoW(SPI_SETSCREENREADER, FALSE, nullptr, kSaveAndTell);
+  EXPECT_TRUE(P().AccessibilityListening());
+  EXPECT_FALSE(OfKind(events, EventKind::Wake).empty());
+
+  UINT blink = GetCaretBlinkTime();
+  ASSERT_TRUE(SetCaretBlinkTime(INFINITE));
+  EXPECT_EQ(P().CaretBlinkMs(), 0);  // blinking off: the caret stays on
+  SetCaretBlinkTime(blink);
+  EXPECT_EQ(P().CaretBlinkMs(), static_cast<int>(blink));
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ set(desktop_prefix ${CMAKE_BINARY_DIR}/wineprefix-desktop)
 set(rc ${CMAKE_CURRENT_BINARY_DIR}/win32_tests.rc)
 file(WRITE ${rc} "1 24 \"${MV_MANIFEST_FILE}\"\n")
 add_executable(win32_tests ${CMAKE_CURRENT_LIST_DIR}/Win32PlatformTest.cpp ${rc})
-target_link_libraries(win32_tests PRIVATE mv_win32 mv_test_main)
+# uuid before oleacc: oleacc's import library carries another IID_IAccessible,
+# with which every query fails with E_NOINTERFACE.
+target_link_libraries(win32_tests PRIVATE mv_win32 mv_test_main uuid oleacc ole32 oleaut32)
 add_test(NAME win32_platform COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/on_wine_desktop.sh
                                      ${desktop_prefix} $<TARGET_FILE:win32_tests>)
 set_tests_properties(win32_platform PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
@@ -30,3 +32,18 @@ add_test(NAME win32_packages
                  ${CMAKE_BINARY_DIR}/mirvolant-${PROJECT_VERSION}-win64.zip
                  ${CMAKE_CURRENT_BINARY_DIR}/packages-check)
 set_tests_properties(win32_packages PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 600)
+
+# A screen reader's client in another process: reads the board of
+# Mirvolant.exe through Active Accessibility and solves a slot through it.
+add_executable(msaa_client ${CMAKE_CURRENT_LIST_DIR}/MsaaClient.cpp)
+target_link_libraries(msaa_client PRIVATE uuid oleacc ole32 oleaut32 user32)
+add_test(NAME win32_msaa_client
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/on_wine_desktop.sh ${desktop_prefix}
+                 $<TARGET_FILE:msaa_client> $<TARGET_FILE:mirvolant>)
+set_tests_properties(win32_msaa_client PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)
+
+# The board in a high-contrast scheme set through a fresh prefix's registry.
+add_test(NAME win32_high_contrast
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/high_contrast.sh $<TARGET_FILE:mirvolant>
+                 ${CMAKE_CURRENT_BINARY_DIR}/high-contrast)
+set_tests_properties(win32_high_contrast PROPERTIES LABELS win32 RESOURCE_LOCK wine_desktop TIMEOUT 300)

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
 
 #include "toolkit/text/Utf16.h"
 
@@ -95,6 +96,34 @@ BOOL CALLBACK AddMonitor(HMONITOR /*monitor*/, HDC /*dc*/, LPRECT bounds, LPARAM
   return TRUE;
 }
 
+// The system's colour index of each named colour, in the order of SysColor.
+constexpr int kSysColorIndex[kSysColorCount] = {
+    COLOR_BTNFACE,
+    COLOR_BTNHIGHLIGHT,
+    COLOR_BTNSHADOW,
+    COLOR_3DDKSHADOW,
+    COLOR_3DLIGHT,
+    COLOR_WINDOW,
+    COLOR_WINDOWTEXT,
+    COLOR_GRAYTEXT,
+    COLOR_WINDOWFRAME,
+    COLOR_HIGHLIGHT,
+    COLOR_HIGHLIGHTTEXT,
+    COLOR_ACTIVECAPTION,
+    COLOR_GRADIENTACTIVECAPTION,
+    COLOR_INACTIVECAPTION,
+    COLOR_GRADIENTINACTIVECAPTION,
+    COLOR_CAPTIONTEXT,
+    COLOR_INACTIVECAPTIONTEXT,
+};
+
+static_assert(std::size(kSysColorIndex) == kSysColorCount);
+
+bool ScreenReaderRunning() {
+  BOOL running = FALSE;
+  return SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) && running;
+}
+
 }  // namespace
 
 std::unique_ptr<Platform> OpenNativePlatform(std::string& error) {
@@ -151,6 +180,8 @@ bool Win32Platform::Init(std::string& error) {
     return false;
   }
   classRegistered_ = true;
+  // A screen reader that runs already listens from the start.
+  listening_ = ScreenReaderRunning();
   return true;
 }
 
@@ -365,7 +396,10 @@ int64_t Win32Platform::NowMs() {
 
 bool Win32Platform::WaitEvent(Event& out, int64_t deadlineMs) {
   for (;;) {
-    if (queue_.Pop(out)) return true;
+    if (queue_.Pop(out)) {
+      if (out.kind == EventKind::SettingsChanged) settingsQueued_ = false;
+      return true;
+    }
     MSG msg;
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -538,6 +572,18 @@ LRESULT Win32Platform::OnMessage(WindowState& state, UINT message, WPARAM wParam
     case WM_EXITMENULOOP:
       KillTimer(state.hwnd, kDueWorkTimer);
       break;
+    case WM_GETOBJECT:
+      return OnGetObject(state, wParam, lParam);
+    case WM_DESTROY:
+      // Clients that still hold the window's objects get errors from now on.
+      if (state.accessible != nullptr) state.accessible->Disconnect();
+      if (caretWindow_ == state.hwnd) caretWindow_ = nullptr;
+      break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+      OnSettingChange(message, wParam);
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -626,6 +672,96 @@ void Win32Platform::RunDueWork(HWND hwnd) {
   }
   int64_t wait = std::clamp<int64_t>(next - NowMs(), USER_TIMER_MINIMUM, 0x7FFFFFFF);
   SetTimer(hwnd, kDueWorkTimer, static_cast<UINT>(wait), nullptr);
+}
+
+void Win32Platform::StartListening() {
+  if (listening_) return;
+  listening_ = true;
+  Wake();
+}
+
+LRESULT Win32Platform::OnGetObject(WindowState& state, WPARAM wParam, LPARAM lParam) {
+  // The object id arrives as a 32-bit value.
+  if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) {
+    return DefWindowProcW(state.hwnd, WM_GETOBJECT, wParam, lParam);
+  }
+  // A client asks: from now on the toolkit publishes. Until the first tree
+  // arrives the system's default object answers.
+  StartListening();
+  if (state.accessible == nullptr || !state.accessible->HasTree()) {
+    return DefWindowProcW(state.hwnd, WM_GETOBJECT, wParam, lParam);
+  }
+  // Handing an object to another process needs COM on this thread.
+  LRESULT answer = com_.Start() ? state.accessible->Answer(wParam) : 0;
+  return answer != 0 ? answer : DefWindowProcW(state.hwnd, WM_GETOBJECT, wParam, lParam);
+}
+
+void Win32Platform::PublishAccessibility(WindowId window,
+                                         std::shared_ptr<const AccessibleTree> tree,
+                                         const std::vector<AccessibleChange>& changes) {
+  WindowState* state = Find(window);
+  if (state == nullptr) return;
+  if (state->accessible == nullptr) {
+    state->accessible = std::make_unique<AccessibleWindow>(state->hwnd, window,
+                                                           [this](Event e) { Push(std::move(e)); });
+  }
+  // The caret is placed first: a client told of the move finds it there.
+  FollowCaret(state->hwnd, tree.get());
+  state->accessible->Publish(std::move(tree), changes);
+}
+
+void Win32Platform::FollowCaret(HWND hwnd, const AccessibleTree* tree) {
+  const AccessibleNode* focused = tree != nullptr ? tree->Focused() : nullptr;
+  if (focused == nullptr || focused->caretBounds.IsEmpty()) {
+    // This window no longer draws a caret; another window's stays.
+    if (caretWindow_ == hwnd) {
+      DestroyCaret();
+      caretWindow_ = nullptr;
+    }
+    return;
+  }
+  const TRect& r = focused->caretBounds;
+  // The caret is never shown: ours is drawn. Magnifiers and screen readers
+  // follow the system's caret, shown or not.
+  if (caretWindow_ != hwnd || r.Width() != caretRect_.Width() ||
+      r.Height() != caretRect_.Height()) {
+    if (!CreateCaret(hwnd, nullptr, r.Width(), r.Height())) {
+      caretWindow_ = nullptr;
+      return;
+    }
+    caretWindow_ = hwnd;
+    caretRect_ = TRect{};
+  }
+  if (r != caretRect_) {
+    SetCaretPos(r.Left, r.Top);
+    caretRect_ = r;
+  }
+}
+
+void Win32Platform::OnSettingChange(UINT message, WPARAM wParam) {
+  if (message == WM_SETTINGCHANGE && wParam == SPI_SETSCREENREADER && ScreenReaderRunning()) {
+    StartListening();
+  }
+  // Every top-level window gets the message; the toolkit reads the colours
+  // and the blink time again once.
+  if (settingsQueued_) return;
+  settingsQueued_ = true;
+  Push(WindowEvent(EventKind::SettingsChanged, kNoWindow));
+}
+
+TColor Win32Platform::SystemColorValue(SysColor name) {
+  auto index = static_cast<size_t>(name);
+  if (index >= std::size(kSysColorIndex)) return 0;  // no such name: black, as ColorToRGB
+  // COLORREF is 0x00BBGGRR; a high-contrast scheme shows here too.
+  COLORREF c = GetSysColor(kSysColorIndex[index]);
+  return static_cast<TColor>(GetRValue(c)) << 16 | static_cast<TColor>(GetGValue(c)) << 8 |
+         static_cast<TColor>(GetBValue(c));
+}
+
+int Win32Platform::CaretBlinkMs() {
+  UINT ms = GetCaretBlinkTime();
+  if (ms == INFINITE) return 0;  // the user turned blinking off
+  return ms == 0 ? Platform::CaretBlinkMs() : static_cast<int>(ms);
 }
 
 }  // namespace tk::platform

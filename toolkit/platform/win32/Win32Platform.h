@@ -10,6 +10,12 @@
 // call them. While Windows runs a loop of its own (a window dragged by its
 // title bar, the system menu open), a window timer calls the toolkit's due
 // work so that timers keep ticking.
+//
+// Assistive technology: each window answers WM_GETOBJECT for its client area
+// with the toolkit's last published tree (Accessible.h) once a client asked
+// or the system says a screen reader runs; a hidden system caret follows the
+// drawn one for magnifiers. Colours and the caret's blink time are the
+// system's, and a change of either is reported as SettingsChanged.
 
 // windows.h first: its CreateWindow macro must not rename the operation of
 // the same name below.
@@ -27,6 +33,7 @@
 #include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
 #include "toolkit/platform/WindowTable.h"
+#include "toolkit/platform/win32/Accessible.h"
 
 namespace tk::platform {
 
@@ -65,6 +72,12 @@ class Win32Platform : public Platform {
   void PostQuit() override;
   void SetDueWork(std::function<int64_t()> work) override { dueWork_ = std::move(work); }
 
+  bool AccessibilityListening() override { return listening_; }
+  void PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                            const std::vector<AccessibleChange>& changes) override;
+  TColor SystemColorValue(SysColor name) override;
+  int CaretBlinkMs() override;
+
   // The system's handle of a window, or null (tests send it messages and
   // read its pixels).
   HWND Handle(WindowId window) const;
@@ -78,6 +91,8 @@ class Win32Platform : public Platform {
     // The pixels last presented, kept for WM_PAINT: the toolkit presents only
     // what changed.
     PixelBuffer pixels;
+    // What MSAA clients see of it, from the first publication on.
+    std::unique_ptr<AccessibleWindow> accessible;
   };
 
   Win32Platform() = default;
@@ -94,6 +109,14 @@ class Win32Platform : public Platform {
   // Calls the toolkit's due work inside a system loop and sets the window
   // timer for the next deadline.
   void RunDueWork(HWND hwnd);
+  // Assistive technology started listening: the toolkit publishes next turn.
+  void StartListening();
+  LRESULT OnGetObject(WindowState& state, WPARAM wParam, LPARAM lParam);
+  // Places the hidden system caret where the focused field of tree draws
+  // its own, or takes it away from hwnd.
+  void FollowCaret(HWND hwnd, const AccessibleTree* tree);
+  // The system's colours, caret or screen reader changed.
+  void OnSettingChange(UINT message, WPARAM wParam);
 
   WindowTable<WindowState> windows_;
   EventQueue queue_;
@@ -106,6 +129,16 @@ class Win32Platform : public Platform {
   std::function<int64_t()> dueWork_;
   bool inDueWork_ = false;
   bool classRegistered_ = false;
+  bool listening_ = false;
+  // COM, started on this thread when the first client asked; it ends after
+  // the windows (the destructor's body destroys them).
+  ComRuntime com_;
+  // A SettingsChanged event waits in the queue: one report for the message
+  // that every top-level window gets.
+  bool settingsQueued_ = false;
+  // The window that holds the hidden system caret, and where it is.
+  HWND caretWindow_ = nullptr;
+  TRect caretRect_;
 };
 
 }  // namespace tk::platform
