@@ -26,7 +26,11 @@ endif()
 
 if(MV_SDL)
   pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-  mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2)
+  # Assistive technology on Linux: ATK objects exported over AT-SPI by
+  # atk-bridge, the session's setting read through GIO's D-Bus.
+  pkg_check_modules(ATK_BRIDGE REQUIRED IMPORTED_TARGET atk atk-bridge-2.0 gio-2.0)
+  mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2
+             PkgConfig::ATK_BRIDGE)
 endif()
 
 if(WIN32)
