@@ -27,3 +27,14 @@ set_tests_properties(e2e_density PROPERTIES LABELS e2e TIMEOUT 120 ENVIRONMENT
 add_test(NAME install_layout COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/check_install.sh
                                      ${CMAKE_BINARY_DIR})
 set_tests_properties(install_layout PROPERTIES LABELS e2e)
+
+# The program read and played by a screen reader's library over AT-SPI.
+pkg_check_modules(ATSPI IMPORTED_TARGET atspi-2 gobject-2.0)
+if(ATSPI_FOUND)
+  add_executable(atspi_probe ${CMAKE_CURRENT_LIST_DIR}/atspi_probe.c)
+  target_link_libraries(atspi_probe PRIVATE PkgConfig::ATSPI)
+  add_test(NAME e2e_accessibility
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/accessibility.sh $<TARGET_FILE:mirvolant>
+                   $<TARGET_FILE:atspi_probe>)
+  set_tests_properties(e2e_accessibility PROPERTIES LABELS e2e TIMEOUT 180)
+endif()
