@@ -7,7 +7,7 @@
 # exposes only stars. The first level's code is filled in through the
 # editable text interface and the slot's button pressed through its action:
 # the slot's panel then reads "OK". Turned off again, the program leaves the
-# bus.
+# bus. The board's window carries the program's icon for window lists.
 #
 # Usage: accessibility.sh PATH/TO/mirvolant PATH/TO/atspi_probe
 set -euo pipefail
@@ -38,7 +38,9 @@ listed() { tree >/dev/null 2>&1; }
 setting false
 "$APP" >/dev/null 2>&1 &
 APP_PID=$!
-wait_window MIRVOLANT 30 >/dev/null || fail "no board"
+BOARD=$(wait_window MIRVOLANT 30) || fail "no board"
+# The window lists' icon, the program's own.
+xprop -notype -id "$BOARD" 32c _NET_WM_ICON | grep -qF '= 64, 64, ' || fail "the board has no icon"
 listed && fail "the program published its tree with accessibility off"
 
 setting true

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/sdl/WindowIcon.h"
 
 namespace tk::platform {
 
@@ -296,6 +297,7 @@ SdlPlatform::~SdlPlatform() {
   for (int fd : bridgeWake_) {
     if (fd >= 0) close(fd);
   }
+  if (icon_ != nullptr) SDL_FreeSurface(icon_);
   if (sdlStarted_) SDL_Quit();
 }
 
@@ -344,6 +346,8 @@ WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth
       SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                        std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
   if (sdl == nullptr) return kNoWindow;
+  if (icon_ == nullptr) icon_ = LoadWindowIcon();
+  if (icon_ != nullptr) SDL_SetWindowIcon(sdl, icon_);
   // The dialog is placed by its outer size before it is first shown.
   x11_.Request(sdl);
   WindowState state;

@@ -24,6 +24,7 @@
 #include "toolkit/platform/sdl/X11Extras.h"
 
 union SDL_Event;
+struct SDL_Surface;
 struct SDL_Window;
 
 namespace tk::platform {
@@ -121,6 +122,8 @@ class SdlPlatform : public Platform {
   std::unique_ptr<AtkBridge> atk_;
   int bridgeWake_[2] = {-1, -1};
   int displayFd_ = -1;
+  // The program's icon, set on every window.
+  SDL_Surface* icon_ = nullptr;
 };
 
 }  // namespace tk::platform
