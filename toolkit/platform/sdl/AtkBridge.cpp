@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 namespace tk::platform {
@@ -77,7 +78,8 @@ struct AtkBridge::Impl {
   Host host;
 
   // --- The session's setting, written by the D-Bus library's thread.
-  GDBusConnection* bus = nullptr;
+  std::thread watcher;             // connects and asks, then ends
+  GDBusConnection* bus = nullptr;  // set by the watcher
   guint filter = 0;
   std::atomic<int> isEnabled{-1};  // -1: not known
   std::atomic<int> screenReader{-1};
@@ -141,7 +143,7 @@ struct AtkBridge::Impl {
   }
 
   // Setting watch and bridge.
-  void WatchSetting();
+  void WatchSetting(const std::string& address);
   bool StartBridge();
   void StopBridge();
   void DropWindow(WindowId window, bool announce);
@@ -675,9 +677,7 @@ std::string SessionBusAddress() {
 
 }  // namespace
 
-void AtkBridge::Impl::WatchSetting() {
-  std::string address = SessionBusAddress();
-  if (address.empty()) return;
+void AtkBridge::Impl::WatchSetting(const std::string& address) {
   GError* error = nullptr;
   bus = g_dbus_connection_new_for_address_sync(
       address.c_str(),
@@ -920,10 +920,18 @@ AtkBridge::AtkBridge(Host host) : impl_(std::make_unique<Impl>()) {
   if (forced != nullptr && (std::strcmp(forced, "0") == 0 || std::strcmp(forced, "1") == 0)) return;
   const char* noBridge = std::getenv("NO_AT_BRIDGE");
   if (noBridge != nullptr && std::strcmp(noBridge, "1") == 0) return;
-  impl_->WatchSetting();
+  // Connecting to the session bus and asking takes milliseconds: done beside
+  // the start-up, which it wakes when the answer is "on".
+  std::string address = SessionBusAddress();
+  if (address.empty()) return;
+  impl_->watcher = std::thread([impl = impl_.get(), address] {
+    impl->WatchSetting(address);
+    if (impl->SessionOn().value_or(false)) impl->host.wake();
+  });
 }
 
 AtkBridge::~AtkBridge() {
+  if (impl_->watcher.joinable()) impl_->watcher.join();
   if (running_) impl_->StopBridge();
   if (impl_->bus != nullptr) {
     g_dbus_connection_remove_filter(impl_->bus, impl_->filter);

@@ -6,9 +6,10 @@
 // accessibility bus says so (org.a11y.Status, IsEnabled or
 // ScreenReaderEnabled, which mirror the desktop's setting), or the user forces
 // it with MIRVOLANT_ACCESSIBILITY=1 (=0 keeps it off, as does NO_AT_BRIDGE=1).
-// Later changes of the setting are followed: a thread of the D-Bus library
-// notices them and wakes the GUI thread, which starts or stops the bridge.
-// While it is off, nothing of GLib runs on the GUI thread.
+// The session is asked from a short-lived thread, beside the start-up; later
+// changes of the setting are followed: a thread of the D-Bus library notices
+// them. Either wakes the GUI thread, which starts or stops the bridge in
+// Update. While it is off, nothing of GLib runs on the GUI thread.
 //
 // While it runs, GLib's sources (the bridge's D-Bus connection) need the GUI
 // thread: the back end then waits in Wait, one poll() over GLib's

@@ -242,25 +242,13 @@ bool SdlPlatform::Init(std::string& error) {
   userEvent_ = SDL_RegisterEvents(1);
   SDL_StartTextInput();
 
-  // Assistive technology, where the session asks for it (AtkBridge.h). The
-  // pipe that ends the bridge's poll() is made before the pipe reader runs.
+  // The pipe that ends the bridge's poll(), made before the pipe reader runs.
   if (pipe(bridgeWake_) == 0) {
     for (int fd : bridgeWake_) {
       fcntl(fd, F_SETFD, FD_CLOEXEC);
       fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
   }
-  AtkBridge::Host host;
-  host.clientOrigin = [this](WindowId window) {
-    TPoint at;
-    if (const WindowState* state = Find(window)) SDL_GetWindowPosition(state->sdl, &at.X, &at.Y);
-    return at;
-  };
-  host.post = [this](Event e) { queue_.Push(std::move(e)); };
-  host.wake = [this] { Wake(); };
-  atk_ = std::make_unique<AtkBridge>(std::move(host));
-  atk_->Update();
-
   if (pipe(pipe_) == 0) {
     fcntl(pipe_[0], F_SETFD, FD_CLOEXEC);
     fcntl(pipe_[1], F_SETFD, FD_CLOEXEC);
@@ -278,6 +266,19 @@ bool SdlPlatform::Init(std::string& error) {
     // Without the pipe the program still runs; only signals end it the hard way.
     std::fprintf(stderr, "SDL back end: no wake-up pipe: %s\n", std::strerror(errno));
   }
+  // Assistive technology, where the session asks for it (AtkBridge.h), once
+  // Wake works.
+  AtkBridge::Host host;
+  host.clientOrigin = [this](WindowId window) {
+    TPoint at;
+    if (const WindowState* state = Find(window)) SDL_GetWindowPosition(state->sdl, &at.X, &at.Y);
+    return at;
+  };
+  host.post = [this](Event e) { queue_.Push(std::move(e)); };
+  host.wake = [this] { Wake(); };
+  atk_ = std::make_unique<AtkBridge>(std::move(host));
+  atk_->Update();
+
   return true;
 }
 
