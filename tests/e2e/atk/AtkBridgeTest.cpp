@@ -87,6 +87,9 @@ struct Signal {
 void OnText(AtkObject*, gint position, gint length, gchar* text, gpointer data) {
   static_cast<std::vector<Signal>*>(data)->push_back({"text", position, length, text ? text : ""});
 }
+void OnAnnouncement(AtkObject*, gchar* text, gpointer data) {
+  static_cast<std::vector<std::string>*>(data)->push_back(text ? text : "");
+}
 void OnChild(AtkObject*, guint index, gpointer, gpointer data) {
   static_cast<std::vector<Signal>*>(data)->push_back({"child", static_cast<int>(index), 0, ""});
 }
@@ -239,6 +242,14 @@ TEST_F(AtkBridgeTest, ChangesAreToldAsAtkSignals) {
   EXPECT_TRUE(atk_state_set_contains_state(set, ATK_STATE_DEFUNCT));
   g_object_unref(set);
   g_object_unref(button);
+
+  // An announcement is said by the dialog (object:announcement).
+  std::vector<std::string> said;
+  g_signal_connect(At({0}), "announcement", G_CALLBACK(OnAnnouncement), &said);
+  AccessibleChange announcement = Change(ChangeKind::Announcement, kNoNode);
+  announcement.text = "Осталось 19 минут";
+  bridge_->Publish(kWindow, fewer, {announcement});
+  EXPECT_EQ(said, std::vector<std::string>{"Осталось 19 минут"});
 
   // Hidden: the application has no child left.
   bridge_->Publish(kWindow, nullptr, {Change(ChangeKind::WindowHidden, 1)});
