@@ -45,9 +45,9 @@ static void Dump(AtspiAccessible* node, int depth) {
   static const struct {
     AtspiStateType state;
     const char* word;
-  } kWords[] = {{ATSPI_STATE_FOCUSED, "focused"},   {ATSPI_STATE_FOCUSABLE, "focusable"},
-                {ATSPI_STATE_ENABLED, "enabled"},   {ATSPI_STATE_EDITABLE, "editable"},
-                {ATSPI_STATE_ACTIVE, "active"},     {ATSPI_STATE_MODAL, "modal"},
+  } kWords[] = {{ATSPI_STATE_FOCUSED, "focused"}, {ATSPI_STATE_FOCUSABLE, "focusable"},
+                {ATSPI_STATE_ENABLED, "enabled"}, {ATSPI_STATE_EDITABLE, "editable"},
+                {ATSPI_STATE_ACTIVE, "active"},   {ATSPI_STATE_MODAL, "modal"},
                 {ATSPI_STATE_SHOWING, "showing"}};
   for (size_t i = 0; i < sizeof kWords / sizeof kWords[0]; ++i) {
     if (atspi_state_set_contains(states, kWords[i].state)) printf(" %s", kWords[i].word);
@@ -114,8 +114,7 @@ int main(int argc, char** argv) {
     GError* error = NULL;
     if (strcmp(argv[1], "settext") == 0 && argc >= 5) {
       AtspiEditableText* editable = atspi_accessible_get_editable_text_iface(field);
-      result = editable != NULL &&
-                       atspi_editable_text_set_text_contents(editable, argv[4], &error)
+      result = editable != NULL && atspi_editable_text_set_text_contents(editable, argv[4], &error)
                    ? 0
                    : 1;
       if (editable != NULL) g_object_unref(editable);
