@@ -26,7 +26,21 @@ endif()
 
 if(MV_SDL)
   pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-  mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2)
+  # Assistive technology on Linux: ATK objects exported over AT-SPI by
+  # atk-bridge, the session's setting read through GIO's D-Bus.
+  pkg_check_modules(ATK_BRIDGE REQUIRED IMPORTED_TARGET atk atk-bridge-2.0 gio-2.0)
+  mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2
+             PkgConfig::ATK_BRIDGE)
+  # The windows' icon: resources/icon-64.png as bytes in the program.
+  set(icon_png ${CMAKE_SOURCE_DIR}/resources/icon-64.png)
+  set(icon_c ${CMAKE_BINARY_DIR}/generated/WindowIconPng.c)
+  file(READ ${icon_png} icon_hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," icon_bytes "${icon_hex}")
+  file(SIZE ${icon_png} icon_size)
+  file(CONFIGURE OUTPUT ${icon_c} CONTENT
+       "#include <stddef.h>\nconst unsigned char kMvWindowIconPng[] = {${icon_bytes}};\nconst size_t kMvWindowIconPngSize = ${icon_size};\n")
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${icon_png})
+  target_sources(mv_sdl PRIVATE ${icon_c})
 endif()
 
 if(WIN32)

@@ -12,12 +12,14 @@ purpose=${1:-run}
 run=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev libpng-dev libx11-dev
+  libatk1.0-dev libatk-bridge2.0-dev
   fonts-wine fonts-dejavu-core
 )
 test=(
   clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-xserver-utils wmctrl openbox imagemagick faketime libfaketime
+  dbus at-spi2-core libatspi2.0-dev
 )
 # dpkg-shlibdeps (dpkg-dev) and file compute the package's Depends; the
 # others check the package and its metadata.

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <cstring>
 
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/platform/sdl/WindowIcon.h"
 
 namespace tk::platform {
 
@@ -240,6 +242,13 @@ bool SdlPlatform::Init(std::string& error) {
   userEvent_ = SDL_RegisterEvents(1);
   SDL_StartTextInput();
 
+  // The pipe that ends the bridge's poll(), made before the pipe reader runs.
+  if (pipe(bridgeWake_) == 0) {
+    for (int fd : bridgeWake_) {
+      fcntl(fd, F_SETFD, FD_CLOEXEC);
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+  }
   if (pipe(pipe_) == 0) {
     fcntl(pipe_[0], F_SETFD, FD_CLOEXEC);
     fcntl(pipe_[1], F_SETFD, FD_CLOEXEC);
@@ -257,10 +266,24 @@ bool SdlPlatform::Init(std::string& error) {
     // Without the pipe the program still runs; only signals end it the hard way.
     std::fprintf(stderr, "SDL back end: no wake-up pipe: %s\n", std::strerror(errno));
   }
+  // Assistive technology, where the session asks for it (AtkBridge.h), once
+  // Wake works.
+  AtkBridge::Host host;
+  host.clientOrigin = [this](WindowId window) {
+    TPoint at;
+    if (const WindowState* state = Find(window)) SDL_GetWindowPosition(state->sdl, &at.X, &at.Y);
+    return at;
+  };
+  host.post = [this](Event e) { queue_.Push(std::move(e)); };
+  host.wake = [this] { Wake(); };
+  atk_ = std::make_unique<AtkBridge>(std::move(host));
+  atk_->Update();
+
   return true;
 }
 
 SdlPlatform::~SdlPlatform() {
+  atk_.reset();
   if (pipe_[1] >= 0) {
     sigaction(SIGTERM, &gOldTerm, nullptr);
     sigaction(SIGINT, &gOldInt, nullptr);
@@ -272,6 +295,10 @@ SdlPlatform::~SdlPlatform() {
   }
   for (auto& [id, state] : windows_) SDL_DestroyWindow(state.sdl);
   windows_.Clear();
+  for (int fd : bridgeWake_) {
+    if (fd >= 0) close(fd);
+  }
+  if (icon_ != nullptr) SDL_FreeSurface(icon_);
   if (sdlStarted_) SDL_Quit();
 }
 
@@ -284,8 +311,10 @@ void SdlPlatform::RunPipeReader() {
     SDL_Event event{};
     event.type = userEvent_;
     event.user.code = byte == kPipeQuit ? kUserQuit : kUserWake;
-    // SDL_PushEvent is thread-safe and wakes a thread waiting in SDL.
+    // SDL_PushEvent is thread-safe and wakes a thread waiting in SDL; the
+    // bridge's poll() is woken through its own pipe.
     SDL_PushEvent(&event);
+    WriteByte(bridgeWake_[1], kPipeWake);
   }
 }
 
@@ -318,6 +347,8 @@ WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth
       SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                        std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
   if (sdl == nullptr) return kNoWindow;
+  if (icon_ == nullptr) icon_ = LoadWindowIcon();
+  if (icon_ != nullptr) SDL_SetWindowIcon(sdl, icon_);
   // The dialog is placed by its outer size before it is first shown.
   x11_.Request(sdl);
   WindowState state;
@@ -330,6 +361,7 @@ WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth
 void SdlPlatform::DestroyWindow(WindowId window) {
   WindowState* state = Find(window);
   if (state == nullptr) return;
+  if (atk_ != nullptr) atk_->Forget(window);
   SDL_DestroyWindow(state->sdl);
   windows_.Remove(window);
   queue_.Forget(window);
@@ -605,6 +637,14 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
 }
 
 bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
+  // --- Assistive technology: while the bridge runs, GLib's descriptors are
+  // watched too (WaitWithBridge); otherwise the wait below is SDL's alone.
+  if (atk_ != nullptr) {
+    // The setting changed (its watcher woke this thread): the toolkit is
+    // woken to publish every window, or to stop publishing.
+    if (atk_->Update()) queue_.PostWake();
+    if (atk_->Running()) return WaitWithBridge(out, deadlineMs);
+  }
   for (;;) {
     if (queue_.Pop(out)) return true;
     SDL_Event event;
@@ -629,6 +669,56 @@ bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
       return false;
     }
   }
+}
+
+int SdlPlatform::DisplayDescriptor() {
+  if (displayFd_ >= 0) return displayFd_;
+  for (const auto& [id, state] : windows_) {
+    displayFd_ = X11Extras::ConnectionDescriptor(state.sdl);
+    break;
+  }
+  return displayFd_;
+}
+
+bool SdlPlatform::WaitWithBridge(Event& out, int64_t deadlineMs) {
+  for (;;) {
+    if (queue_.Pop(out)) return true;
+    // What the X connection holds (Xlib's queue included) first, so that the
+    // poll() below waits only for what is still to come.
+    SDL_PumpEvents();
+    SDL_Event event;
+    bool got = false;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+      Translate(event, queue_);
+      got = true;
+    }
+    if (got) continue;
+    int64_t now = NowMs();
+    if (deadlineMs >= 0 && now >= deadlineMs) return false;
+    int timeout =
+        deadlineMs < 0 ? -1 : static_cast<int>(std::min<int64_t>(deadlineMs - now, INT_MAX));
+    std::vector<pollfd> fds;
+    fds.push_back({bridgeWake_[0], POLLIN, 0});
+    int display = DisplayDescriptor();
+    if (display >= 0) {
+      fds.push_back({display, POLLIN, 0});
+    } else if (timeout < 0 || timeout > 50) {
+      // Another display server than X11: its descriptor is SDL's own, so
+      // SDL is asked again every 50 ms.
+      timeout = 50;
+    }
+    atk_->Wait(fds, timeout);
+    if (fds[0].revents != 0) {
+      char drain[64];
+      while (read(bridgeWake_[0], drain, sizeof drain) > 0) {
+      }
+    }
+  }
+}
+
+void SdlPlatform::PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                                       const std::vector<AccessibleChange>& changes) {
+  if (atk_ != nullptr) atk_->Publish(window, std::move(tree), changes);
 }
 
 void SdlPlatform::Wake() {

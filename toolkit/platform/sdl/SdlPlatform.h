@@ -20,9 +20,11 @@
 #include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
 #include "toolkit/platform/WindowTable.h"
+#include "toolkit/platform/sdl/AtkBridge.h"
 #include "toolkit/platform/sdl/X11Extras.h"
 
 union SDL_Event;
+struct SDL_Surface;
 struct SDL_Window;
 
 namespace tk::platform {
@@ -60,6 +62,10 @@ class SdlPlatform : public Platform {
   void Wake() override;
   void PostQuit() override;
 
+  bool AccessibilityListening() override { return atk_ != nullptr && atk_->Running(); }
+  void PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                            const std::vector<AccessibleChange>& changes) override;
+
   // Translates one SDL event into the toolkit's events (none, or one) pushed
   // to out; a quit or a wake-up is posted to it. Public so that tests can
   // feed it synthetic SDL events.
@@ -93,6 +99,10 @@ class SdlPlatform : public Platform {
   // The frame SDL itself knows (and subtracts when it moves the window).
   static FrameExtents SdlFrame(const WindowState& state);
   void RunPipeReader();
+  // The wait while the accessibility bridge runs: one poll() over the X
+  // connection and GLib's descriptors (AtkBridge.h).
+  bool WaitWithBridge(Event& out, int64_t deadlineMs);
+  int DisplayDescriptor();
 
   X11Extras x11_;
   WindowTable<WindowState> windows_;
@@ -107,6 +117,13 @@ class SdlPlatform : public Platform {
   // manager left a request for it unanswered.
   std::optional<FrameExtents> knownFrame_;
   bool wmSilent_ = false;
+  // Assistive technology: the bridge, and a pipe that the pipe reader also
+  // writes to, to end the bridge's poll() when it pushed an SDL event.
+  std::unique_ptr<AtkBridge> atk_;
+  int bridgeWake_[2] = {-1, -1};
+  int displayFd_ = -1;
+  // The program's icon, set on every window.
+  SDL_Surface* icon_ = nullptr;
 };
 
 }  // namespace tk::platform

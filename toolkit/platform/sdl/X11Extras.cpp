@@ -254,4 +254,17 @@ std::optional<int> X11Extras::ResourceDpi() {
 
 #endif
 
+// The descriptor of the X connection SDL reads window's events from, or -1.
+int X11Extras::ConnectionDescriptor(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+    return ConnectionNumber(info.info.x11.display);
+#else
+  (void)window;
+#endif
+  return -1;
+}
+
 }  // namespace tk::platform

@@ -61,6 +61,10 @@ class X11Extras {
   // timeoutMs for the answer to a Request; nullopt when none came.
   std::optional<FrameExtents> Read(SDL_Window* window, int timeoutMs);
 
+  // The descriptor of the X connection that window's events come through;
+  // -1 when not on X11.
+  static int ConnectionDescriptor(SDL_Window* window);
+
   // The Xlib entry points and atoms in use (defined where Xlib is known).
   struct Api;
 
