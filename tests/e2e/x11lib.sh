@@ -30,11 +30,6 @@ start_x_server() {
     3>"$display_file" >/dev/null 2>&1 &
   XVFB_PID=$!
   eventually 10 test -s "$display_file" || fail "Xvfb did not start"
-  # Where allowed, the X server (and the window manager) run before other
-  # work, as a desktop's do: on a busy machine a program waiting for the
-  # window manager's answer otherwise waits in vain (libfaketime shortens its
-  # patience twentyfold).
-  renice -n -10 -p "$XVFB_PID" >/dev/null 2>&1 || true
   export DISPLAY=":$(head -1 "$display_file")"
   rm -rf "$fifo_dir"
 }
@@ -44,7 +39,7 @@ start_x_server() {
 start_desktop() {
   start_x_server
   bind_keysyms
-  nice -n -10 openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   eventually 10 wm_running || fail "openbox did not start"
 }

@@ -556,6 +556,19 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
       out.Push(std::move(e));
       return;
     }
+    case SDL_SYSWMEVENT:
+      // The window manager told a window's frame, maybe after the window was
+      // placed without it: the toolkit places it again where that matters.
+      for (auto& [id, state] : windows_) {
+        if (!x11_.FrameChanged(event, state.sdl)) continue;
+        std::optional<FrameExtents> frame = x11_.Read(state.sdl, 0);
+        if (!frame || frame == state.wmFrame) return;
+        state.wmFrame = frame;
+        knownFrame_ = frame;
+        out.Push(WindowEvent(EventKind::FrameChanged, id));
+        return;
+      }
+      return;
     case SDL_WINDOWEVENT:
       e.window = IdOf(event.window.windowID);
       switch (event.window.event) {
