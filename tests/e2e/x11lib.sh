@@ -46,7 +46,8 @@ start_desktop() {
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 stop_desktop() {
-  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
+  # A window manager a test stopped must run again to end.
+  [[ -n "${WM_PID:-}" ]] && kill -CONT "$WM_PID" 2>/dev/null && kill "$WM_PID" 2>/dev/null
   [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null || true
 }
