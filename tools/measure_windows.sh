@@ -65,30 +65,40 @@ if [[ -n "${COMPARE:-}" ]]; then
 fi
 count=${#names[@]}
 
-# Start-up in rounds; the pixel at the desktop's centre lies on the board.
+# One start of program $1: prints the milliseconds to the first frame (the
+# pixel at the desktop's centre lies on the board), or "timeout".
+start_once() {
+  local ms pid
+  # shellcheck disable=SC2046  # the command's words
+  read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 20000 \
+    $(command_of "$1"))
+  kill -TERM "$pid"
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+  # A Windows program's process under Wine ends before its windows go.
+  sleep 0.2
+  echo "$ms"
+}
+
+# Wine sets up each program at its first start in a prefix: one start of
+# each, not counted, then the rounds.
+for app in "${apps[@]}"; do start_once "$app" >/dev/null; done
 declare -A times
 for run in $(seq "$RUNS"); do
   for k in $(seq 0 $((count - 1))); do
     i=$(((run + k) % count))
-    # shellcheck disable=SC2046  # the command's words
-    read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 20000 \
-      $(command_of "${apps[i]}"))
-    times[$i]+="$ms "
-    kill -TERM "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
-    # A Windows program's process under Wine ends before its windows go.
-    sleep 0.2
+    times[$i]+="$(start_once "${apps[i]}") "
   done
 done
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{v[NR] = $1} END {
+# Medians and minimums of the starts that showed a frame (timeouts are listed).
+median() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n | awk '{v[NR] = $1} END {
   if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -a medians
 for i in $(seq 0 $((count - 1))); do medians[i]=$(median <<<"${times[$i]}"); done
 echo "start-up to the first frame, $RUNS interleaved rounds, median and fastest (ms):"
 for i in $(seq 0 $((count - 1))); do
   line=$(printf '  %-13s %8s %8s' "${names[i]}" "${medians[i]}" \
-    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | head -1)")
+    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -E '^[0-9.]+$' | sort -n | head -1)")
   [[ ${apps[i]} == *.exe && $i != 2 ]] &&
     line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" 'BEGIN { printf "   %.2f x bare Win32", a / b }')
   echo "$line"

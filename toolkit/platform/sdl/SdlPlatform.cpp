@@ -593,7 +593,10 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
           // A hidden window moves only when the toolkit moves it.
           auto* state = Find(e.window);
           if (state == nullptr || !state->shown) return;
+          // The frame the window manager told, where SDL has not learnt it yet:
+          // the outer corner must not look moved by the frame.
           FrameExtents frame = SdlFrame(*state);
+          if (IsEmptyFrame(frame) && state->wmFrame) frame = *state->wmFrame;
           e.kind = EventKind::Moved;
           e.x = event.window.data1 - frame.left;
           e.y = event.window.data2 - frame.top;
