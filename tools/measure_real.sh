@@ -11,7 +11,10 @@
 #
 # Usage: tools/measure_real.sh [PATH/TO/mirvolant] [SECONDS]  (0 seconds: start-up only)
 #   RUNS=N        start-up runs of each program (default 15)
-#   COMPARE=PATH  another build of the program, measured in the same rounds
+#   COMPARE=PATH  other builds of the program (separated by blanks), measured in
+#                 the same rounds
+# Run it under dbus-run-session to measure with a session bus, as on a desktop
+# (without one, every SDL program first tries to start one).
 #   TOOLS=DIR     where the bare windows and first_frame are built
 #                 (default: tools/ beside the program, as in the build tree)
 set -euo pipefail
@@ -38,10 +41,11 @@ start_desktop
 # The programs, by the name printed; the bare windows take the board's size.
 names=(mirvolant "bare SDL2" "bare Xlib")
 commands=("$APP" "$TOOLS/bare_sdl_window 519 426" "$TOOLS/bare_x11_window 519 426")
-if [[ -n "${COMPARE:-}" ]]; then
-  names+=(compared)
-  commands+=("$(realpath "$COMPARE")")
-fi
+n=0
+for other in ${COMPARE:-}; do
+  names+=("compared$((n += 1))")
+  commands+=("$(realpath "$other")")
+done
 count=${#names[@]}
 declare -A times
 

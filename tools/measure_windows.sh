@@ -2,8 +2,12 @@
 # Measures the Windows program under Wine side by side with the Linux program,
 # in one run on one virtual X server with openbox:
 #   - start-up: from starting the process to the board's first frame on
-#     screen, ten runs of each, taken in turns; Wine's server and desktop
-#     process are already running, as they are on Windows;
+#     screen, side by side with a bare Win32 window of the board's size and
+#     colour (tools/bare_win32_window.c, the floor of Win32 under Wine),
+#     interleaved round by round, each round beginning with another program;
+#     Wine's server and desktop process are already running, as they are on
+#     Windows; Wine's start-up varies by whole seconds, so only medians over
+#     enough rounds compare;
 #   - CPU time over an idle spell on the board (for Wine also its server's);
 #   - peak memory after playing up to the escape mission and letting it count
 #     down: VmHWM, which under Wine is also what the program itself would read
@@ -11,12 +15,20 @@
 # Wine is not Windows: its figures are indicative only.
 #
 # Usage: tools/measure_windows.sh LINUX_PROGRAM WINDOWS_PROGRAM.exe [SECONDS]
+#   (0 seconds: start-up only)
+#   RUNS=N        start-up rounds (default 15)
+#   COMPARE=PATH  another build of the Windows program, measured in the same rounds
+#   BARE=PATH     the bare Win32 window (default: tools/bare_win32_window.exe
+#                 beside the Windows program, as in the build tree)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 LINUX_APP=$(realpath "${1:?usage: measure_windows.sh LINUX_PROGRAM WINDOWS_PROGRAM.exe}")
 WINDOWS_APP=$(realpath "${2:?usage: measure_windows.sh LINUX_PROGRAM WINDOWS_PROGRAM.exe}")
 SPAN=${3:-30}
+RUNS=${RUNS:-15}
+BARE=$(realpath "${BARE:-$(dirname "$WINDOWS_APP")/tools/bare_win32_window.exe}")
+[[ -f $BARE ]] || { echo "$BARE is missing (build the target bare_win32_window)" >&2; exit 1; }
 source "$ROOT/tests/e2e/x11lib.sh"
 require_tools cc wine wineserver xmodmap
 
@@ -44,17 +56,58 @@ command_of() {
   if [[ $1 == *.exe ]]; then echo wine "$1"; else echo "$1"; fi
 }
 
-# Start-up in turns; the pixel at the desktop's centre lies on the board.
+# The programs, by the name printed.
+names=(mirvolant Mirvolant.exe "bare Win32")
+apps=("$LINUX_APP" "$WINDOWS_APP" "$BARE")
+if [[ -n "${COMPARE:-}" ]]; then
+  names+=(compared.exe)
+  apps+=("$(realpath "$COMPARE")")
+fi
+count=${#names[@]}
+
+# One start of program $1: prints the milliseconds to the first frame (the
+# pixel at the desktop's centre lies on the board), or "timeout".
+start_once() {
+  local ms pid
+  # shellcheck disable=SC2046  # the command's words
+  read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 20000 \
+    $(command_of "$1"))
+  kill -TERM "$pid"
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+  # A Windows program's process under Wine ends before its windows go.
+  sleep 0.2
+  echo "$ms"
+}
+
+# Wine sets up each program at its first start in a prefix: one start of
+# each, not counted, then the rounds.
+for app in "${apps[@]}"; do start_once "$app" >/dev/null; done
 declare -A times
-for run in $(seq 10); do
-  for app in "$LINUX_APP" "$WINDOWS_APP"; do
-    read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 20000 \
-      $(command_of "$app"))
-    times[$app]+="$ms "
-    kill -TERM "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+for run in $(seq "$RUNS"); do
+  for k in $(seq 0 $((count - 1))); do
+    i=$(((run + k) % count))
+    times[$i]+="$(start_once "${apps[i]}") "
   done
 done
+
+# Medians and minimums of the starts that showed a frame (timeouts are listed).
+median() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n | awk '{v[NR] = $1} END {
+  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+declare -a medians
+for i in $(seq 0 $((count - 1))); do medians[i]=$(median <<<"${times[$i]}"); done
+echo "start-up to the first frame, $RUNS interleaved rounds, median and fastest (ms):"
+for i in $(seq 0 $((count - 1))); do
+  line=$(printf '  %-13s %8s %8s' "${names[i]}" "${medians[i]}" \
+    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -E '^[0-9.]+$' | sort -n | head -1)")
+  [[ ${apps[i]} == *.exe && $i != 2 ]] &&
+    line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" 'BEGIN { printf "   %.2f x bare Win32", a / b }')
+  echo "$line"
+done
+for i in $(seq 0 $((count - 1))); do
+  printf '  %-13s runs: %s\n' "${names[i]}" \
+    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | tr '\n' ' ')"
+done
+[[ $SPAN == 0 ]] && exit 0
 
 # CPU time (ms) of process $1.
 cpu_ms() {
@@ -95,7 +148,5 @@ measure() {
 
 for app in "$LINUX_APP" "$WINDOWS_APP"; do
   echo "$(basename "$app")$([[ $app == *.exe ]] && echo " under $(wine --version)"):"
-  echo "  start-up to first frame (ms), 10 runs: $(tr ' ' '\n' <<<"${times[$app]}" | sort -n |
-    tr '\n' ' ')"
   measure "$app"
 done

@@ -30,11 +30,6 @@ start_x_server() {
     3>"$display_file" >/dev/null 2>&1 &
   XVFB_PID=$!
   eventually 10 test -s "$display_file" || fail "Xvfb did not start"
-  # Where allowed, the X server (and the window manager) run before other
-  # work, as a desktop's do: on a busy machine a program waiting for the
-  # window manager's answer otherwise waits in vain (libfaketime shortens its
-  # patience twentyfold).
-  renice -n -10 -p "$XVFB_PID" >/dev/null 2>&1 || true
   export DISPLAY=":$(head -1 "$display_file")"
   rm -rf "$fifo_dir"
 }
@@ -44,14 +39,15 @@ start_x_server() {
 start_desktop() {
   start_x_server
   bind_keysyms
-  nice -n -10 openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   eventually 10 wm_running || fail "openbox did not start"
 }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
 stop_desktop() {
-  [[ -n "${WM_PID:-}" ]] && kill "$WM_PID" 2>/dev/null
+  # A window manager a test stopped must run again to end.
+  [[ -n "${WM_PID:-}" ]] && kill -CONT "$WM_PID" 2>/dev/null && kill "$WM_PID" 2>/dev/null
   [[ -n "${XVFB_PID:-}" ]] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null || true
 }

@@ -97,6 +97,32 @@ TEST(Placement, DesktopAndBoardCentresWithTheOuterSize) {
   EXPECT_EQ(q.CloseAllAndRun(), 0);
 }
 
+TEST(Placement, AFrameToldLateMovesTheDialogsNobodyMoved) {
+  Driver q;
+  // The window manager has not said its frame when the board is placed.
+  q.platform.SetFrame({});
+  q.Then([&] {
+    EXPECT_EQ(Position(q, Form1), (tk::TPoint{(1920 - 519) / 2, (1080 - 426) / 2}));
+    q.platform.ChangeFrame({3, 22, 3, 3});
+  });
+  q.SolveBoard();
+  q.Then([&] {
+    // Where the rules put them with the real frame (see above).
+    EXPECT_EQ(Position(q, Form1), (tk::TPoint{697, 314}));
+    EXPECT_EQ(Position(q, Form2), (tk::TPoint{648, 379}));
+    MoveByUser(q, Form2, 40, 50);
+  });
+  q.Then([&] { q.platform.ChangeFrame({1, 22, 1, 1}); });
+  q.Then([&] {
+    // The board follows its rule again; the path choice stays where the user
+    // put it.
+    EXPECT_EQ(Position(q, Form1), (tk::TPoint{(1920 - 521) / 2, (1080 - 449) / 2}));
+    EXPECT_EQ(Position(q, Form2), (tk::TPoint{40, 50}));
+    EXPECT_EQ(Form2->ScreenLeft(), 40);
+  });
+  EXPECT_EQ(q.CloseAllAndRun(), 0);
+}
+
 TEST(Placement, NegativePositionsAreClampedToZero) {
   Driver q;
   q.platform.SetDesktop({0, 0, 400, 300});

@@ -240,6 +240,15 @@ void TApplication::Dispatch(const platform::Event& e) {
       case EventKind::Moved:
         form->WindowMoved(e.x, e.y);
         break;
+      case EventKind::FrameChanged:
+        form->FrameChanged();
+        // Dialogs centred on the board follow it when it was placed again.
+        if (form == mainForm_) {
+          for (TCustomForm* other : windows_) {
+            if (other != form) other->FrameChanged();
+          }
+        }
+        break;
       case EventKind::AccessibleAction:
         ApplyAccessibleAction(*this, *form, e);
         break;

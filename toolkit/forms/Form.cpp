@@ -227,10 +227,16 @@ void TCustomForm::Announce(const AnsiString& text, platform::Politeness politene
 }
 
 void TCustomForm::PlaceAtFirstShowing() {
+  MoveTo(PlaceByRule(position_));
+  placedBy_ = position_;
+  position_ = TPosition::poDesigned;
+}
+
+TPoint TCustomForm::PlaceByRule(TPosition rule) const {
   auto& platform = Application->Platform();
   TRect outer = OuterRect();
   PlacementInput in;
-  in.rule = position_;
+  in.rule = rule;
   in.width = outer.Width();
   in.height = outer.Height();
   in.stored = {screenLeft_, screenTop_};
@@ -238,10 +244,11 @@ void TCustomForm::PlaceAtFirstShowing() {
   in.monitors = platform.Monitors();
   TCustomForm* main = Application->MainForm();
   if (main != nullptr && main != this) in.mainDialog = main->OuterRect();
-  TCustomForm* active = Application->ActiveForm() ? Application->ActiveForm() : main;
+  // The dialog active before this one (placed again, this one may be active).
+  TCustomForm* active = Application->ActiveForm();
+  if (active == nullptr || active == this) active = main;
   if (active != nullptr && active != this) in.activeDialog = active->OuterRect();
-  MoveTo(PlaceDialog(in));
-  position_ = TPosition::poDesigned;
+  return PlaceDialog(in);
 }
 
 void TCustomForm::MoveTo(TPoint outerCorner) {
@@ -253,8 +260,17 @@ void TCustomForm::MoveTo(TPoint outerCorner) {
 }
 
 void TCustomForm::WindowMoved(int x, int y) {
+  // A move to anywhere but where the toolkit put the dialog is the user's
+  // (or the window manager's) choice, which a later frame must not undo.
+  if (x != screenLeft_ || y != screenTop_) placedBy_.reset();
   screenLeft_ = x;
   screenTop_ = y;
+}
+
+void TCustomForm::FrameChanged() {
+  if (!placedBy_) return;
+  TPoint corner = PlaceByRule(*placedBy_);
+  if (corner != TPoint{screenLeft_, screenTop_}) MoveTo(corner);
 }
 
 TRect TCustomForm::OuterRect() const {

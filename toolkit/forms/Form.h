@@ -5,6 +5,7 @@
 // own.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,6 +91,10 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   void CreateWindowHandle();
   // The window manager moved the window.
   void WindowMoved(int x, int y);
+  // The window's frame became known or changed: a dialog that its rule placed
+  // and that nobody moved since is placed again by that rule, with its real
+  // outer size.
+  void FrameChanged();
   void MoveTo(TPoint outerCorner);
   TRect OuterRect() const;
 
@@ -128,6 +133,8 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   void PaintTree(Canvas& canvas, TControl* control);
   // Places the dialog at its first showing by its Position rule.
   void PlaceAtFirstShowing();
+  // Where the rule puts the dialog now, by its outer size.
+  TPoint PlaceByRule(TPosition rule) const;
 
   platform::WindowId window_ = platform::kNoWindow;
   PixelBuffer buffer_;
@@ -136,6 +143,9 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   int screenLeft_ = 0;
   int screenTop_ = 0;
   TPosition position_ = TPosition::poDesigned;
+  // The rule that placed the dialog at its first showing, while the dialog
+  // still stands where that rule put it.
+  std::optional<TPosition> placedBy_;
   int fontHeight_ = -11;
   int storedPixelsPerInch_ = 96;
   int storedTextHeight_ = 13;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #ifdef MV_HAVE_FONTCONFIG
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #endif
 
@@ -146,28 +147,68 @@ std::vector<std::string>& PreferredFaceFiles() {
 }
 
 #ifdef MV_HAVE_FONTCONFIG
+// fontconfig, opened when first needed: most starts find the face at its
+// known path, and loading the library with the program would cost each of
+// them its relocations. Null when the library cannot be opened.
+struct Fontconfig {
+  decltype(&FcInit) Init = nullptr;
+  decltype(&FcNameParse) NameParse = nullptr;
+  decltype(&FcConfigSubstitute) ConfigSubstitute = nullptr;
+  decltype(&FcDefaultSubstitute) DefaultSubstitute = nullptr;
+  decltype(&FcFontMatch) FontMatch = nullptr;
+  decltype(&FcPatternGetString) PatternGetString = nullptr;
+  decltype(&FcStrCmpIgnoreCase) StrCmpIgnoreCase = nullptr;
+  decltype(&FcPatternDestroy) PatternDestroy = nullptr;
+};
+
+template <class F>
+bool Resolve(void* library, const char* name, F& out) {
+  out = reinterpret_cast<F>(dlsym(library, name));
+  return out != nullptr;
+}
+
+const Fontconfig* OpenFontconfig() {
+  static const Fontconfig* opened = []() -> const Fontconfig* {
+    void* library = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    static Fontconfig fc;
+    bool ok = Resolve(library, "FcInit", fc.Init) &&
+              Resolve(library, "FcNameParse", fc.NameParse) &&
+              Resolve(library, "FcConfigSubstitute", fc.ConfigSubstitute) &&
+              Resolve(library, "FcDefaultSubstitute", fc.DefaultSubstitute) &&
+              Resolve(library, "FcFontMatch", fc.FontMatch) &&
+              Resolve(library, "FcPatternGetString", fc.PatternGetString) &&
+              Resolve(library, "FcStrCmpIgnoreCase", fc.StrCmpIgnoreCase) &&
+              Resolve(library, "FcPatternDestroy", fc.PatternDestroy);
+    // The library stays loaded for the run: fontconfig keeps its own state.
+    return ok ? &fc : nullptr;
+  }();
+  return opened;
+}
+
 // The file of the face fontconfig knows under this family name, if its family
 // really is that name (fontconfig otherwise answers with its best substitute).
 std::string FindFamily(const char* family) {
   std::string found;
-  if (!FcInit()) return found;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family));
+  const Fontconfig* fc = OpenFontconfig();
+  if (fc == nullptr || !fc->Init()) return found;
+  FcPattern* pattern = fc->NameParse(reinterpret_cast<const FcChar8*>(family));
   if (!pattern) return found;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  fc->ConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  fc->DefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = fc->FontMatch(nullptr, pattern, &result);
   if (match) {
     FcChar8* file = nullptr;
     FcChar8* matchedFamily = nullptr;
-    if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
-        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-        FcStrCmpIgnoreCase(matchedFamily, reinterpret_cast<const FcChar8*>(family)) == 0) {
+    if (fc->PatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch &&
+        fc->PatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+        fc->StrCmpIgnoreCase(matchedFamily, reinterpret_cast<const FcChar8*>(family)) == 0) {
       found = reinterpret_cast<const char*>(file);
     }
-    FcPatternDestroy(match);
+    fc->PatternDestroy(match);
   }
-  FcPatternDestroy(pattern);
+  fc->PatternDestroy(pattern);
   return found;
 }
 #endif

@@ -69,6 +69,7 @@ enum class EventKind : uint8_t {
   FocusLost,     // window stopped being the active window
   Exposed,       // window contents must be presented again
   Moved,         // the user or window manager moved window to x, y (outer)
+  FrameChanged,  // window's frame (see Frame) became known or changed
   Quit,          // the session or a signal asks the program to end
   Wake,          // nothing; ends a wait early
   // Accessibility and the system's look (see the end of Platform).
@@ -108,6 +109,7 @@ struct FrameExtents {
   int top = 0;
   int right = 0;
   int bottom = 0;
+  friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
 // The control that takes typed text: its window and its rectangle in that
@@ -147,7 +149,10 @@ class Platform {
   virtual void MoveWindow(WindowId window, int x, int y) = 0;
   // The frame around the client area, as it will be when the window is shown
   // (all zero where windows have no frame). May be asked before the first
-  // showing: placing a dialog needs its outer size then.
+  // showing: placing a dialog needs its outer size then. Where the system
+  // tells the frame only later (a window manager busy elsewhere), this is the
+  // best guess so far, and a FrameChanged event follows when the frame
+  // becomes known or changes.
   virtual FrameExtents Frame(WindowId window) = 0;
   // Tells the system that window is modal for owner (kept above it, sharing
   // its taskbar entry) where it knows such a thing; otherwise does nothing.

@@ -63,6 +63,11 @@ void HeadlessPlatform::Act(WindowId window, NodeId node, AccessibleAction action
   Push(std::move(e));
 }
 
+void HeadlessPlatform::ChangeFrame(FrameExtents frame) {
+  frame_ = frame;
+  for (const auto& [id, window] : windows_) Push(WindowEvent(EventKind::FrameChanged, id));
+}
+
 void HeadlessPlatform::SettingsChanged() {
   Push(WindowEvent(EventKind::SettingsChanged, kNoWindow));
 }

@@ -41,6 +41,9 @@ class HeadlessPlatform : public Platform {
   void SetPixelsPerInch(int ppi) { ppi_ = ppi; }
   void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
   void SetFrame(FrameExtents frame) { frame_ = frame; }
+  // The frame changes under windows that exist, as when a window manager
+  // answers late: each window is told with a FrameChanged event.
+  void ChangeFrame(FrameExtents frame);
   // The next count calls of CreateWindow are refused.
   void RefuseWindows(int count) { refusedWindows_ = count; }
 

@@ -588,6 +588,19 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
       out.Push(std::move(e));
       return;
     }
+    case SDL_SYSWMEVENT:
+      // The window manager told a window's frame, maybe after the window was
+      // placed without it: the toolkit places it again where that matters.
+      for (auto& [id, state] : windows_) {
+        if (!x11_.FrameChanged(event, state.sdl)) continue;
+        std::optional<FrameExtents> frame = x11_.Read(state.sdl, 0);
+        if (!frame || frame == state.wmFrame) return;
+        state.wmFrame = frame;
+        knownFrame_ = frame;
+        out.Push(WindowEvent(EventKind::FrameChanged, id));
+        return;
+      }
+      return;
     case SDL_WINDOWEVENT:
       e.window = IdOf(event.window.windowID);
       switch (event.window.event) {
@@ -612,7 +625,10 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
           // A hidden window moves only when the toolkit moves it.
           auto* state = Find(e.window);
           if (state == nullptr || !state->shown) return;
+          // The frame the window manager told, where SDL has not learnt it yet:
+          // the outer corner must not look moved by the frame.
           FrameExtents frame = SdlFrame(*state);
+          if (IsEmptyFrame(frame) && state->wmFrame) frame = *state->wmFrame;
           e.kind = EventKind::Moved;
           e.x = event.window.data1 - frame.left;
           e.y = event.window.data2 - frame.top;

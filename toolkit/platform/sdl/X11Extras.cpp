@@ -184,6 +184,8 @@ void X11Extras::Request(SDL_Window* window) {
   if (!api.probed) {
     // A window manager that advertises the request is running.
     api.probed = true;
+    // Its answer may come late; SDL then passes it on with the X events.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     api.display = display;
     api.requestExtents = api.InternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
     api.frameExtents = api.InternAtom(display, "_NET_FRAME_EXTENTS", False);
@@ -235,9 +237,24 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   }
 }
 
+bool X11Extras::FrameChanged(const SDL_Event& event, SDL_Window* window) const {
+  if (!available_ || event.type != SDL_SYSWMEVENT || event.syswm.msg == nullptr ||
+      event.syswm.msg->subsystem != SDL_SYSWM_X11) {
+    return false;
+  }
+  const XEvent& x = event.syswm.msg->msg.x11.event;
+  if (x.type != PropertyNotify || x.xproperty.atom != api_->frameExtents) return false;
+  Display* display = nullptr;
+  Window xwindow = 0;
+  return X11Handles(window, display, xwindow) && x.xproperty.window == xwindow;
+}
+
 #else
 
 struct X11Extras::Api {};
+bool X11Extras::FrameChanged(const SDL_Event&, SDL_Window*) const {
+  return false;
+}
 X11Extras::X11Extras() = default;
 X11Extras::~X11Extras() = default;
 void X11Extras::IgnoreVanishedWindowErrors() {}

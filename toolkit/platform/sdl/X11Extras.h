@@ -26,6 +26,7 @@
 #include "toolkit/platform/Platform.h"
 
 struct SDL_Window;
+union SDL_Event;
 
 namespace tk::platform {
 
@@ -60,6 +61,11 @@ class X11Extras {
   // The frame the window manager reported for window, waiting up to
   // timeoutMs for the answer to a Request; nullopt when none came.
   std::optional<FrameExtents> Read(SDL_Window* window, int timeoutMs);
+  // Late answers: once a Request was made, SDL hands over the X events it
+  // reads (SDL_SYSWMEVENT), and this tells whether one of them says that the
+  // frame of window changed (the window manager answered, or changed its
+  // decoration).
+  bool FrameChanged(const SDL_Event& event, SDL_Window* window) const;
 
   // The descriptor of the X connection that window's events come through;
   // -1 when not on X11.
