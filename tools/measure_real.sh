@@ -13,11 +13,19 @@
 #   RUNS=N        start-up runs of each program (default 15)
 #   COMPARE=PATH  other builds of the program (separated by blanks), measured in
 #                 the same rounds
-# Run it under dbus-run-session to measure with a session bus, as on a desktop
-# (without one, every SDL program first tries to start one).
 #   TOOLS=DIR     where the bare windows and first_frame are built
 #                 (default: tools/ beside the program, as in the build tree)
+#   A11Y=1        what assistive technology costs: on a session bus of its own
+#                 with the accessibility bus running, as on a desktop, the
+#                 program is also started without a session bus and with
+#                 accessibility on, and the idle minute is measured both ways
+# Run it under dbus-run-session to measure with a session bus, as on a desktop
+# (without one, every SDL program first tries to start one).
 set -euo pipefail
+
+if [[ -n "${A11Y:-}" && -z "${MV_OWN_SESSION_BUS:-}" ]]; then
+  MV_OWN_SESSION_BUS=1 GSETTINGS_BACKEND=memory exec dbus-run-session -- bash "$0" "$@"
+fi
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 APP=$(realpath "${1:-$ROOT/build/mirvolant}")
@@ -46,6 +54,14 @@ for other in ${COMPARE:-}; do
   names+=("compared$((n += 1))")
   commands+=("$(realpath "$other")")
 done
+if [[ -n "${A11Y:-}" ]]; then
+  unset MIRVOLANT_ACCESSIBILITY NO_AT_BRIDGE
+  # Starts the accessibility bus's launcher, as a desktop session does.
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:IsEnabled >/dev/null
+  names+=("no bus" "a11y on")
+  commands+=("env -u DBUS_SESSION_BUS_ADDRESS $APP" "env MIRVOLANT_ACCESSIBILITY=1 $APP")
+fi
 count=${#names[@]}
 declare -A times
 
@@ -113,6 +129,19 @@ measure_idle() {
   read -r cpu1 sw1 < <(sample "$pid")
   echo "CPU $((cpu1 - cpu0)) ms, $((sw1 - sw0)) wake-ups over $span s"
 }
+
+if [[ -n "${A11Y:-}" ]]; then
+  MIRVOLANT_ACCESSIBILITY=1 "$APP" >/dev/null 2>&1 &
+  APP_PID=$!
+  BOARD=$(wait_window MIRVOLANT 20) || fail "no board"
+  focus_window "$BOARD"
+  sleep 2
+  echo "idle on the board, accessibility on: $(measure_idle "$APP_PID" "$SECONDS_IDLE")," \
+    "threads $(ls /proc/"$APP_PID"/task | wc -l)," \
+    "peak resident $(awk '/VmHWM/ {print $2, $3}' "/proc/$APP_PID/status")"
+  kill -TERM "$APP_PID"
+  wait "$APP_PID" || true
+fi
 
 "$APP" >/dev/null 2>&1 &
 APP_PID=$!
