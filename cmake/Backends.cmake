@@ -20,8 +20,8 @@ if(EMSCRIPTEN)
   add_library(mv_browser INTERFACE)
   target_sources(mv_browser INTERFACE ${browser_sources})
   target_link_libraries(mv_browser INTERFACE mv_web)
-  target_link_options(mv_browser INTERFACE --pre-js ${browser_dir}/platform.js --pre-js
-                     ${browser_dir}/mirror.js)
+  target_link_options(mv_browser INTERFACE "SHELL:--pre-js ${browser_dir}/platform.js"
+                     "SHELL:--pre-js ${browser_dir}/mirror.js")
   set_property(TARGET mv_browser APPEND PROPERTY INTERFACE_LINK_DEPENDS
                                                  ${browser_dir}/platform.js ${browser_dir}/mirror.js)
 endif()

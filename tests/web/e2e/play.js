@@ -33,6 +33,8 @@
 //   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone,reader
 //   PREVIOUS_SITE=DIR  the update part starts from this build of the page
 //                      (an earlier version) instead of SITE_DIR itself
+//   BASELINE_SITE=DIR  the reader part also measures a countdown's cost on
+//                      this build of the page
 // Prints one line per check and the figures; exits 1 on any failure.
 'use strict';
 const fs = require('fs');
@@ -611,7 +613,7 @@ async function screenshots(url) {
 const keeps = require('./keeps.js')({ check, launch, open, state, linuxReplay,
   levelCodes: road.levels, typeCode, solveBoard, readPng, out, docs, site, served });
 const reader = require('./reader.js')({ check, launch, open, levelCodes: road.levels, typeCode,
-  enterPath, roadPath, figures });
+  solveBoard, enterPath, roadPath, figures, served });
 
 (async () => {
   const port = 8700 + (process.pid % 200);

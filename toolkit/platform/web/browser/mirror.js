@@ -32,26 +32,30 @@
   // CSS pixels per desktop pixel.
   function css() { return mv.scale / (window.devicePixelRatio || 1); }
 
-  function px(n) { return (n * css()) + 'px'; }
+  // Sets an element's box in CSS pixels, touching only what changed.
+  function box(el, left, top, width, height) {
+    var c = css();
+    var text = 'left:' + left * c + 'px;top:' + top * c + 'px;width:' + width * c + 'px;height:' +
+      height * c + 'px';
+    if (el.mvBox === text) return;
+    el.mvBox = text;
+    el.style.left = left * c + 'px';
+    el.style.top = top * c + 'px';
+    el.style.width = width * c + 'px';
+    el.style.height = height * c + 'px';
+  }
 
   function place(el) {
-    var m = el.mvNode;
-    var at = m.b;
+    var at = el.mvNode.b;
     var parent = el.parentNode && el.parentNode.mvNode;
     var origin = parent && parent.b ? parent.b : [0, 0];
-    el.style.left = px(at[0] - origin[0]);
-    el.style.top = px(at[1] - origin[1]);
-    el.style.width = px(at[2]);
-    el.style.height = px(at[3]);
+    box(el, at[0] - origin[0], at[1] - origin[1], at[2], at[3]);
   }
 
   function placeWindow(el) {
     var m = el.mvNode;
-    el.style.left = px(m.x);
-    el.style.top = px(m.y);
-    el.style.width = px(m.b[2]);
-    el.style.height = px(m.b[3]);
-    el.style.zIndex = String(m.z);
+    box(el, m.x, m.y, m.b[2], m.b[3]);
+    if (el.style.zIndex !== String(m.z)) el.style.zIndex = String(m.z);
   }
 
   // Everything again at another scale.
@@ -112,8 +116,11 @@
     }
     el.id = 'mv-n' + op.id;
     el.className = 'mv-node';
-    // Tab is the toolkit's: the browser's own order never lands here.
-    el.tabIndex = -1;
+    // Tab is the toolkit's: the browser's own order never lands here; what
+    // cannot take the focus is not made focusable.
+    if (el.tagName === 'INPUT' || el.tagName === 'TEXTAREA' || el.tagName === 'BUTTON') {
+      el.tabIndex = -1;
+    }
     return el;
   }
 
@@ -335,7 +342,10 @@
       'line-height:1;color:transparent;background:transparent;outline:none;' +
       'caret-color:transparent;resize:none;pointer-events:none;user-select:text;' +
       '-webkit-user-select:text}' +
-      '#mv-mirror .mv-live{position:absolute;left:0;top:0;width:1px;height:1px;overflow:hidden}';
+      '#mv-mirror .mv-live{position:absolute;left:0;top:0;width:1px;height:1px;overflow:hidden}' +
+      // What changes inside an element (a countdown's text) is laid out
+      // there alone.
+      '#mv-mirror .mv-window,#mv-mirror .mv-node{contain:strict}';
     root.appendChild(style);
     polite = document.createElement('div');
     polite.className = 'mv-live';
