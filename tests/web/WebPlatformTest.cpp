@@ -225,10 +225,16 @@ struct Page : FakeHost {
 TEST(WebPage, WholeGameFromThePagesInput) {
   Page page;
   std::string roadJournal;
+  page.mirroring = true;
   WalkRoad(page, [&](const Road::Stop& stop) {
     // A mission's drain-code field takes the page's text input.
     if (stop.move == "path") {
       EXPECT_TRUE(page.textInput);
+    }
+    // The page's mirror names the field that takes the text.
+    if (page.textInput) {
+      EXPECT_EQ(page.textNode, tk::Application->ActiveForm()->ActiveControl()->AccessibleId())
+          << stop.name;
     }
     if (stop.name != "engine-code") return;
     // The engine code shown, no field left to type into.

@@ -296,6 +296,10 @@
           break;
       }
     }
+    // The field being typed in went away with the focus and came back anew
+    // (its control hidden and shown again): it takes the focus again.
+    var a = document.activeElement;
+    if (mv.textWanted && (!a || a === document.body) && mv.focusTextField) mv.focusTextField();
     mv.mirrorMs += performance.now() - started;
     ++mv.mirrorBatches;
   };

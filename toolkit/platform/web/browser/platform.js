@@ -53,8 +53,6 @@ Module.mv = (function () {
   // at its density.
   var picture = null;
   var pictureContext = null;
-  // The mirror's field that takes typed text (null: none).
-  var field = null;
   var composing = null;
   var stopping = null;
   var focusedAtDown = false;
@@ -96,9 +94,17 @@ Module.mv = (function () {
     };
   }
 
-  function focusField() {
-    if (mv.textWanted && field && document.activeElement !== field) mv.focusForToolkit(field);
+  // The mirror's field that takes typed text (null: none). Asked each time:
+  // the mirror makes a field anew when its control is shown again.
+  function textField() {
+    return mv.textWanted ? mv.mirrorElement(mv.textNode) : null;
   }
+
+  function focusField() {
+    var field = textField();
+    if (field && document.activeElement !== field) mv.focusForToolkit(field);
+  }
+  mv.focusTextField = focusField;
 
   // A tap on the field being typed in opens the phone's keyboard again, also
   // after the player put it away while the field kept the focus: a phone
@@ -107,6 +113,7 @@ Module.mv = (function () {
   function refocusField(e, focusedBefore) {
     var a = mv.textArea;
     var p = place(e);
+    var field = textField();
     if (focusedBefore && mv.textWanted && a && field && document.activeElement === field &&
         p.x >= a.left && p.y >= a.top && p.x < a.left + a.width && p.y < a.top + a.height) {
       field.blur();
@@ -127,7 +134,8 @@ Module.mv = (function () {
   // Keeps the field being typed in in sight when the viewport shrank under
   // it (an on-screen keyboard that makes the page shorter).
   function revealField() {
-    if (document.activeElement === field) {
+    var field = textField();
+    if (field && document.activeElement === field) {
       field.scrollIntoView({ block: 'center', inline: 'nearest' });
     }
   }
@@ -189,7 +197,7 @@ Module.mv = (function () {
       if (!e.isPrimary) return;
       e.preventDefault();
       try { canvas.setPointerCapture(e.pointerId); } catch (err) { /* gone already */ }
-      focusedAtDown = field !== null && document.activeElement === field;
+      focusedAtDown = textField() !== null && document.activeElement === textField();
       push(pointer(e));
       focusFieldAt(e);
     });
@@ -452,11 +460,10 @@ Module.mv = (function () {
   mv.setTextInput = function (wanted, left, top, width, height, node) {
     // The field being typed in went away: in this game, a code was solved.
     if (mv.textWanted && !wanted) askToKeep();
-    var before = field;
+    var before = textField();
     mv.textWanted = wanted;
     mv.textArea = wanted ? { left: left, top: top, width: width, height: height } : null;
     mv.textNode = wanted ? node : 0;
-    field = wanted ? mv.mirrorElement(node) : null;
     if (wanted) focusField();
     else if (before && document.activeElement === before) before.blur();
   };
