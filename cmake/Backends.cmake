@@ -4,8 +4,9 @@
 #   mv_web       the browser's back end; its core is plain C++, tested on
 #                every build
 #   mv_browser   its glue to the page (emscripten only): the calls into
-#                JavaScript, compiled into the program, and platform.js, which
-#                goes into the page's script
+#                JavaScript, compiled into the program, and platform.js and
+#                mirror.js (the mirror for assistive technology), which go
+#                into the page's script
 #   mv_sdl       real windows with SDL2 (the Linux program, MV_SDL)
 #   mv_win32     real windows with Win32 (the Windows program)
 # The back end that OpenNativePlatform comes from is the program's.
@@ -19,9 +20,10 @@ if(EMSCRIPTEN)
   add_library(mv_browser INTERFACE)
   target_sources(mv_browser INTERFACE ${browser_sources})
   target_link_libraries(mv_browser INTERFACE mv_web)
-  target_link_options(mv_browser INTERFACE --pre-js ${browser_dir}/platform.js)
+  target_link_options(mv_browser INTERFACE "SHELL:--pre-js ${browser_dir}/platform.js"
+                     "SHELL:--pre-js ${browser_dir}/mirror.js")
   set_property(TARGET mv_browser APPEND PROPERTY INTERFACE_LINK_DEPENDS
-                                                 ${browser_dir}/platform.js)
+                                                 ${browser_dir}/platform.js ${browser_dir}/mirror.js)
 endif()
 
 if(MV_SDL)

@@ -44,6 +44,11 @@ class FakeHost : public web::Host {
   bool refused = false;
   bool textInput = false;
   tk::TRect textArea;
+  tk::platform::NodeId textNode = tk::platform::kNoNode;
+  // The page's mirror for assistive technology: kept or not, and each batch
+  // of its changes.
+  bool mirroring = false;
+  std::vector<std::string> mirrored;
   double replayMs = -1;
   size_t replayed = 0;
   int viewWidth = 1280;
@@ -91,6 +96,14 @@ class FakeHost : public web::Host {
     }
   }
   void Type(const std::string& utf8) { Arrive(Raw::Text).text = utf8; }
+  // What a screen reader asks of a node of the page's mirror.
+  void Access(tk::platform::NodeId node, tk::platform::AccessibleAction action,
+              const std::string& utf8 = "") {
+    web::RawInput& in = Arrive(Raw::Access);
+    in.node = node;
+    in.action = action;
+    in.text = utf8;
+  }
   void Paste(const std::string& utf8) { Arrive(Raw::Paste).text = utf8; }
 
   // The desktop point at the middle of a control.
@@ -144,10 +157,13 @@ class FakeHost : public web::Host {
     (copy == 0 ? storage : storageCopy) = text;
     return true;
   }
-  void SetTextInput(bool wanted, const tk::TRect& area) override {
+  void SetTextInput(bool wanted, const tk::TRect& area, tk::platform::NodeId node) override {
     textInput = wanted;
     textArea = area;
+    textNode = node;
   }
+  bool Mirroring() override { return mirroring; }
+  void Mirror(const std::string& operations) override { mirrored.push_back(operations); }
   void JournalRefused() override { refused = true; }
   void ReplayFinished(double ms, size_t records) override {
     replayMs = ms;

@@ -63,20 +63,31 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
                       EventKind::FocusGained, EventKind::FocusLost, EventKind::Moved}) {
     j.Append(JournalRecord::OfEvent(30, Ev(k, 1, 4, 5)));
   }
+  // What a screen reader asked: set a field's text.
+  Event act = Ev(EventKind::AccessibleAction, 2);
+  act.node = 4000000000u;
+  act.action = tk::platform::AccessibleAction::SetText;
+  act.text = "gg 38";
+  j.Append(JournalRecord::OfEvent(40, act));
   j.Append(JournalRecord::OfJump(1000, 61000));
   std::string text1 = j.Encode();
 
   std::optional<Journal> back = Journal::Decode(text1, "Mirvolant 1.0");
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(back->Encode(), text1);
-  ASSERT_EQ(back->Records().size(), 13u);
+  ASSERT_EQ(back->Records().size(), 14u);
   EXPECT_EQ(back->Records()[1].event.text, text.text);
   EXPECT_EQ(back->Records()[2].event.kind, EventKind::Paste);
   EXPECT_EQ(back->Records()[2].event.text, "");
   EXPECT_EQ(back->Records()[3].event.text, paste.text);
   EXPECT_EQ(back->Records()[5].event.x, 2);
   EXPECT_EQ(back->Records()[5].time, 25);
-  EXPECT_EQ(back->Records()[12].deadline, 1000);
+  const Event& acted = back->Records()[12].event;
+  EXPECT_EQ(acted.kind, EventKind::AccessibleAction);
+  EXPECT_EQ(acted.node, act.node);
+  EXPECT_EQ(acted.action, act.action);
+  EXPECT_EQ(acted.text, act.text);
+  EXPECT_EQ(back->Records()[13].deadline, 1000);
   EXPECT_EQ(back->StartWallMs(), FakeHost::kStart);
 
   // A journal of another program, version or damaged anywhere is refused.
@@ -85,22 +96,17 @@ TEST(WebJournal, EveryRecordComesBackAndDamageIsRefused) {
   std::string header = body.substr(0, body.find('\n') + 1);
   std::string records = body.substr(header.size());
   const std::string refused[] = {
-      "",
-      "not a journal",
-      text1.substr(0, text1.size() - 1),
-      text1.substr(0, text1.size() / 2),
+      "", "not a journal", text1.substr(0, text1.size() - 1), text1.substr(0, text1.size() / 2),
       std::string(text1).replace(header.size(), 1, "9"),
       // A later version of the text form than this code reads.
       resum(std::string(header).replace(4, 1, std::to_string(Journal::kVersion + 1)) + records),
       resum(header + "5 p 1 16 2 41\n"),  // a paste as the first version wrote it
-      resum(header + "-5 k 1 1 0 0\n"),
-      resum(header + "5 k 1 99 0 0\n"),
-      resum(header + "5 z 1\n"),
-      resum(header + "5 t 1 zz\n"),
-      resum(header + "5 m 1 99999999999 0\n"),
-      resum(header + "5 j 999\n"),
-      resum(header + "99999999999999999999 c 1\n"),
+      resum(header + "-5 k 1 1 0 0\n"), resum(header + "5 k 1 99 0 0\n"), resum(header + "5 z 1\n"),
+      resum(header + "5 t 1 zz\n"), resum(header + "5 m 1 99999999999 0\n"),
+      resum(header + "5 j 999\n"), resum(header + "99999999999999999999 c 1\n"),
       resum(header + "5 c 1 2\n"),
+      resum(header + "5 a 1 0 0 -\n"),  // no node
+      resum(header + "5 a 1 7 3 -\n"),  // no such action
   };
   for (const std::string& t : refused) {
     EXPECT_FALSE(Journal::Decode(t, "Mirvolant 1.0").has_value()) << t;
@@ -219,10 +225,16 @@ struct Page : FakeHost {
 TEST(WebPage, WholeGameFromThePagesInput) {
   Page page;
   std::string roadJournal;
+  page.mirroring = true;
   WalkRoad(page, [&](const Road::Stop& stop) {
     // A mission's drain-code field takes the page's text input.
     if (stop.move == "path") {
       EXPECT_TRUE(page.textInput);
+    }
+    // The page's mirror names the field that takes the text.
+    if (page.textInput) {
+      EXPECT_EQ(page.textNode, tk::Application->ActiveForm()->ActiveControl()->AccessibleId())
+          << stop.name;
     }
     if (stop.name != "engine-code") return;
     // The engine code shown, no field left to type into.
@@ -535,6 +547,76 @@ TEST(WebPage, ADisabledDialogRefusesInputAndTheCaptionDrags) {
     EXPECT_TRUE(page.textArea.Contains(page.At(Form2->MaskEdit1)));
     EXPECT_EQ(page.platform->Windows().Position(Form2->WindowId()),
               (TPoint{pathAt.X - 25, pathAt.Y + 40}));
+  });
+  RunOnPage(page);
+}
+
+// The page's mirror for screen readers: the board told whole once, then only
+// what changed; a screen reader's text and press come in as journaled
+// actions, and what the last tree shows cannot be done is refused at once.
+TEST(WebPage, MirrorTellsWhatChangedAndTakesAScreenReadersActions) {
+  using tk::platform::AccessibleAction;
+  Page page;
+  page.mirroring = true;
+  auto all = [&page] {
+    std::string joined;
+    for (const std::string& batch : page.mirrored) joined += batch + "\n";
+    page.mirrored.clear();
+    return joined;
+  };
+  auto has = [](const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+  };
+  TForm1::Slot slot1{};
+  auto id = [](const tk::TControl* c) { return std::to_string(c->AccessibleId()); };
+  page.Then([&] {
+    slot1 = Form1->SlotControls(1);
+    std::string told = all();
+    EXPECT_TRUE(has(told, "{\"o\":\"win\",\"w\":" + std::to_string(Form1->WindowId()) + ",\"id\":" +
+                              id(Form1) + ",\"role\":\"dialog\",\"name\":\"MIRVOLANT\""))
+        << told;
+    for (int n = 1; n <= 9; ++n) {
+      TForm1::Slot s = Form1->SlotControls(n);
+      std::string prompt = "\"name\":\"Введите код " + std::to_string(n) + "го уровня:\"";
+      // A password field named by its prompt, and the prompt a label for it.
+      EXPECT_TRUE(has(told, "\"id\":" + id(s.field) + ",\"parent\":" + id(s.panel) +
+                                ",\"role\":\"passwordfield\"," + prompt))
+          << n;
+      EXPECT_TRUE(has(told, "\"role\":\"label\"," + prompt)) << n;
+      EXPECT_TRUE(has(told, "\"label\":" + id(s.field) + "}")) << n;
+    }
+    EXPECT_TRUE(has(told, "{\"o\":\"focus\",\"id\":" + id(slot1.field) + "}"));
+    EXPECT_TRUE(has(told, "{\"o\":\"place\",\"w\":" + std::to_string(Form1->WindowId())));
+    // The first field takes typed text.
+    EXPECT_EQ(page.textNode, slot1.field->AccessibleId());
+
+    page.Access(slot1.field->AccessibleId(), AccessibleAction::SetText, Road::Get().levels[0]);
+    // Refused: a label cannot be pressed, no tree holds the node.
+    page.Access(slot1.label->AccessibleId(), AccessibleAction::Press);
+    page.Access(4000000000u, AccessibleAction::Press);
+    page.Access(slot1.button->AccessibleId(), AccessibleAction::Press);
+  });
+  page.RunFor(100);
+  page.Then([&] {
+    EXPECT_EQ(SolvedCount, 1);
+    std::string told = all();
+    // Only what changed: the solved slot's panel reads "OK", its field went
+    // away, and with it the text input.
+    EXPECT_FALSE(has(told, "\"o\":\"win\"")) << told;
+    EXPECT_TRUE(has(told, "\"id\":" + id(slot1.panel) + ",\"parent\":" + id(Form1) +
+                              ",\"role\":\"panel\",\"name\":\"OK\""))
+        << told;
+    EXPECT_TRUE(has(told, "{\"o\":\"drop\",\"id\":" + id(slot1.field) + "}")) << told;
+    EXPECT_FALSE(has(told, "\"id\":" + id(Form1->SlotControls(5).field) + ",")) << told;
+    EXPECT_FALSE(page.textInput);
+    EXPECT_EQ(page.textNode, tk::platform::kNoNode);
+    std::optional<Journal> j = Journal::Decode(page.storage, "Mirvolant test");
+    ASSERT_TRUE(j.has_value());
+    int actions = 0;
+    for (const JournalRecord& r : j->Records()) {
+      actions += r.event.kind == EventKind::AccessibleAction;
+    }
+    EXPECT_EQ(actions, 2);
   });
   RunOnPage(page);
 }

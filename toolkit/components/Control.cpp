@@ -21,7 +21,20 @@ int MulDiv(int v, int m, int d) {
   return static_cast<int>(q);
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner) {}
+namespace {
+
+// Controls are numbered in the order they are made, never reusing a number in
+// a run: a program that makes its dialogs in the same order numbers them the
+// same way each run, so that a saved input that names a node (a page's
+// journal) means the same control when it is replayed.
+platform::NodeId NextAccessibleId() {
+  static platform::NodeId last = platform::kNoNode;
+  return ++last;
+}
+
+}  // namespace
+
+TControl::TControl(TComponent* owner) : TComponent(owner), accessibleId_(NextAccessibleId()) {}
 
 TControl::~TControl() {
   if (parent_ != nullptr) parent_->RemoveChild(this);
@@ -144,9 +157,6 @@ bool TControl::DoAccessibleAction(platform::AccessibleAction, std::string_view) 
 }
 
 platform::NodeId TControl::AccessibleId() const {
-  // Numbered in the order they are first described; never reused in a run.
-  static platform::NodeId next = platform::kNoNode;
-  if (accessibleId_ == platform::kNoNode) accessibleId_ = ++next;
   return accessibleId_;
 }
 

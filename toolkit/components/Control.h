@@ -84,7 +84,7 @@ class TControl : public TComponent {
   // Carries out an action of the control's kind (Press, SetText) that the
   // dialog's rules allowed; false when the kind has no such action.
   virtual bool DoAccessibleAction(platform::AccessibleAction action, std::string_view utf8);
-  // The control's node id, given at the first call.
+  // The control's node id, given when it is made.
   platform::NodeId AccessibleId() const;
   // A name for assistive technology that replaces the one the kind gives
   // (what a picture shows, say); empty: the kind's own.
@@ -122,7 +122,7 @@ class TControl : public TComponent {
   AnsiString caption_;
   TWinControl* parent_ = nullptr;
   AnsiString accessibleName_;
-  mutable platform::NodeId accessibleId_ = platform::kNoNode;
+  platform::NodeId accessibleId_;
   platform::Role accessibleRole_ = platform::Role::Panel;
   bool hasAccessibleRole_ = false;
 };

@@ -448,12 +448,16 @@ module.exports = function parts(h) {
       `canvas at ${zoom.density} pixels per dialog pixel)`);
 
     // A tap on the field being typed in always opens the keyboard: a new
-    // focus of the page's text field each time.
+    // focus of the page's text field (the mirror's field of that control)
+    // each time.
     await cdp.send('Emulation.setPageScaleFactor', { pageScaleFactor: 1 }).catch(() => {});
     await page.evaluate(() => {
       window.fieldFocused = 0;
-      document.querySelectorAll('textarea').forEach((t) =>
-        t.addEventListener('focus', () => { window.fieldFocused += 1; }));
+      document.addEventListener('focusin', (e) => {
+        if (e.target.closest('#mv-mirror') && /^(INPUT|TEXTAREA)$/.test(e.target.tagName)) {
+          window.fieldFocused += 1;
+        }
+      });
     });
     const f = boardControl('MaskEdit', 4);
     let at = await inPage(page, f.left + f.width / 2, f.top + f.height / 2);
@@ -473,11 +477,11 @@ module.exports = function parts(h) {
     await page.keyboard.type('%3');
     await idle(page);
     const before = await state(page);
-    // The hidden field lies over the code field: its middle is the white of
-    // the field.
+    // The page's text field (the mirror's, focused) lies over the code
+    // field: its middle is the white of the field.
     const over = async (name) => {
       const r = await page.evaluate(() => {
-        const t = document.querySelector('textarea').getBoundingClientRect();
+        const t = document.activeElement.getBoundingClientRect();
         return { x: t.left + t.width / 2, y: t.top + t.height / 2, top: t.top, bottom: t.bottom };
       });
       const png = readPng(await page.screenshot({ path: path.join(out, name + '.png') }));

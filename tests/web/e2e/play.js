@@ -24,12 +24,17 @@
 //      is shown at once and the storage is asked to be kept (told); an
 //      update reaches the player and keeps the game (update); on a phone,
 //      pinch zoom stays sharp and the field being typed in stays in sight
-//      above the keyboard (phone).
+//      above the keyboard (phone);
+//   8. the page as a screen reader reads it, through Chromium's
+//      accessibility tree, and a level code played through its mirror
+//      (reader).
 //
 // Usage: node play.js SITE_DIR LINUX_BUILD_DIR OUT_DIR [DOCS_DIR]
-//   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone
+//   PARTS=game,reload,figures,screenshots,tabs,saved,told,update,phone,reader
 //   PREVIOUS_SITE=DIR  the update part starts from this build of the page
 //                      (an earlier version) instead of SITE_DIR itself
+//   BASELINE_SITE=DIR  the reader part also measures a countdown's cost on
+//                      this build of the page
 // Prints one line per check and the figures; exits 1 on any failure.
 'use strict';
 const fs = require('fs');
@@ -603,22 +608,26 @@ async function screenshots(url) {
   }
 }
 
-// The saved game's and the phone's parts (keeps.js).
+// The saved game's and the phone's parts (keeps.js), and the screen reader's
+// (reader.js).
 const keeps = require('./keeps.js')({ check, launch, open, state, linuxReplay,
   levelCodes: road.levels, typeCode, solveBoard, readPng, out, docs, site, served });
+const reader = require('./reader.js')({ check, launch, open, levelCodes: road.levels, typeCode,
+  solveBoard, enterPath, roadPath, figures, served });
 
 (async () => {
   const port = 8700 + (process.pid % 200);
   const url = `http://127.0.0.1:${port}/`;
   await serve(port);
   const parts = (process.env.PARTS ||
-    'game,reload,figures,screenshots,tabs,saved,told,update,phone').split(',');
+    'game,reload,figures,screenshots,tabs,saved,told,update,phone,reader').split(',');
   if (parts.includes('game')) await game(url);
   if (parts.includes('figures')) await figuresBesideLinux(url, Number(process.env.IDLE_SECONDS || 20));
   if (parts.includes('screenshots')) await screenshots(url);
   for (const name of ['tabs', 'saved', 'told', 'update', 'phone']) {
     if (parts.includes(name)) await keeps[name](url);
   }
+  if (parts.includes('reader')) await reader.reader(url);
   if (parts.includes('reload')) await reloadFreezeOffline(url);
   if (server.listening) await stopServing();
   console.log('figures: ' + JSON.stringify(figures));

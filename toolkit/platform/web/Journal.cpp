@@ -1,6 +1,7 @@
 #include "toolkit/platform/web/Journal.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 
 namespace tk::platform::web {
@@ -8,6 +9,7 @@ namespace tk::platform::web {
 namespace {
 
 constexpr int kMaxKey = static_cast<int>(Key::X);
+constexpr int kMaxAction = static_cast<int>(AccessibleAction::SetText);
 // Coordinates and window numbers a journal may hold.
 constexpr int64_t kMaxCoordinate = 1000000;
 constexpr int64_t kMaxWindow = 1000000;
@@ -112,7 +114,8 @@ bool Number(std::string_view field, int64_t low, int64_t high, int64_t& out) {
 
 // Every kind of event the journal keeps: its letter and its fields in order.
 // w window, k key, m modifiers (0 to 7), r repeat (0 or 1), x and y a point,
-// b button (0 to 3), t text (hex, "-" when empty).
+// b button (0 to 3), t text (hex, "-" when empty), n a node, a what assistive
+// technology asked of it (an AccessibleAction).
 struct Format {
   EventKind kind;
   char letter;
@@ -126,7 +129,7 @@ constexpr Format kFormats[] = {
     {EventKind::MouseUp, 'u', "wxybm"},  {EventKind::MouseLeave, 'l', "w"},
     {EventKind::CloseRequest, 'c', "w"}, {EventKind::FocusGained, 'f', "w"},
     {EventKind::FocusLost, 'b', "w"},    {EventKind::Exposed, 'e', "w"},
-    {EventKind::Moved, 'o', "wxy"},
+    {EventKind::Moved, 'o', "wxy"},      {EventKind::AccessibleAction, 'a', "wnat"},
 };
 
 // Version 1 wrote a paste as the key that asked for it (V or Insert, with its
@@ -173,6 +176,12 @@ void AppendField(std::string& line, char field, const Event& e) {
     case 'b':
       line += std::to_string(e.button);
       break;
+    case 'n':
+      line += std::to_string(e.node);
+      break;
+    case 'a':
+      line += std::to_string(static_cast<int>(e.action));
+      break;
     default:
       line += HexField(e.text);
       break;
@@ -207,6 +216,14 @@ bool ReadField(std::string_view text, char field, Event& e) {
     case 'b':
       if (!Number(text, 0, 3, n)) return false;
       e.button = static_cast<int>(n);
+      return true;
+    case 'n':
+      if (!Number(text, 1, UINT32_MAX, n)) return false;
+      e.node = static_cast<NodeId>(n);
+      return true;
+    case 'a':
+      if (!Number(text, 0, kMaxAction, n)) return false;
+      e.action = static_cast<AccessibleAction>(n);
       return true;
     default:
       if (!Number(text, -kMaxCoordinate, kMaxCoordinate, n)) return false;

@@ -21,6 +21,7 @@ std::optional<RawInput::Kind> RawInput::KindOf(std::string_view type) {
       {"resize", Kind::Resize},
       {"focus", Kind::PageFocus},
       {"blur", Kind::PageBlur},
+      {"access", Kind::Access},
   };
   for (const auto& [name, kind] : kTypes) {
     if (name == type) return kind;
@@ -93,6 +94,7 @@ WindowId WebPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth
 
 void WebPlatform::DestroyWindow(WindowId window) {
   windows_.Destroy(window);
+  mirror_.Forget(window);
   queue_.Forget(window);
 }
 
@@ -144,15 +146,46 @@ void WebPlatform::SetTextInput(const TextInputPlace& place) {
 void WebPlatform::TellTextInput() {
   bool wanted = textInput_.Wanted() && windows_.Shown(textInput_.window);
   TRect area;
+  NodeId node = kNoNode;
   if (wanted) {
     TRect outer = windows_.OuterRect(textInput_.window);
     area = textInput_.area.Offset(outer.Left + WindowManager::kFrame.left,
                                   outer.Top + WindowManager::kFrame.top);
+    // The mirror's field of the control that takes the text: the focused
+    // node of that window, where it is one that takes text.
+    const AccessibleNode* focused = mirror_.Focused(textInput_.window);
+    if (focused != nullptr && (focused->actions & ActionBit(AccessibleAction::SetText)) != 0) {
+      node = focused->id;
+    }
   }
-  if (wanted == toldTextInput_ && area == toldTextArea_) return;
+  if (wanted == toldTextInput_ && area == toldTextArea_ && node == toldTextNode_) return;
   toldTextInput_ = wanted;
   toldTextArea_ = area;
-  host_.SetTextInput(wanted, area);
+  toldTextNode_ = node;
+  host_.SetTextInput(wanted, area, node);
+}
+
+// --- The mirror for assistive technology.
+
+void WebPlatform::PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                                       const std::vector<AccessibleChange>& changes) {
+  mirror_.Publish(window, std::move(tree), changes);
+}
+
+// Tells the page what changed in its mirror: the toolkit's publications since
+// the last wait, and the windows that moved or changed places in the stack.
+void WebPlatform::TellMirror() {
+  const std::vector<WindowId>& stacking = windows_.Stacking();
+  for (WindowId id : mirror_.Windows()) {
+    auto at = std::find(stacking.begin(), stacking.end(), id);
+    if (at == stacking.end()) continue;
+    TRect outer = windows_.OuterRect(id);
+    mirror_.Place(id,
+                  {outer.Left + WindowManager::kFrame.left, outer.Top + WindowManager::kFrame.top},
+                  static_cast<int>(at - stacking.begin()));
+  }
+  std::string operations = mirror_.TakeOperations();
+  if (!operations.empty()) host_.Mirror(operations);
 }
 
 // --- The viewport and the scale.
@@ -252,6 +285,23 @@ void WebPlatform::Translate(const RawInput& in) {
     case K::PointerLeave:
       windows_.PointerLeave(queue_, stamp);
       return;
+    case K::Access: {
+      // Refused at once where the last tree shows it cannot be done; the
+      // toolkit checks again by its own rules.
+      WindowId window = kNoWindow;
+      const AccessibleNode* node = mirror_.Find(in.node, &window);
+      if (node == nullptr || (node->actions & ActionBit(in.action)) == 0 ||
+          (node->states & states::kDisabled) != 0 ||
+          (mirror_.Tree(window)->nodes[0].states & states::kDisabled) != 0) {
+        return;
+      }
+      Event e = WindowEvent(EventKind::AccessibleAction, window);
+      e.node = in.node;
+      e.action = in.action;
+      if (in.action == AccessibleAction::SetText) e.text = in.text;
+      queue_.Push(std::move(e), stamp);
+      return;
+    }
   }
 }
 
@@ -330,6 +380,8 @@ void WebPlatform::FinishReplay() {
 void WebPlatform::Flush() {
   std::vector<TRect> rects = windows_.Compose();
   if (!rects.empty()) host_.Show(windows_.Picture(), windows_.Bounds().Width(), rects);
+  // The mirror first: the field that takes the text may be new.
+  TellMirror();
   TellTextInput();
   if (journalDirty_) SaveJournal();
 }

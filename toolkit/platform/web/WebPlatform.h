@@ -39,6 +39,7 @@
 
 #include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
+#include "toolkit/platform/web/DomMirror.h"
 #include "toolkit/platform/web/Journal.h"
 #include "toolkit/platform/web/WindowManager.h"
 
@@ -59,6 +60,7 @@ struct RawInput {
     Resize,         // the viewport: width x height device pixels at ratio
     PageFocus,      // the page became the focused window
     PageBlur,       // the page stopped being the focused window
+    Access,         // assistive technology asked node for action (with text) in the mirror
   };
   // The kind of the page's event of that type ("pointerdown", "keydown",
   // "paste", "focus"...; "text" for typed text), or null for another.
@@ -81,6 +83,8 @@ struct RawInput {
   uint8_t modifiers = 0;
   bool repeat = false;
   std::string text;
+  NodeId node = kNoNode;
+  AccessibleAction action = AccessibleAction::Press;
   int width = 0;
   int height = 0;
   double ratio = 1;
@@ -113,8 +117,14 @@ class Host {
   // allowed), which the page then shows.
   virtual bool SaveJournal(int copy, const std::string& text) = 0;
   // Typed text is wanted, or no longer, in the given rectangle of the
-  // desktop: the hidden text field should take the focus and lie there.
-  virtual void SetTextInput(bool wanted, const TRect& area) = 0;
+  // desktop: the page's text field should take the focus and lie there.
+  // node: the mirror's field that stands for the control (kNoNode: none).
+  virtual void SetTextInput(bool wanted, const TRect& area, NodeId node) = 0;
+  // Whether the page keeps a mirror of the windows for assistive technology
+  // (see DomMirror); asked when the toolkit asks whether anything listens.
+  virtual bool Mirroring() { return false; }
+  // Changes to the mirror, a JSON array of operations (see DomMirror).
+  virtual void Mirror(const std::string& operations) { (void)operations; }
   // The journal found could not be used (damaged, another game's or rules):
   // the page keeps what its storage holds aside; a new game starts.
   virtual void JournalRefused() {}
@@ -175,6 +185,12 @@ class WebPlatform : public Platform {
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { queue_.PostWake(); }
   void PostQuit() override { queue_.PostQuit(); }
+  // The page listens while it keeps its mirror; a replay publishes nothing
+  // (nothing is presented), the first turn after it publishes every window.
+  bool AccessibilityListening() override { return host_.Mirroring(); }
+  void PublishAccessibility(WindowId window, std::shared_ptr<const AccessibleTree> tree,
+                            const std::vector<AccessibleChange>& changes) override;
+  const DomMirror& Mirror() const { return mirror_; }
 
  private:
   // The wall clock as the back end's clock, never going back.
@@ -190,6 +206,7 @@ class WebPlatform : public Platform {
   void Flush();
   void SaveJournal();
   void TellTextInput();
+  void TellMirror();
 
   Host& host_;
   std::string program_;
@@ -206,10 +223,12 @@ class WebPlatform : public Platform {
   int64_t lastReal_ = 0;
   // Input translated and not yet handed over, each at its arrival.
   EventQueue queue_;
+  DomMirror mirror_;
   TextInputPlace textInput_;
   // What the host was last told of typed text, in desktop pixels.
   bool toldTextInput_ = false;
   TRect toldTextArea_;
+  NodeId toldTextNode_ = kNoNode;
   // The viewport and the scale that shows the desktop in it.
   int viewWidth_ = 0;
   int viewHeight_ = 0;

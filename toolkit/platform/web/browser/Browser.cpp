@@ -32,7 +32,8 @@ EM_JS(int, mv_next_input, (double* numbers), {
   var e = Module.mv.queue.shift();
   if (!e) return 0;
   var n = [e.wallMs, e.x || 0, e.y || 0, e.button || 0, e.touch ? 1 : 0, e.modifiers || 0,
-           e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1];
+           e.repeat ? 1 : 0, e.width || 0, e.height || 0, e.ratio || 1, e.node || 0,
+           e.action || 0];
   for (var i = 0; i < n.length; ++i) HEAPF64[(numbers >> 3) + i] = n[i];
   Module.mv.strings = [e.type, e.key || "", e.code || "", e.text || ""];
   return 1;
@@ -61,8 +62,13 @@ EM_JS(void, mv_journal, (char* out, int size), { stringToUTF8(Module.mv.journal,
 EM_JS(int, mv_save_journal, (int copy, const char* text), {
   return Module.mv.saveJournal(copy, UTF8ToString(text)) ? 1 : 0;
 });
-EM_JS(void, mv_set_text_input, (int wanted, int left, int top, int width, int height), {
-  Module.mv.setTextInput(!!wanted, left, top, width, height);
+EM_JS(void, mv_set_text_input, (int wanted, int left, int top, int width, int height,
+                                double node), {
+  Module.mv.setTextInput(!!wanted, left, top, width, height, node);
+});
+EM_JS(int, mv_mirroring, (), { return Module.mv.mirroring() ? 1 : 0; });
+EM_JS(void, mv_mirror, (const char* operations), {
+  Module.mv.mirror(JSON.parse(UTF8ToString(operations)));
 });
 EM_JS(void, mv_journal_refused, (), { Module.mv.journalRefused(); });
 EM_JS(void, mv_replay_finished, (double ms, int records), {
@@ -94,7 +100,7 @@ class BrowserHost : public web::Host {
   }
 
   bool NextInput(RawInput& out) override {
-    double n[10];
+    double n[12];
     while (mv_next_input(n) != 0) {
       std::optional<RawInput::Kind> kind = RawInput::KindOf(InputString(0));
       if (!kind) continue;
@@ -110,6 +116,10 @@ class BrowserHost : public web::Host {
       out.width = static_cast<int>(n[7]);
       out.height = static_cast<int>(n[8]);
       out.ratio = n[9];
+      out.node = n[10] >= 0 && n[10] <= 4294967295.0 ? static_cast<NodeId>(n[10]) : kNoNode;
+      out.action = n[11] == 1   ? AccessibleAction::Focus
+                   : n[11] == 2 ? AccessibleAction::SetText
+                                : AccessibleAction::Press;
       out.key = InputString(1);
       out.code = InputString(2);
       out.text = InputString(3);
@@ -146,9 +156,12 @@ class BrowserHost : public web::Host {
   bool SaveJournal(int copy, const std::string& text) override {
     return mv_save_journal(copy, text.c_str()) != 0;
   }
-  void SetTextInput(bool wanted, const TRect& area) override {
-    mv_set_text_input(wanted ? 1 : 0, area.Left, area.Top, area.Width(), area.Height());
+  void SetTextInput(bool wanted, const TRect& area, NodeId node) override {
+    mv_set_text_input(wanted ? 1 : 0, area.Left, area.Top, area.Width(), area.Height(),
+                      static_cast<double>(node));
   }
+  bool Mirroring() override { return mv_mirroring() != 0; }
+  void Mirror(const std::string& operations) override { mv_mirror(operations.c_str()); }
   void JournalRefused() override { mv_journal_refused(); }
   void ReplayFinished(double ms, size_t records) override {
     mv_replay_finished(ms, static_cast<int>(records));

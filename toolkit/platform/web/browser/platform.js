@@ -3,7 +3,8 @@
 // (Module.mv.queue, read by Browser.cpp) under the browser's own names (the
 // event's type, KeyboardEvent.key and .code), which the back end maps; it
 // shows the desktop's picture in the canvas, keeps the journal in the page's
-// storage and waits.
+// storage and waits. Typed text comes from the field of the page's mirror
+// (mirror.js) that stands for the control being typed in.
 //
 // The page gives: Module.canvas (the desktop's canvas, whose parent element
 // is the viewport) and Module.journalKey (the storage key of the journal's
@@ -20,9 +21,6 @@ Module.mv = (function () {
     Tab: 1, Enter: 1, Escape: 1, Backspace: 1, Delete: 1, ArrowLeft: 1, ArrowRight: 1,
     ArrowUp: 1, ArrowDown: 1, Home: 1, End: 1
   };
-  // What the hidden field holds between inputs: a backspace on a phone's
-  // keyboard needs something to delete before the page hears of it.
-  var Rest = '  ';
 
   var mv = {
     queue: [],
@@ -38,8 +36,12 @@ Module.mv = (function () {
     // Between the load of a saved journal and the end of its replay.
     replaying: false,
     textWanted: false,
-    // Where typed text goes, in desktop pixels.
+    // Where typed text goes, in desktop pixels, and the mirror's node that
+    // stands for it.
     textArea: null,
+    textNode: 0,
+    // The field a composition is being typed into.
+    composingIn: null,
     // Canvas pixels per desktop pixel (more than one while zoomed in).
     density: 1,
     saveFailed: null,
@@ -51,7 +53,6 @@ Module.mv = (function () {
   // at its density.
   var picture = null;
   var pictureContext = null;
-  var field = null;
   var composing = null;
   var stopping = null;
   var focusedAtDown = false;
@@ -93,9 +94,17 @@ Module.mv = (function () {
     };
   }
 
-  function focusField() {
-    if (mv.textWanted && document.activeElement !== field) field.focus();
+  // The mirror's field that takes typed text (null: none). Asked each time:
+  // the mirror makes a field anew when its control is shown again.
+  function textField() {
+    return mv.textWanted ? mv.mirrorElement(mv.textNode) : null;
   }
+
+  function focusField() {
+    var field = textField();
+    if (field && document.activeElement !== field) mv.focusForToolkit(field);
+  }
+  mv.focusTextField = focusField;
 
   // A tap on the field being typed in opens the phone's keyboard again, also
   // after the player put it away while the field kept the focus: a phone
@@ -104,29 +113,29 @@ Module.mv = (function () {
   function refocusField(e, focusedBefore) {
     var a = mv.textArea;
     var p = place(e);
-    if (focusedBefore && mv.textWanted && a && document.activeElement === field &&
+    var field = textField();
+    if (focusedBefore && mv.textWanted && a && field && document.activeElement === field &&
         p.x >= a.left && p.y >= a.top && p.x < a.left + a.width && p.y < a.top + a.height) {
       field.blur();
     }
     focusField();
   }
 
-  // The hidden field lies over the control being typed in, so that the
-  // browser keeps that control in sight above an on-screen keyboard.
-  function placeField() {
-    var a = mv.textArea;
-    if (!field || !a) return;
-    var css = mv.scale / (window.devicePixelRatio || 1);
-    field.style.left = (canvas.offsetLeft + a.left * css) + 'px';
-    field.style.top = (canvas.offsetTop + a.top * css) + 'px';
-    field.style.width = Math.max(1, a.width * css) + 'px';
-    field.style.height = Math.max(1, a.height * css) + 'px';
+  // A tap on a field other than the one being typed in: the toolkit will
+  // give that one the focus, but a phone opens its keyboard only for a focus
+  // inside the tap, so the page focuses the field under it at once.
+  function focusFieldAt(e) {
+    var p = place(e);
+    var at = mv.fieldAt(p.x, p.y);
+    if (at) mv.focusForToolkit(at);
+    else focusField();
   }
 
   // Keeps the field being typed in in sight when the viewport shrank under
   // it (an on-screen keyboard that makes the page shorter).
   function revealField() {
-    if (document.activeElement === field) {
+    var field = textField();
+    if (field && document.activeElement === field) {
       field.scrollIntoView({ block: 'center', inline: 'nearest' });
     }
   }
@@ -161,10 +170,6 @@ Module.mv = (function () {
     redraw(0, 0, picture.width, picture.height);
   }
 
-  function resetField() {
-    field.value = Rest;
-    field.setSelectionRange(Rest.length, Rest.length);
-  }
 
   // Typed text from a composition (a phone's keyboard, an input method):
   // what changed since the last update, as backspaces and new characters.
@@ -192,9 +197,9 @@ Module.mv = (function () {
       if (!e.isPrimary) return;
       e.preventDefault();
       try { canvas.setPointerCapture(e.pointerId); } catch (err) { /* gone already */ }
-      focusedAtDown = document.activeElement === field;
+      focusedAtDown = textField() !== null && document.activeElement === textField();
       push(pointer(e));
-      focusField();
+      focusFieldAt(e);
     });
     canvas.addEventListener('pointermove', function (e) {
       if (e.isPrimary) push(pointer(e));
@@ -202,7 +207,7 @@ Module.mv = (function () {
     canvas.addEventListener('pointerup', function (e) {
       if (!e.isPrimary) return;
       push(pointer(e));
-      if (e.pointerType === 'mouse') focusField();
+      if (e.pointerType === 'mouse') focusFieldAt(e);
       else refocusField(e, focusedAtDown);
     });
     canvas.addEventListener('pointercancel', function (e) { push({ type: e.type }); });
@@ -217,8 +222,12 @@ Module.mv = (function () {
       // A composition's keys reach the page as its text.
       if (e.isComposing || e.keyCode === 229) return;
       var mods = modifiers(e);
-      // Ctrl+A would select the page's text.
-      if (Navigating[e.key] || (e.code === 'KeyA' && (mods & 2))) e.preventDefault();
+      // Ctrl+A would select the page's text; a space would click a button
+      // of the mirror as well as the toolkit's key.
+      if (Navigating[e.key] || (e.code === 'KeyA' && (mods & 2)) ||
+          (e.key === ' ' && e.target.tagName === 'BUTTON' && e.target.mvNode)) {
+        e.preventDefault();
+      }
       push({ type: e.type, key: e.key, code: e.code, modifiers: mods, repeat: e.repeat });
     }, true);
     window.addEventListener('keyup', function (e) {
@@ -230,15 +239,27 @@ Module.mv = (function () {
       push({ type: 'paste', text: text });
     });
 
-    field.addEventListener('compositionstart', function () { composing = ''; });
-    field.addEventListener('compositionupdate', function (e) { composeTo(e.data); });
-    field.addEventListener('compositionend', function (e) {
+    // Typing into a field of the mirror: what it typed goes to the game as
+    // keys and text, and the field shows again what the game holds (the
+    // game's answer, a change of its value, follows).
+    function typed(e) { return e.target.mvNode && /^(INPUT|TEXTAREA)$/.test(e.target.tagName); }
+    document.addEventListener('compositionstart', function (e) {
+      if (!typed(e)) return;
+      composing = '';
+      mv.composingIn = e.target;
+    });
+    document.addEventListener('compositionupdate', function (e) {
+      if (typed(e)) composeTo(e.data);
+    });
+    document.addEventListener('compositionend', function (e) {
+      if (!typed(e)) return;
       composeTo(e.data);
       composing = null;
-      resetField();
+      mv.composingIn = null;
+      mv.restoreField(e.target);
     });
-    field.addEventListener('input', function (e) {
-      if (composing !== null || e.isComposing) return;
+    document.addEventListener('input', function (e) {
+      if (!typed(e) || composing !== null || e.isComposing) return;
       switch (e.inputType) {
         case 'insertCompositionText':
         case 'deleteCompositionText':
@@ -253,11 +274,20 @@ Module.mv = (function () {
         case 'deleteContentForward':
           pushKey('Delete');
           break;
+        case 'insertReplacementText':
+        case '':
+        case undefined:
+          // The whole value set at once (an autofill, a screen reader's
+          // editing): the field's new text.
+          mv.setFieldText(e.target);
+          break;
         default:
+          // Deletions the game made already by its keys (a cut) change
+          // nothing here.
           if (e.data) push({ type: 'text', text: e.data });
           break;
       }
-      resetField();
+      mv.restoreField(e.target);
     });
 
     window.addEventListener('resize', function () {
@@ -278,22 +308,9 @@ Module.mv = (function () {
   mv.start = function () {
     canvas = Module.canvas;
     context = canvas.getContext('2d', { alpha: false });
-    field = document.createElement('textarea');
-    field.setAttribute('autocomplete', 'off');
-    field.setAttribute('autocorrect', 'off');
-    field.setAttribute('autocapitalize', 'off');
-    field.setAttribute('spellcheck', 'false');
-    field.setAttribute('aria-hidden', 'true');
-    field.tabIndex = -1;
-    // Unseen but focusable, over the control being typed in (placeField);
-    // 16 px text keeps a phone from zooming in on it.
-    field.style.cssText = 'position:absolute;left:0;top:0;width:1px;height:1px;opacity:0;' +
-      'border:0;padding:0;margin:0;resize:none;overflow:hidden;font-size:16px;' +
-      'pointer-events:none;caret-color:transparent;user-select:text;-webkit-user-select:text';
-    canvas.parentElement.appendChild(field);
+    mv.startMirror(push);
     picture = document.createElement('canvas');
     pictureContext = picture.getContext('2d', { alpha: false });
-    resetField();
     listen();
     if (Module.stopWanted) mv.stop(Module.stopWanted);
   };
@@ -351,7 +368,7 @@ Module.mv = (function () {
     canvas.style.height = (height * scale / ratio) + 'px';
     context = canvas.getContext('2d', { alpha: false });
     context.imageSmoothingEnabled = false;
-    placeField();
+    mv.placeMirror();
   };
 
   mv.show = function (pixels, width, height, rects) {
@@ -440,15 +457,15 @@ Module.mv = (function () {
       if (!kept) return navigator.storage.persist();
     }).catch(function () { /* the browser decides */ });
   }
-  mv.setTextInput = function (wanted, left, top, width, height) {
+  mv.setTextInput = function (wanted, left, top, width, height, node) {
     // The field being typed in went away: in this game, a code was solved.
     if (mv.textWanted && !wanted) askToKeep();
+    var before = textField();
     mv.textWanted = wanted;
     mv.textArea = wanted ? { left: left, top: top, width: width, height: height } : null;
-    if (!field) return;
-    placeField();
+    mv.textNode = wanted ? node : 0;
     if (wanted) focusField();
-    else if (document.activeElement === field) field.blur();
+    else if (before && document.activeElement === before) before.blur();
   };
   mv.journalRefused = function () {
     mv.replaying = false;
