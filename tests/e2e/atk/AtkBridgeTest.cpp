@@ -115,6 +115,8 @@ TEST_F(AtkBridgeTest, TreeRolesNamesStatesTextAndPlaces) {
   AtkObject* app = atk_get_root();
   ASSERT_NE(app, nullptr);
   EXPECT_EQ(atk_object_get_role(app), ATK_ROLE_APPLICATION);
+  EXPECT_EQ(atk_object_get_parent(app), nullptr);
+  EXPECT_EQ(atk_object_get_index_in_parent(app), -1);
   ASSERT_EQ(atk_object_get_n_accessible_children(app), 1);
   AtkObject* dialog = At({0});
   EXPECT_EQ(atk_object_get_role(dialog), ATK_ROLE_DIALOG);
