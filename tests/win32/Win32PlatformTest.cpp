@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/Program.h"
+#include "tests/support/AccessibleTrees.h"
 #include "toolkit/paint/PixelBuffer.h"
 #include "toolkit/platform/win32/Win32Platform.h"
 #include "toolkit/text/Ansi.h"
@@ -431,18 +432,7 @@ class Win32AccessibleTest : public Win32PlatformTest {
     auto tree = std::make_shared<AccessibleTree>();
     auto add = [&](NodeId id, NodeId parent, Role role, std::string name, uint32_t st,
                    uint8_t actions, TRect bounds) {
-      AccessibleNode n;
-      n.id = id;
-      n.parent = parent;
-      n.role = role;
-      n.name = std::move(name);
-      n.states = st;
-      n.actions = actions;
-      n.bounds = bounds;
-      if (AccessibleNode* p = parent == kNoNode ? nullptr : &tree->nodes[parent - kRoot]) {
-        p->children.push_back(id);
-      }
-      tree->nodes.push_back(std::move(n));
+      AddNode(*tree, id, parent, role, std::move(name), bounds, st, actions);
     };
     const uint8_t press = ActionBit(AccessibleAction::Press);
     add(kRoot, kNoNode, Role::Dialog, "MIRVOLANT", states::kActive, 0, {0, 0, 200, 100});
@@ -460,12 +450,6 @@ class Win32AccessibleTest : public Win32PlatformTest {
     }
     add(kClose, kRoot, Role::PushButton, "Закрыть", states::kDisabled, press, {160, 60, 195, 82});
     return tree;
-  }
-  static AccessibleChange Report(ChangeKind kind, NodeId node) {
-    AccessibleChange c;
-    c.kind = kind;
-    c.node = node;
-    return c;
   }
   static VARIANT Id(LONG child) {
     VARIANT v;

@@ -16,6 +16,7 @@
 // coordinates; the back end knows where its window's client area lies on
 // the screen.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +45,7 @@ enum class Role : uint8_t {
   PushButton,     // name = its caption
   Image,          // a picture; name = what it shows, as the program describes it
 };
+inline constexpr size_t kRoleCount = static_cast<size_t>(Role::Image) + 1;
 
 // The states of a node, as a set of bits.
 namespace states {

@@ -6,8 +6,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "tests/support/AccessibleTrees.h"
 #include "toolkit/platform/sdl/AtkBridge.h"
 
 namespace tk::platform {
@@ -37,43 +39,22 @@ TEST(AccessibilityWanted, EnvironmentThenSession) {
 
 constexpr WindowId kWindow = 7;
 
-AccessibleChange Change(ChangeKind kind, NodeId node) {
-  AccessibleChange c;
-  c.kind = kind;
-  c.node = node;
-  return c;
-}
-
-AccessibleNode MakeNode(NodeId id, NodeId parent, Role role, std::string name, TRect bounds) {
-  AccessibleNode n;
-  n.id = id;
-  n.parent = parent;
-  n.role = role;
-  n.name = std::move(name);
-  n.bounds = bounds;
-  return n;
-}
-
 // A dialog with a panel holding a prompt, its password field and a button.
 std::shared_ptr<AccessibleTree> Board() {
   auto tree = std::make_shared<AccessibleTree>();
-  AccessibleNode root = MakeNode(1, kNoNode, Role::Dialog, "MIRVOLANT", {0, 0, 519, 426});
-  root.states = states::kActive;
-  root.children = {2};
-  AccessibleNode panel = MakeNode(2, 1, Role::Panel, "", {0, 0, 169, 129});
-  panel.children = {3, 4, 5};
-  AccessibleNode label = MakeNode(3, 2, Role::Label, "Введите код:", {16, 24, 140, 37});
-  label.labelFor = 4;
-  AccessibleNode field = MakeNode(4, 2, Role::PasswordField, "Введите код:", {15, 48, 152, 67});
-  field.states = states::kFocusable | states::kFocused | states::kProtected;
-  field.actions = ActionBit(AccessibleAction::Focus) | ActionBit(AccessibleAction::SetText);
+  AddNode(*tree, 1, kNoNode, Role::Dialog, "MIRVOLANT", {0, 0, 519, 426}, states::kActive);
+  AddNode(*tree, 2, 1, Role::Panel, "", {0, 0, 169, 129});
+  AddNode(*tree, 3, 2, Role::Label, "Введите код:", {16, 24, 140, 37}).labelFor = 4;
+  AccessibleNode& field =
+      AddNode(*tree, 4, 2, Role::PasswordField, "Введите код:", {15, 48, 152, 67},
+              states::kFocusable | states::kFocused | states::kProtected,
+              ActionBit(AccessibleAction::Focus) | ActionBit(AccessibleAction::SetText));
   field.value = "**";
   field.caret = 2;
   field.caretBounds = TRect::FromSize(30, 51, 1, 13);
   field.labelledBy = 3;
-  AccessibleNode button = MakeNode(5, 2, Role::PushButton, "ОК", {48, 80, 113, 102});
-  button.actions = ActionBit(AccessibleAction::Press);
-  tree->nodes = {root, panel, label, field, button};
+  AddNode(*tree, 5, 2, Role::PushButton, "ОК", {48, 80, 113, 102}, 0,
+          ActionBit(AccessibleAction::Press));
   return tree;
 }
 
@@ -110,7 +91,7 @@ class AtkBridgeTest : public ::testing::Test {
       GTEST_SKIP() << "no accessibility bus";
     }
     board_ = Board();
-    bridge_->Publish(kWindow, board_, {Change(ChangeKind::WindowShown, 1)});
+    bridge_->Publish(kWindow, board_, {Report(ChangeKind::WindowShown, 1)});
   }
   void TearDown() override { unsetenv("MIRVOLANT_ACCESSIBILITY"); }
 
@@ -134,6 +115,8 @@ TEST_F(AtkBridgeTest, TreeRolesNamesStatesTextAndPlaces) {
   AtkObject* app = atk_get_root();
   ASSERT_NE(app, nullptr);
   EXPECT_EQ(atk_object_get_role(app), ATK_ROLE_APPLICATION);
+  EXPECT_EQ(atk_object_get_parent(app), nullptr);
+  EXPECT_EQ(atk_object_get_index_in_parent(app), -1);
   ASSERT_EQ(atk_object_get_n_accessible_children(app), 1);
   AtkObject* dialog = At({0});
   EXPECT_EQ(atk_object_get_role(dialog), ATK_ROLE_DIALOG);
@@ -193,7 +176,7 @@ TEST_F(AtkBridgeTest, ActionsBecomeEventsUnlessTheTreeRefusesThem) {
   // A dialog beneath a modal one refuses everything at once.
   auto disabled = std::make_shared<AccessibleTree>(*board_);
   disabled->nodes[0].states |= states::kDisabled;
-  bridge_->Publish(kWindow, disabled, {Change(ChangeKind::WindowDisabled, 1)});
+  bridge_->Publish(kWindow, disabled, {Report(ChangeKind::WindowDisabled, 1)});
   EXPECT_FALSE(atk_action_do_action(ATK_ACTION(button), 0));
   EXPECT_EQ(posted_.size(), 3u);
 }
@@ -206,35 +189,30 @@ TEST_F(AtkBridgeTest, ChangesAreToldAsAtkSignals) {
   g_signal_connect(field, "text-remove", G_CALLBACK(OnText), &removed);
   g_signal_connect(panel, "children-changed::remove", G_CALLBACK(OnChild), &children);
 
-  // A value edited in its middle: only the changed characters are told,
-  // counted in characters, not bytes.
+  // A value edited in its middle: the changed characters are told as a
+  // removal and an insertion, counted in characters.
   auto edited = std::make_shared<AccessibleTree>(*board_);
   edited->nodes[3].role = Role::TextField;
   edited->nodes[3].value = "абв";
   bridge_->Publish(kWindow, edited, {});
   EXPECT_EQ(At({0, 0, 1}), field);  // a text field is an object of the same kind
   auto next = std::make_shared<AccessibleTree>(*edited);
-  next->nodes[3].value = "абгдв";
-  bridge_->Publish(kWindow, next, {Change(ChangeKind::Value, 4)});
-  ASSERT_EQ(inserted.size(), 1u);
-  EXPECT_EQ(inserted[0].position, 2);
-  EXPECT_EQ(inserted[0].length, 2);
-  EXPECT_EQ(inserted[0].text, "гд");
-  EXPECT_TRUE(removed.empty());
-  auto shorter = std::make_shared<AccessibleTree>(*next);
-  shorter->nodes[3].value = "ав";
-  bridge_->Publish(kWindow, shorter, {Change(ChangeKind::Value, 4)});
+  next->nodes[3].value = "агдв";
+  bridge_->Publish(kWindow, next, {Report(ChangeKind::Value, 4)});
   ASSERT_EQ(removed.size(), 1u);
-  EXPECT_EQ(removed[0].position, 1);
-  EXPECT_EQ(removed[0].text, "бгд");
+  EXPECT_EQ((std::tuple(removed[0].position, removed[0].length, removed[0].text)),
+            (std::tuple(1, 1, std::string("б"))));
+  ASSERT_EQ(inserted.size(), 1u);
+  EXPECT_EQ((std::tuple(inserted[0].position, inserted[0].length, inserted[0].text)),
+            (std::tuple(1, 2, std::string("гд"))));
 
   // The button goes: the panel tells which child left, the object answers
   // as defunct to whoever still holds it.
   AtkObject* button = ATK_OBJECT(g_object_ref(At({0, 0, 2})));
-  auto fewer = std::make_shared<AccessibleTree>(*shorter);
+  auto fewer = std::make_shared<AccessibleTree>(*next);
   fewer->nodes[1].children = {3, 4};
   fewer->nodes.pop_back();
-  bridge_->Publish(kWindow, fewer, {Change(ChangeKind::Structure, 2)});
+  bridge_->Publish(kWindow, fewer, {Report(ChangeKind::Structure, 2)});
   ASSERT_EQ(children.size(), 1u);
   EXPECT_EQ(children[0].position, 2);
   EXPECT_EQ(atk_object_get_n_accessible_children(panel), 2);
@@ -246,13 +224,13 @@ TEST_F(AtkBridgeTest, ChangesAreToldAsAtkSignals) {
   // An announcement is said by the dialog (object:announcement).
   std::vector<std::string> said;
   g_signal_connect(At({0}), "announcement", G_CALLBACK(OnAnnouncement), &said);
-  AccessibleChange announcement = Change(ChangeKind::Announcement, kNoNode);
+  AccessibleChange announcement = Report(ChangeKind::Announcement, kNoNode);
   announcement.text = "Осталось 19 минут";
   bridge_->Publish(kWindow, fewer, {announcement});
   EXPECT_EQ(said, std::vector<std::string>{"Осталось 19 минут"});
 
   // Hidden: the application has no child left.
-  bridge_->Publish(kWindow, nullptr, {Change(ChangeKind::WindowHidden, 1)});
+  bridge_->Publish(kWindow, nullptr, {Report(ChangeKind::WindowHidden, 1)});
   EXPECT_EQ(atk_object_get_n_accessible_children(atk_get_root()), 0);
 }
 

@@ -9,10 +9,15 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
+
+#include "toolkit/platform/AccessibleQueries.h"
 
 namespace tk::platform {
 
@@ -26,38 +31,21 @@ bool AccessibilityWanted(const char* forced, const char* noBridge, std::optional
 namespace {
 
 // The ATK objects. Every node is an MvNode (a component with actions); text
-// nodes add the text interfaces, dialog roots the window interface. An object
-// knows its window and node; what it answers comes from the window's last
-// tree. An object whose node went away answers as defunct.
+// nodes add the text interfaces, dialog roots the window interface (both
+// types keep the MvNode instance). An object knows its window and node; what
+// it answers comes from the window's last tree. An object whose node went
+// away answers as defunct.
 struct MvNode {
   AtkObject parent;
   AtkBridge::Impl* impl;
   WindowId window;
   NodeId node;
 };
-struct MvNodeClass {
-  AtkObjectClass parent;
-};
-struct MvText {
-  MvNode parent;
-};
-struct MvTextClass {
-  MvNodeClass parent;
-};
-struct MvWindow {
-  MvNode parent;
-};
-struct MvWindowClass {
-  MvNodeClass parent;
-};
 // The application: the root of everything, with the shown dialogs as its
 // children.
 struct MvApp {
   AtkObject parent;
   AtkBridge::Impl* impl;
-};
-struct MvAppClass {
-  AtkObjectClass parent;
 };
 
 GType mv_node_get_type();
@@ -130,15 +118,10 @@ struct AtkBridge::Impl {
   // Refuses at once what the last tree says cannot be done.
   bool Act(const MvNode* n, AccessibleAction action, std::string text = {}) {
     const AccessibleNode* node = NodeOf(n);
-    const AccessibleNode* root = Root(n->window);
-    if (node == nullptr || root == nullptr || (node->actions & ActionBit(action)) == 0)
+    if (node == nullptr ||
+        RefuseAction(*windows.at(n->window).tree, *node, action) != ActionRefusal::None)
       return false;
-    if (((node->states | root->states) & states::kDisabled) != 0) return false;
-    Event e = WindowEvent(EventKind::AccessibleAction, n->window);
-    e.node = n->node;
-    e.action = action;
-    e.text = std::move(text);
-    host.post(std::move(e));
+    host.post(AccessibleActionEvent(n->window, n->node, action, std::move(text)));
     return true;
   }
 
@@ -155,41 +138,16 @@ namespace {
 
 // --- Mapping of the model's values.
 
-AtkRole RoleOf(Role role) {
-  switch (role) {
-    case Role::Dialog:
-      return ATK_ROLE_DIALOG;
-    case Role::Alert:
-      return ATK_ROLE_ALERT;
-    case Role::Panel:
-      return ATK_ROLE_PANEL;
-    case Role::Label:
-      return ATK_ROLE_LABEL;
-    case Role::Status:
-      return ATK_ROLE_STATUSBAR;
-    case Role::TextField:
-      return ATK_ROLE_ENTRY;
-    case Role::PasswordField:
-      return ATK_ROLE_PASSWORD_TEXT;
-    case Role::TextArea:
-      return ATK_ROLE_TEXT;
-    case Role::PushButton:
-      return ATK_ROLE_PUSH_BUTTON;
-    case Role::Image:
-      return ATK_ROLE_IMAGE;
-  }
-  return ATK_ROLE_UNKNOWN;
-}
+// The ATK role of each of the model's roles.
+constexpr AtkRole kAtkRoles[] = {
+    ATK_ROLE_DIALOG,      ATK_ROLE_ALERT, ATK_ROLE_PANEL,         ATK_ROLE_LABEL,
+    ATK_ROLE_STATUSBAR,   ATK_ROLE_ENTRY, ATK_ROLE_PASSWORD_TEXT, ATK_ROLE_TEXT,
+    ATK_ROLE_PUSH_BUTTON, ATK_ROLE_IMAGE,
+};
 
-bool IsText(Role role) {
-  return role == Role::TextField || role == Role::PasswordField || role == Role::TextArea;
-}
-bool IsWindow(Role role) {
-  return role == Role::Dialog || role == Role::Alert;
-}
 GType TypeFor(Role role) {
-  if (IsText(role)) return mv_text_get_type();
-  if (IsWindow(role)) return mv_window_get_type();
+  if (IsTextRole(role)) return mv_text_get_type();
+  if (IsWindowRole(role)) return mv_window_get_type();
   return mv_node_get_type();
 }
 
@@ -207,7 +165,7 @@ StateMask AtkStates(Role role, uint32_t bits) {
   if (bits & states::kFocusable) m |= Bit(ATK_STATE_FOCUSABLE);
   if (bits & states::kModal) m |= Bit(ATK_STATE_MODAL);
   if (bits & states::kActive) m |= Bit(ATK_STATE_ACTIVE);
-  if (IsText(role)) {
+  if (IsTextRole(role)) {
     m |= (bits & states::kMultiLine) ? Bit(ATK_STATE_MULTI_LINE) : Bit(ATK_STATE_SINGLE_LINE);
     m |= (bits & states::kReadOnly) ? Bit(ATK_STATE_READ_ONLY) : Bit(ATK_STATE_EDITABLE);
   } else if (bits & states::kReadOnly) {
@@ -224,11 +182,7 @@ void NotifyStates(AtkObject* obj, StateMask before, StateMask after) {
   }
 }
 
-// Characters of a UTF-8 text, and the part [start, end) of it (end -1: to
-// the end), clamped.
-int CharCount(const std::string& s) {
-  return static_cast<int>(g_utf8_strlen(s.c_str(), static_cast<gssize>(s.size())));
-}
+// The part [start, end) of a UTF-8 text (end -1: to the end), clamped.
 gchar* Substring(const std::string& s, int start, int end) {
   int n = CharCount(s);
   if (end < 0 || end > n) end = n;
@@ -237,19 +191,6 @@ gchar* Substring(const std::string& s, int start, int end) {
 }
 
 // --- MvNode: AtkObject, AtkComponent, AtkAction.
-
-void mv_node_component_init(AtkComponentIface* iface);
-void mv_node_action_init(AtkActionIface* iface);
-
-G_DEFINE_TYPE_WITH_CODE(MvNode, mv_node, ATK_TYPE_OBJECT,
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_COMPONENT, mv_node_component_init)
-                            G_IMPLEMENT_INTERFACE(ATK_TYPE_ACTION, mv_node_action_init))
-
-void mv_node_init(MvNode* self) {
-  self->impl = nullptr;
-  self->window = kNoWindow;
-  self->node = kNoNode;
-}
 
 const AccessibleNode* Node(gpointer obj) {
   MvNode* n = AsNode(obj);
@@ -291,11 +232,7 @@ gint NodeIndex(AtkObject* obj) {
     auto at = std::find(order.begin(), order.end(), self->window);
     return at == order.end() ? -1 : static_cast<gint>(at - order.begin());
   }
-  auto w = self->impl->windows.find(self->window);
-  const AccessibleNode* parent = w->second.tree->Find(n->parent);
-  if (parent == nullptr) return -1;
-  auto at = std::find(parent->children.begin(), parent->children.end(), n->id);
-  return at == parent->children.end() ? -1 : static_cast<gint>(at - parent->children.begin());
+  return IndexInParent(*self->impl->windows.at(self->window).tree, *n);
 }
 AtkStateSet* NodeStates(AtkObject* obj) {
   AtkStateSet* set = atk_state_set_new();
@@ -329,7 +266,7 @@ AtkRelationSet* NodeRelations(AtkObject* obj) {
   return set;
 }
 
-void mv_node_class_init(MvNodeClass* klass) {
+void NodeClassInit(gpointer klass, gpointer) {
   AtkObjectClass* atk = ATK_OBJECT_CLASS(klass);
   atk->get_name = NodeName;
   atk->get_description = NodeDescription;
@@ -387,7 +324,8 @@ AtkObject* NodeAt(AtkComponent* c, gint x, gint y, AtkCoordType type) {
   return nullptr;
 }
 
-void mv_node_component_init(AtkComponentIface* iface) {
+void ComponentInit(gpointer data, gpointer) {
+  auto* iface = static_cast<AtkComponentIface*>(data);
   iface->get_extents = NodeExtents;
   iface->grab_focus = NodeGrabFocus;
   iface->get_layer = NodeLayer;
@@ -436,7 +374,8 @@ const gchar* ActionKeys(AtkAction*, gint) {
   return "";
 }
 
-void mv_node_action_init(AtkActionIface* iface) {
+void ActionInit(gpointer data, gpointer) {
+  auto* iface = static_cast<AtkActionIface*>(data);
   iface->get_n_actions = ActionCount;
   iface->do_action = DoAction;
   iface->get_name = ActionNameOf;
@@ -444,18 +383,8 @@ void mv_node_action_init(AtkActionIface* iface) {
   iface->get_keybinding = ActionKeys;
 }
 
-// --- MvText: AtkText and AtkEditableText over the node's value. A password
-// field's value is already its mask.
-
-void mv_text_text_init(AtkTextIface* iface);
-void mv_text_editable_init(AtkEditableTextIface* iface);
-
-G_DEFINE_TYPE_WITH_CODE(MvText, mv_text, mv_node_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, mv_text_text_init)
-                            G_IMPLEMENT_INTERFACE(ATK_TYPE_EDITABLE_TEXT, mv_text_editable_init))
-
-void mv_text_init(MvText*) {}
-void mv_text_class_init(MvTextClass*) {}
+// --- Text nodes: AtkText and AtkEditableText over the node's value. A
+// password field's value is already its mask.
 
 const std::string& ValueOf(gpointer obj) {
   static const std::string kEmpty;
@@ -507,44 +436,28 @@ void TextCharExtents(AtkText* t, gint offset, gint* x, gint* y, gint* w, gint* h
   *w = r.Width();
   *h = r.Height();
 }
-// The piece of text around offset: a character, a word (up to the next
-// space) or a line; sentences and paragraphs count as lines.
-gchar* TextAt(AtkText* t, gint offset, AtkTextGranularity granularity, gint* start, gint* end) {
+// The piece of text around offset; sentences and paragraphs count as lines.
+gchar* Piece(AtkText* t, gint offset, TextUnit unit, gint* start, gint* end) {
   const std::string& v = ValueOf(t);
-  std::u32string chars;
-  for (const char* p = v.c_str(); *p != '\0'; p = g_utf8_next_char(p))
-    chars.push_back(g_utf8_get_char(p));
-  int n = static_cast<int>(chars.size());
-  offset = std::clamp(offset, 0, n);
-  int s = offset;
-  int e = std::min(offset + 1, n);
-  if (granularity == ATK_TEXT_GRANULARITY_WORD) {
-    auto space = [&](int i) {
-      return chars[static_cast<size_t>(i)] == U' ' || chars[static_cast<size_t>(i)] == U'\n';
-    };
-    while (s > 0 && !space(s - 1)) --s;
-    e = offset;
-    while (e < n && !space(e)) ++e;
-    while (e < n && space(e) && chars[static_cast<size_t>(e)] != U'\n') ++e;
-  } else if (granularity != ATK_TEXT_GRANULARITY_CHAR) {
-    while (s > 0 && chars[static_cast<size_t>(s - 1)] != U'\n') --s;
-    e = offset;
-    while (e < n && chars[static_cast<size_t>(e)] != U'\n') ++e;
-    if (e < n) ++e;
-  }
-  *start = s;
-  *end = e;
-  return Substring(v, s, e);
+  std::tie(*start, *end) = TextAround(v, offset, unit);
+  return Substring(v, *start, *end);
+}
+gchar* TextAt(AtkText* t, gint offset, AtkTextGranularity granularity, gint* start, gint* end) {
+  TextUnit unit = granularity == ATK_TEXT_GRANULARITY_CHAR   ? TextUnit::Char
+                  : granularity == ATK_TEXT_GRANULARITY_WORD ? TextUnit::Word
+                                                             : TextUnit::Line;
+  return Piece(t, offset, unit, start, end);
 }
 gchar* TextAtBoundary(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
-  AtkTextGranularity g = ATK_TEXT_GRANULARITY_LINE;
-  if (boundary == ATK_TEXT_BOUNDARY_CHAR) g = ATK_TEXT_GRANULARITY_CHAR;
+  TextUnit unit = TextUnit::Line;
+  if (boundary == ATK_TEXT_BOUNDARY_CHAR) unit = TextUnit::Char;
   if (boundary == ATK_TEXT_BOUNDARY_WORD_START || boundary == ATK_TEXT_BOUNDARY_WORD_END)
-    g = ATK_TEXT_GRANULARITY_WORD;
-  return TextAt(t, offset, g, start, end);
+    unit = TextUnit::Word;
+  return Piece(t, offset, unit, start, end);
 }
 
-void mv_text_text_init(AtkTextIface* iface) {
+void TextInit(gpointer data, gpointer) {
+  auto* iface = static_cast<AtkTextIface*>(data);
   iface->get_text = TextGet;
   iface->get_character_count = TextCount;
   iface->get_caret_offset = TextCaret;
@@ -561,27 +474,12 @@ void TextSetContents(AtkEditableText* t, const gchar* text) {
   if (self->impl != nullptr) self->impl->Act(self, AccessibleAction::SetText, text ? text : "");
 }
 
-void mv_text_editable_init(AtkEditableTextIface* iface) {
-  iface->set_text_contents = TextSetContents;
+void EditableTextInit(gpointer data, gpointer) {
+  static_cast<AtkEditableTextIface*>(data)->set_text_contents = TextSetContents;
 }
-
-// --- MvWindow: a dialog, a top-level window of the application.
-
-void mv_window_window_init(AtkWindowIface*) {}
-
-G_DEFINE_TYPE_WITH_CODE(MvWindow, mv_window, mv_node_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_WINDOW, mv_window_window_init))
-
-void mv_window_init(MvWindow*) {}
-void mv_window_class_init(MvWindowClass*) {}
 
 // --- MvApp.
 
-G_DEFINE_TYPE(MvApp, mv_app, ATK_TYPE_OBJECT)
-
-void mv_app_init(MvApp* self) {
-  self->impl = nullptr;
-}
 MvApp* AsApp(gpointer p) {
   return G_TYPE_CHECK_INSTANCE_CAST(p, mv_app_get_type(), MvApp);
 }
@@ -598,18 +496,59 @@ AtkObject* AppChild(AtkObject* obj, gint i) {
   AtkObject* child = root == nullptr ? nullptr : app->impl->ObjectOf(window, root->id);
   return child == nullptr ? nullptr : ATK_OBJECT(g_object_ref(child));
 }
-gint AppIndex(AtkObject*) {
-  return -1;
-}
-AtkObject* AppParent(AtkObject*) {
-  return nullptr;
-}
-void mv_app_class_init(MvAppClass* klass) {
+// No parent, and so no index in one: as ATK answers by default.
+void AppClassInit(gpointer klass, gpointer) {
   AtkObjectClass* atk = ATK_OBJECT_CLASS(klass);
   atk->get_n_children = AppChildCount;
   atk->ref_child = AppChild;
-  atk->get_index_in_parent = AppIndex;
-  atk->get_parent = AppParent;
+}
+
+// --- The types, registered when first asked for. A type keeps its parent's
+// class and, but for the application, the MvNode instance (zero-filled by
+// GObject: no bridge, no window, no node).
+
+struct Interface {
+  GType (*type)();
+  GInterfaceInitFunc init;
+};
+GType Register(const char* name, GType parent, size_t instanceSize, GClassInitFunc classInit,
+               std::initializer_list<Interface> interfaces) {
+  GTypeQuery query;
+  g_type_query(parent, &query);
+  GTypeInfo info{};
+  info.class_size = static_cast<guint16>(query.class_size);
+  info.class_init = classInit;
+  info.instance_size = static_cast<guint16>(instanceSize);
+  GType type = g_type_register_static(parent, name, &info, GTypeFlags{});
+  for (const Interface& i : interfaces) {
+    GInterfaceInfo interface { i.init, nullptr, nullptr };
+    g_type_add_interface_static(type, i.type(), &interface);
+  }
+  return type;
+}
+
+GType mv_node_get_type() {
+  static const GType type =
+      Register("MvNode", ATK_TYPE_OBJECT, sizeof(MvNode), NodeClassInit,
+               {{atk_component_get_type, ComponentInit}, {atk_action_get_type, ActionInit}});
+  return type;
+}
+GType mv_text_get_type() {
+  static const GType type =
+      Register("MvText", mv_node_get_type(), sizeof(MvNode), nullptr,
+               {{atk_text_get_type, TextInit}, {atk_editable_text_get_type, EditableTextInit}});
+  return type;
+}
+// A dialog: a top-level window of the application (the window interface has
+// nothing to implement).
+GType mv_window_get_type() {
+  static const GType type = Register("MvWindow", mv_node_get_type(), sizeof(MvNode), nullptr,
+                                     {{atk_window_get_type, nullptr}});
+  return type;
+}
+GType mv_app_get_type() {
+  static const GType type = Register("MvApp", ATK_TYPE_OBJECT, sizeof(MvApp), AppClassInit, {});
+  return type;
 }
 
 AtkObject* UtilRoot() {
@@ -755,7 +694,7 @@ AtkObject* AtkBridge::Impl::MakeObject(WindowId window, const AccessibleNode& no
   n->impl = this;
   n->window = window;
   n->node = node.id;
-  obj->role = RoleOf(node.role);
+  obj->role = ByRole(kAtkRoles, node.role);
   return obj;
 }
 
@@ -816,20 +755,16 @@ void AtkBridge::Impl::Apply(WindowId window, const AccessibleTree* before,
       }
       case ChangeKind::Structure: {
         if (obj == nullptr || now == nullptr) break;
-        const std::vector<NodeId> none;
-        const std::vector<NodeId>& old = was == nullptr ? none : was->children;
-        for (size_t i = 0; i < old.size(); ++i) {
-          if (std::find(now->children.begin(), now->children.end(), old[i]) != now->children.end())
-            continue;
+        ChildrenChange children = DiffChildren(was, *now);
+        for (auto [i, id] : children.gone) {
           // The child's object is still held (dropped after the changes).
-          auto gone = w.objects.find(old[i]);
+          auto gone = w.objects.find(id);
           if (gone != w.objects.end())
             g_signal_emit_by_name(obj, "children-changed::remove", static_cast<guint>(i),
                                   gone->second);
         }
-        for (size_t i = 0; i < now->children.size(); ++i) {
-          if (std::find(old.begin(), old.end(), now->children[i]) != old.end()) continue;
-          if (AtkObject* child = ObjectOf(window, now->children[i]))
+        for (auto [i, id] : children.came) {
+          if (AtkObject* child = ObjectOf(window, id))
             g_signal_emit_by_name(obj, "children-changed::add", static_cast<guint>(i), child);
         }
         break;
@@ -855,27 +790,12 @@ void AtkBridge::Impl::Apply(WindowId window, const AccessibleTree* before,
       case ChangeKind::Value: {
         if (obj == nullptr || now == nullptr || !ATK_IS_TEXT(obj)) break;
         // The changed middle, as a removal and an insertion.
-        const std::string oldText = was == nullptr ? std::string() : was->value;
-        const std::string& newText = now->value;
-        size_t prefix = 0;
-        while (prefix < oldText.size() && prefix < newText.size() &&
-               oldText[prefix] == newText[prefix])
-          ++prefix;
-        while (prefix > 0 && (static_cast<unsigned char>(newText[prefix]) & 0xC0) == 0x80) --prefix;
-        size_t suffix = 0;
-        while (suffix < oldText.size() - prefix && suffix < newText.size() - prefix &&
-               oldText[oldText.size() - 1 - suffix] == newText[newText.size() - 1 - suffix])
-          ++suffix;
-        while (suffix > 0 &&
-               (static_cast<unsigned char>(newText[newText.size() - suffix]) & 0xC0) == 0x80)
-          --suffix;
-        std::string removed = oldText.substr(prefix, oldText.size() - suffix - prefix);
-        std::string inserted = newText.substr(prefix, newText.size() - suffix - prefix);
-        gint at = CharCount(newText.substr(0, prefix));
-        if (!removed.empty())
-          g_signal_emit_by_name(obj, "text-remove", at, CharCount(removed), removed.c_str());
-        if (!inserted.empty())
-          g_signal_emit_by_name(obj, "text-insert", at, CharCount(inserted), inserted.c_str());
+        TextChange t = DiffText(was == nullptr ? std::string() : was->value, now->value);
+        gint at = t.at;
+        if (!t.removed.empty())
+          g_signal_emit_by_name(obj, "text-remove", at, CharCount(t.removed), t.removed.c_str());
+        if (!t.inserted.empty())
+          g_signal_emit_by_name(obj, "text-insert", at, CharCount(t.inserted), t.inserted.c_str());
         break;
       }
       case ChangeKind::States: {
@@ -978,7 +898,7 @@ void AtkBridge::Publish(WindowId window, std::shared_ptr<const AccessibleTree> t
     if (at == w.objects.end()) {
       w.objects[node.id] = impl.MakeObject(window, node);
     } else {
-      at->second->role = RoleOf(node.role);
+      at->second->role = ByRole(kAtkRoles, node.role);
     }
   }
   for (auto it = w.objects.begin(); it != w.objects.end();) {

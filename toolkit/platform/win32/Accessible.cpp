@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "toolkit/platform/AccessibleQueries.h"
 #include "toolkit/text/Utf16.h"
 
 namespace tk::platform {
@@ -53,8 +54,21 @@ bool LoadOle() {
   return loaded;
 }
 
-void Empty(VARIANT* v) {
+// The empty answer of each kind a query gives.
+void Clear(VARIANT* v) {
   v->vt = VT_EMPTY;
+}
+void Clear(BSTR* b) {
+  *b = nullptr;
+}
+void Clear(IDispatch** d) {
+  *d = nullptr;
+}
+
+HRESULT I4(VARIANT* out, LONG value) {
+  out->vt = VT_I4;
+  out->lVal = value;
+  return S_OK;
 }
 
 BSTR AllocString(const wchar_t* text, size_t length) {
@@ -164,7 +178,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     ULONG n = 0;
     for (; n < count && cursor_ < self->children.size(); ++n, ++cursor_) {
-      Empty(&out[n]);
+      Clear(&out[n]);
       Answer(self->children[cursor_], &out[n]);
     }
     if (fetched != nullptr) *fetched = n;
@@ -215,64 +229,41 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    if (node->id == self_ || node->id == state_->announcement.id || !IsContainer(*node)) {
-      return S_FALSE;  // a simple element: the client asks this object about it
-    }
-    *out = Object(node->id);
-    return S_OK;
+    return About(child, out, [&](const AccessibleNode& node) -> HRESULT {
+      if (node.id == self_ || node.id == state_->announcement.id || !IsContainer(node)) {
+        return S_FALSE;  // a simple element: the client asks this object about it
+      }
+      *out = Object(node.id);
+      return S_OK;
+    });
   }
 
   // IAccessible: what a node is.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    return TextAnswer(node->name, out);
+    return About(child, out,
+                 [&](const AccessibleNode& node) { return TextAnswer(node.name, out); });
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    // A password field's text is never given, not even as stars.
-    if ((node->states & states::kProtected) != 0 || node->role == Role::PasswordField) {
-      return E_ACCESSDENIED;
-    }
-    if (node->role != Role::TextField && node->role != Role::TextArea) {
-      return DISP_E_MEMBERNOTFOUND;
-    }
-    *out = Bstr(node->value);
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    return About(child, out, [&](const AccessibleNode& node) -> HRESULT {
+      // A password field's text is never given, not even as stars.
+      if ((node.states & states::kProtected) != 0 || node.role == Role::PasswordField) {
+        return E_ACCESSDENIED;
+      }
+      if (!IsTextRole(node.role)) return DISP_E_MEMBERNOTFOUND;
+      *out = Bstr(node.value);
+      return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    return TextAnswer(node->description, out);
+    return About(child, out,
+                 [&](const AccessibleNode& node) { return TextAnswer(node.description, out); });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
-    if (out == nullptr) return E_POINTER;
-    Empty(out);
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    out->vt = VT_I4;
-    out->lVal = MsaaRole(node->role);
-    return S_OK;
+    return About(child, out,
+                 [&](const AccessibleNode& node) { return I4(out, MsaaRole(node.role)); });
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
-    if (out == nullptr) return E_POINTER;
-    Empty(out);
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    out->vt = VT_I4;
-    out->lVal = MsaaStates(*node);
-    return S_OK;
+    return About(child, out, [&](const AccessibleNode& node) { return I4(out, MsaaStates(node)); });
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
     return NoText(child, out);
@@ -285,19 +276,17 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     return NoText(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    if ((node->actions & ActionBit(AccessibleAction::Press)) == 0) return DISP_E_MEMBERNOTFOUND;
-    *out = AllocString(kPressActionName, std::size(kPressActionName) - 1);
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    return About(child, out, [&](const AccessibleNode& node) -> HRESULT {
+      if ((node.actions & ActionBit(AccessibleAction::Press)) == 0) return DISP_E_MEMBERNOTFOUND;
+      *out = AllocString(kPressActionName, std::size(kPressActionName) - 1);
+      return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    });
   }
 
   // IAccessible: where the focus is, what is where.
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    Empty(out);
+    Clear(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     const AccessibleNode* focused = state_->tree->Focused();
@@ -310,7 +299,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    Empty(out);
+    Clear(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     return S_FALSE;  // nothing here is selectable
@@ -334,7 +323,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    Empty(out);
+    Clear(out);
     const AccessibleNode* from = nullptr;
     if (HRESULT hr = Resolve(start, from); FAILED(hr)) return hr;
     const AccessibleTree& tree = *state_->tree;
@@ -350,12 +339,12 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
       case NAVDIR_PREVIOUS: {
         // Siblings of the node within its parent; the root has none here
         // (its frame's object knows the window's).
-        const AccessibleNode* parent = tree.Find(from->parent);
-        if (parent == nullptr) break;
-        auto it = std::find(parent->children.begin(), parent->children.end(), from->id);
-        if (it == parent->children.end()) break;
-        if (direction == NAVDIR_NEXT && it + 1 != parent->children.end()) to = *(it + 1);
-        if (direction == NAVDIR_PREVIOUS && it != parent->children.begin()) to = *(it - 1);
+        int at = IndexInParent(tree, *from);
+        if (at < 0) break;
+        const std::vector<NodeId>& siblings = tree.Find(from->parent)->children;
+        int next = at + (direction == NAVDIR_NEXT ? 1 : -1);
+        if (next >= 0 && static_cast<size_t>(next) < siblings.size())
+          to = siblings[static_cast<size_t>(next)];
         break;
       }
       case NAVDIR_UP:
@@ -371,7 +360,7 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   }
   HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* out) override {
     if (out == nullptr) return E_POINTER;
-    Empty(out);
+    Clear(out);
     const AccessibleNode* self = nullptr;
     if (HRESULT hr = Self(self); FAILED(hr)) return hr;
     POINT p{x, y};
@@ -389,28 +378,25 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
 
   // IAccessible: what a client asks to be done, posted to the toolkit.
   HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
-    return Act(*node, AccessibleAction::Focus, {});
+    return OnNode(child, [&](const AccessibleNode& node) -> HRESULT {
+      if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
+      return Act(node, AccessibleAction::Focus, {});
+    });
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    return Act(*node, AccessibleAction::Press, {});
+    return OnNode(
+        child, [&](const AccessibleNode& node) { return Act(node, AccessibleAction::Press, {}); });
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR) override {
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    return DISP_E_MEMBERNOTFOUND;
+    return OnNode(child, [](const AccessibleNode&) { return DISP_E_MEMBERNOTFOUND; });
   }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-    const AccessibleNode* node = nullptr;
-    if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    if ((node->states & states::kReadOnly) != 0) return E_ACCESSDENIED;
-    const auto* units = reinterpret_cast<const char16_t*>(value);
-    return Act(*node, AccessibleAction::SetText,
-               value == nullptr ? std::string() : Utf16ToUtf8({units, ole.SysStringLen(value)}));
+    return OnNode(child, [&](const AccessibleNode& node) -> HRESULT {
+      if ((node.states & states::kReadOnly) != 0) return E_ACCESSDENIED;
+      const auto* units = reinterpret_cast<const char16_t*>(value);
+      return Act(node, AccessibleAction::SetText,
+                 value == nullptr ? std::string() : Utf16ToUtf8({units, ole.SysStringLen(value)}));
+    });
   }
 
  private:
@@ -447,12 +433,23 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
     }
     return E_INVALIDARG;
   }
-  HRESULT NoText(const VARIANT& child, BSTR* out) {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
+  // Does f with the node a child id names.
+  template <class F>
+  HRESULT OnNode(const VARIANT& child, F f) {
     const AccessibleNode* node = nullptr;
     if (HRESULT hr = Resolve(child, node); FAILED(hr)) return hr;
-    return S_FALSE;
+    return f(*node);
+  }
+  // Answers a question about the node a child id names into out, cleared
+  // first so that a failure leaves nothing behind.
+  template <class Out, class F>
+  HRESULT About(const VARIANT& child, Out* out, F answer) {
+    if (out == nullptr) return E_POINTER;
+    Clear(out);
+    return OnNode(child, answer);
+  }
+  HRESULT NoText(const VARIANT& child, BSTR* out) {
+    return About(child, out, [](const AccessibleNode&) { return S_FALSE; });
   }
   // A node as a client is given it: this object, a simple element of it,
   // or an object of its own.
@@ -480,14 +477,15 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
   // Refuses at once what the last tree shows cannot be done; the toolkit
   // judges the rest.
   HRESULT Act(const AccessibleNode& node, AccessibleAction action, std::string text) {
-    if ((node.actions & ActionBit(action)) == 0) return DISP_E_MEMBERNOTFOUND;
-    const AccessibleNode& root = state_->tree->nodes[0];
-    if (((node.states | root.states) & states::kDisabled) != 0) return E_FAIL;
-    Event e = WindowEvent(EventKind::AccessibleAction, state_->window);
-    e.node = node.id;
-    e.action = action;
-    e.text = std::move(text);
-    state_->post(std::move(e));
+    switch (RefuseAction(*state_->tree, node, action)) {
+      case ActionRefusal::Unsupported:
+        return DISP_E_MEMBERNOTFOUND;
+      case ActionRefusal::Disabled:
+        return E_FAIL;
+      case ActionRefusal::None:
+        break;
+    }
+    state_->post(AccessibleActionEvent(state_->window, node.id, action, std::move(text)));
     return S_OK;
   }
 
@@ -499,27 +497,15 @@ class NodeObject final : public IAccessible, public IEnumVARIANT {
 
 }  // namespace
 
+// The MSAA role of each of the model's roles.
+constexpr LONG kMsaaRoles[] = {
+    ROLE_SYSTEM_DIALOG,     ROLE_SYSTEM_ALERT,   ROLE_SYSTEM_GROUPING, ROLE_SYSTEM_STATICTEXT,
+    ROLE_SYSTEM_STATICTEXT, ROLE_SYSTEM_TEXT,    ROLE_SYSTEM_TEXT,     ROLE_SYSTEM_TEXT,
+    ROLE_SYSTEM_PUSHBUTTON, ROLE_SYSTEM_GRAPHIC,
+};
+
 LONG MsaaRole(Role role) {
-  switch (role) {
-    case Role::Dialog:
-      return ROLE_SYSTEM_DIALOG;
-    case Role::Alert:
-      return ROLE_SYSTEM_ALERT;
-    case Role::Panel:
-      return ROLE_SYSTEM_GROUPING;
-    case Role::Label:
-    case Role::Status:
-      return ROLE_SYSTEM_STATICTEXT;
-    case Role::TextField:
-    case Role::PasswordField:
-    case Role::TextArea:
-      return ROLE_SYSTEM_TEXT;
-    case Role::PushButton:
-      return ROLE_SYSTEM_PUSHBUTTON;
-    case Role::Image:
-      return ROLE_SYSTEM_GRAPHIC;
-  }
-  return ROLE_SYSTEM_CLIENT;
+  return ByRole(kMsaaRoles, role);
 }
 
 LONG MsaaStates(const AccessibleNode& node) {
@@ -598,6 +584,25 @@ void AccessibleWindow::Disconnect() {
   }
 }
 
+// The WinEvent that reports each kind of change of a node, in the order
+// ChangeKind lists them; 0 where the change is told otherwise.
+constexpr DWORD kChangeEvents[] = {
+    EVENT_OBJECT_REORDER,            // WindowShown
+    0,                               // WindowHidden: the system reports the window gone
+    EVENT_OBJECT_STATECHANGE,        // WindowEnabled
+    EVENT_OBJECT_STATECHANGE,        // WindowDisabled
+    0,                               // Structure
+    EVENT_OBJECT_FOCUS,              // Focus
+    EVENT_OBJECT_NAMECHANGE,         // Name
+    EVENT_OBJECT_DESCRIPTIONCHANGE,  // Description
+    EVENT_OBJECT_VALUECHANGE,        // Value
+    EVENT_OBJECT_STATECHANGE,        // States
+    EVENT_OBJECT_LOCATIONCHANGE,     // Bounds
+    0,                               // Caret
+    0,                               // Announcement
+};
+static_assert(std::size(kChangeEvents) == static_cast<size_t>(ChangeKind::Announcement) + 1);
+
 void AccessibleWindow::Publish(std::shared_ptr<const AccessibleTree> tree,
                                const std::vector<AccessibleChange>& changes) {
   if (!state_->connected) return;
@@ -617,53 +622,25 @@ void AccessibleWindow::Publish(std::shared_ptr<const AccessibleTree> tree,
     NotifyWinEvent(event, hwnd, OBJID_CLIENT, ChildId(after, node));
   };
   for (const AccessibleChange& c : changes) {
+    if (DWORD event = kChangeEvents[static_cast<size_t>(c.kind)]) {
+      notify(event, c.node);
+      continue;
+    }
     switch (c.kind) {
-      case ChangeKind::WindowShown:
-        notify(EVENT_OBJECT_REORDER, c.node);
-        break;
-      case ChangeKind::WindowHidden:
-        break;
       case ChangeKind::Structure: {
         // Children that came are shown, those that went are hidden, then
         // the node's children are reordered.
         const AccessibleNode* now = after.Find(c.node);
         const AccessibleNode* was = before != nullptr ? before->Find(c.node) : nullptr;
         if (now == nullptr) break;
-        auto has = [](const AccessibleNode* n, NodeId id) {
-          return n != nullptr &&
-                 std::find(n->children.begin(), n->children.end(), id) != n->children.end();
-        };
-        if (was != nullptr) {
-          for (NodeId gone : was->children) {
-            if (!has(now, gone)) NotifyWinEvent(EVENT_OBJECT_HIDE, hwnd, OBJID_CLIENT, gone);
-          }
+        ChildrenChange children = DiffChildren(was, *now);
+        for (auto [i, gone] : children.gone) {
+          NotifyWinEvent(EVENT_OBJECT_HIDE, hwnd, OBJID_CLIENT, static_cast<LONG>(gone));
         }
-        for (NodeId came : now->children) {
-          if (!has(was, came)) notify(EVENT_OBJECT_SHOW, came);
-        }
+        for (auto [i, came] : children.came) notify(EVENT_OBJECT_SHOW, came);
         notify(EVENT_OBJECT_REORDER, c.node);
         break;
       }
-      case ChangeKind::WindowEnabled:
-      case ChangeKind::WindowDisabled:
-      case ChangeKind::States:
-        notify(EVENT_OBJECT_STATECHANGE, c.node);
-        break;
-      case ChangeKind::Focus:
-        notify(EVENT_OBJECT_FOCUS, c.node);
-        break;
-      case ChangeKind::Name:
-        notify(EVENT_OBJECT_NAMECHANGE, c.node);
-        break;
-      case ChangeKind::Description:
-        notify(EVENT_OBJECT_DESCRIPTIONCHANGE, c.node);
-        break;
-      case ChangeKind::Value:
-        notify(EVENT_OBJECT_VALUECHANGE, c.node);
-        break;
-      case ChangeKind::Bounds:
-        notify(EVENT_OBJECT_LOCATIONCHANGE, c.node);
-        break;
       case ChangeKind::Caret:
         // The system caret follows it (the platform places it); its object
         // reports the move.
@@ -686,6 +663,8 @@ void AccessibleWindow::Publish(std::shared_ptr<const AccessibleTree> tree,
         }
         break;
       }
+      default:
+        break;  // a hidden window: the system reports it gone
     }
   }
 }

@@ -627,27 +627,23 @@ void Win32Platform::OnMouseButton(WindowState& state, UINT message, WPARAM wPara
   if (wParam & MK_SHIFT) e.modifiers |= kShift;
   if (wParam & MK_CONTROL) e.modifiers |= kCtrl;
   if (GetKeyState(VK_MENU) < 0) e.modifiers |= kAlt;
-  bool down = false;
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      down = true;
-      [[fallthrough]];
-    case WM_LBUTTONUP:
-      e.button = 1;
-      break;
-    case WM_RBUTTONDOWN:
-      down = true;
-      [[fallthrough]];
-    case WM_RBUTTONUP:
-      e.button = 2;
-      break;
-    case WM_MBUTTONDOWN:
-      down = true;
-      [[fallthrough]];
-    default:
-      e.button = 3;
-      break;
-  }
+  // Which button a message is about (left 1, right 2, middle 3) and whether
+  // it went down.
+  struct ButtonMessage {
+    UINT message;
+    int button;
+    bool down;
+  };
+  static constexpr ButtonMessage kButtons[] = {
+      {WM_LBUTTONDOWN, 1, true}, {WM_LBUTTONUP, 1, false},  {WM_RBUTTONDOWN, 2, true},
+      {WM_RBUTTONUP, 2, false},  {WM_MBUTTONDOWN, 3, true}, {WM_MBUTTONUP, 3, false},
+  };
+  const ButtonMessage* b =
+      std::find_if(std::begin(kButtons), std::end(kButtons),
+                   [&](const ButtonMessage& m) { return m.message == message; });
+  if (b == std::end(kButtons)) return;
+  e.button = b->button;
+  bool down = b->down;
   // The mouse is captured while any button is held, so the release reaches
   // the window that saw the press even outside it.
   if (down) {
