@@ -1,6 +1,6 @@
 // Figures of the page (build-web/site) in Debian's headless Chromium, for one
-// or two builds of it measured in the same run, interleaved round by round so
-// that the machine's load hits both alike:
+// to three builds of it measured in the same run, interleaved round by round
+// so that the machine's load hits all alike:
 //   - the board's first frame (Module.mv.firstFrameMs: the first frame
 //     presented on the canvas, counted from navigation start), cold (a new
 //     profile: nothing cached, no service worker) and warm (the same profile
@@ -17,7 +17,8 @@
 // static servers are usually set up to, and "no-cache" so that nothing is
 // kept between profiles.
 //
-// Usage: node measure_page.js SITE_DIR [SITE_DIR]   (tools/measure_page.sh)
+// Usage: node measure_page.js SITE_DIR...   (tools/measure_page.sh; at most three)
+//   LABELS=a,b,c    the columns' names (default: before, after)
 //   RUNS=N          rounds (default 5); the medians of the rounds are shown
 //   IDLE_SECONDS=N  the idle stretch (default 10)
 'use strict';
@@ -29,8 +30,8 @@ const zlib = require('zlib');
 const { chromium } = require('playwright-core');
 
 const sites = process.argv.slice(2).map((p) => path.resolve(p));
-if (sites.length < 1 || sites.length > 2) {
-  console.error('usage: node measure_page.js SITE_DIR [SITE_DIR]');
+if (sites.length < 1 || sites.length > 3) {
+  console.error('usage: node measure_page.js SITE_DIR [SITE_DIR [SITE_DIR]]');
   process.exit(2);
 }
 const runs = Number(process.env.RUNS || 5);
@@ -210,7 +211,8 @@ const lpad = (text, n) => String(text).padStart(n);
 const thousands = (n) => Math.round(n).toString().replace(/\B(?=(\d{3})+(?!\d))/g, ',');
 
 (async () => {
-  const labels = sites.length === 2 ? ['before', 'after'] : ['site'];
+  const labels = process.env.LABELS ? process.env.LABELS.split(',')
+    : [['site'], ['before', 'after'], ['before', 'between', 'after']][sites.length - 1];
   const servers = [];
   const urls = [];
   for (let i = 0; i < sites.length; ++i) {

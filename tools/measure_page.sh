@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The page's figures (tools/measure_page.js): first frame cold and warm, with
 # no limits and with a phone's (4x CPU, 4G), a whole road's replay, idle CPU
-# and the files' sizes, for one build of the page or two (before and after),
+# and the files' sizes, for one to three builds of the page (before and after),
 # measured in one run, interleaved. Installs what it needs: Debian's chromium
 # and the pinned playwright-core of tests/web/e2e.
 #
-# Usage: tools/measure_page.sh [SITE_DIR [SITE_DIR]]   (default: build-web/site)
+# Usage: tools/measure_page.sh [SITE_DIR...]   (default: build-web/site)
+#   LABELS=a,b,c    the columns' names (default: before, after)
 #   RUNS=N          rounds (default 5)
 #   IDLE_SECONDS=N  the idle stretch (default 10)
 set -euo pipefail
