@@ -4,9 +4,9 @@
 # of it for offline play.
 set(MV_WEB_SITE ${CMAKE_BINARY_DIR}/site)
 
-# The dialog face is a TrueType file: the font code registers only the
-# FreeType modules it needs, and the others stay out of the page (and out of
-# the tests under node, which use the same library).
+# The font code registers only the FreeType modules of the faces it reads
+# (TrueType, and Windows' raster fonts), and the others stay out of the page
+# and of the tests under node, which use the same library.
 target_compile_definitions(mv_paint PRIVATE MV_FREETYPE_FACE_MODULES=1)
 
 # The page's program reads the clue picture from a file the page fetches

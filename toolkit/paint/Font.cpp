@@ -56,13 +56,14 @@ struct Glyph {
 
 #ifdef MV_FREETYPE_FACE_MODULES
 // Where the code's size counts (the page), the library gets only the modules
-// a TrueType face needs: the driver with its hinting interpreter, the SFNT
-// tables and glyph names, and both renderers, in the order FreeType's own
-// default list has them. Nothing else references the other drivers, so the
-// linker leaves them out. FreeType declares each with its own class type;
+// the faces this code reads need: the TrueType driver with its hinting
+// interpreter, Windows' raster fonts, the SFNT tables and glyph names, and
+// both renderers, in the order FreeType's own default list has them. Nothing else references the
+// other drivers, so the linker leaves them out. FreeType declares each with its own class type;
 // only the addresses are taken here, as its module list does.
 extern "C" {
 extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class winfnt_driver_class;
 extern const FT_Module_Class psnames_module_class;
 extern const FT_Module_Class sfnt_module_class;
 extern const FT_Module_Class ft_smooth_renderer_class;
@@ -78,8 +79,9 @@ FT_Library NewLibrary() {
       }};
   FT_Library lib = nullptr;
   if (FT_New_Library(&memory, &lib) != 0) return nullptr;
-  for (const FT_Module_Class* module : {&tt_driver_class, &psnames_module_class, &sfnt_module_class,
-                                        &ft_smooth_renderer_class, &ft_raster1_renderer_class}) {
+  for (const FT_Module_Class* module :
+       {&tt_driver_class, &winfnt_driver_class, &psnames_module_class, &sfnt_module_class,
+        &ft_smooth_renderer_class, &ft_raster1_renderer_class}) {
     if (FT_Add_Module(lib, module) != 0) {
       FT_Done_Library(lib);
       return nullptr;
