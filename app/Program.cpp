@@ -1,18 +1,25 @@
 #include "app/Program.h"
 
+#include <cstdio>
+#include <optional>
+#include <string>
+
 #include "app/Descriptions.h"
+#include "app/FaceFiles.h"
 #include "quest/Unit1.h"
 #include "quest/Unit2.h"
 #include "quest/Unit3.h"
 #include "quest/Unit4.h"
 #include "quest/Unit5.h"
+#include "toolkit/components/Controls.h"
 #include "toolkit/graphics/Jpeg.h"
 
 namespace mirvolant {
 
 Program::Program(tk::platform::Platform& platform, const char* programPath,
                  const tk::DescriptionSource& descriptions)
-    : reader_(descriptions ? descriptions : EmbeddedDescription) {
+    : folder_(ExecutableFolder(programPath)),
+      reader_(descriptions ? descriptions : EmbeddedDescription) {
   // The clue picture is a JPEG: its graphic class is known from the start.
   tk::StartJpegSupport(platform.DisplayBitsPerPixel());
   application_ = std::make_unique<tk::TApplication>(platform, programPath, &reader_);
@@ -29,6 +36,30 @@ void Program::CreateDialogs() {
   application_->CreateDialog(Form3);
   application_->CreateDialog(Form4);
   application_->CreateDialog(Form5);
+  LoadPicturesBeside();
+}
+
+void Program::LoadPicturesBeside() {
+  for (const PictureFile* p = kPicturesBeside; p->description != nullptr; ++p) {
+    for (const auto& form : application_->Forms()) {
+      if (tk::AsciiLower(form->ClassName()) != tk::AsciiLower(p->description)) continue;
+      auto* image = dynamic_cast<tk::TImage*>(form->FindComponent(p->component));
+      if (image == nullptr) continue;
+      std::string path = folder_ + (folder_.ends_with('/') ? "" : "/") + p->file;
+      // Until the file is there the picture is empty and asked for again.
+      image->Picture().LoadPictureBlobLater([path]() -> std::optional<std::string> {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (file == nullptr) return std::nullopt;
+        std::string jpeg;
+        char chunk[16384];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) jpeg.append(chunk, n);
+        bool ok = std::ferror(file) == 0;
+        std::fclose(file);
+        if (!ok) return std::nullopt;
+        return JpegPictureBlob(jpeg);
+      });
+    }
+  }
 }
 
 int Program::Run(const FatalErrorReport& fallback) {

@@ -30,8 +30,10 @@ class Program {
   tk::TApplication& Application() { return *application_; }
 
   // Creates the five dialogs from their descriptions, strictly in the order
-  // Form1 ... Form5; Form1 becomes the main dialog. Throws what the toolkit
-  // throws when a dialog cannot be built.
+  // Form1 ... Form5; Form1 becomes the main dialog. A picture the build left
+  // out of its description is read from its file beside the program when it
+  // is first needed. Throws what the toolkit throws when a dialog cannot be
+  // built.
   void CreateDialogs();
   // Creates the dialogs and runs the event loop; returns the exit code: 0
   // after the main dialog was closed, 1 when a dialog could not be created
@@ -40,6 +42,9 @@ class Program {
   int Run(const FatalErrorReport& fallback = {});
 
  private:
+  void LoadPicturesBeside();
+
+  std::string folder_;
   tk::DescriptionReader reader_;
   std::unique_ptr<tk::TApplication> application_;
 };

@@ -11,8 +11,10 @@ set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE "LINKER:--whole-archive" "<LINK_ITEM>
 set(CMAKE_LINK_LIBRARY_USING_WHOLE_ARCHIVE_SUPPORTED TRUE)
 
 # C++ exceptions are the toolkit's failures; memory grows as dialogs and
-# pictures need it.
-add_compile_options(-fexceptions)
+# pictures need it. The code is compiled for size: its bytes are what a
+# phone waits for before the first frame (-Oz comes after the build type's
+# -O3).
+add_compile_options(-fexceptions -Oz)
 add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
 # The program links with -sASYNCIFY, so that the nested modal loops and the
 # wait for the next deadline yield to the browser (cmake/WebPage.cmake); the

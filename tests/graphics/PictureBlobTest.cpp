@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "tests/graphics/PictureFiles.h"
 #include "toolkit/base/Exceptions.h"
 #include "toolkit/graphics/Graphics.h"
@@ -155,6 +158,46 @@ TEST_F(JpegSupport, HeaderErrorsAreJpegErrorsAndThePictureKeepsItsGraphic) {
   TMemoryStream icon(MakeBlob("TIcon", "xxxx"));
   EXPECT_THROW(picture.LoadPictureBlob(icon), EInvalidGraphic);
   EXPECT_EQ(picture.Graphic(), before);
+}
+
+TEST_F(JpegSupport, BlobToComeIsReadAtTheFirstUseOnceItsSourceHasIt) {
+  TPicture picture;
+  int asked = 0;
+  std::optional<std::string> arrived;
+  picture.LoadPictureBlobLater([&] {
+    ++asked;
+    return arrived;
+  });
+  EXPECT_EQ(asked, 0) << "nothing is read while the dialog is made";
+  EXPECT_EQ(picture.Graphic(), nullptr);
+  EXPECT_EQ(picture.Width(), 0);
+  EXPECT_TRUE(picture.BlobToCome());
+  EXPECT_EQ(asked, 2) << "each use asks again while the source has nothing";
+
+  arrived = MakeBlob("TJPEGImage", jpeg);
+  int changes = 0;
+  picture.OnChange = [&] { ++changes; };
+  EXPECT_EQ(picture.Width(), 670);
+  EXPECT_EQ(changes, 1) << "the picture's owner hears of the arrival";
+  auto* image = dynamic_cast<TJPEGImage*>(picture.Graphic());
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->Data().Data.Size(), jpeg.size());
+  EXPECT_FALSE(picture.BlobToCome());
+  EXPECT_EQ(asked, 3) << "read once";
+
+  // A broken blob fails the use that reads it, once.
+  TPicture broken;
+  broken.LoadPictureBlobLater(
+      [&] { return std::optional<std::string>(MakeBlob("TJPEGImage", "xx")); });
+  EXPECT_THROW(broken.Graphic(), EJPEG);
+  EXPECT_EQ(broken.Graphic(), nullptr);
+  EXPECT_FALSE(broken.BlobToCome());
+
+  // A graphic set meanwhile wins over the blob still to come.
+  TPicture replaced;
+  replaced.LoadPictureBlobLater([&] { return arrived; });
+  replaced.SetGraphic(nullptr);
+  EXPECT_FALSE(replaced.BlobToCome());
 }
 
 TEST(BitmapBlob, ReadsAnUncompressedBmp) {

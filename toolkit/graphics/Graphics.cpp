@@ -224,13 +224,28 @@ void TPicture::Changed() {
 }
 
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+  later_ = nullptr;
   graphic_ = std::move(graphic);
   if (graphic_) graphic_->OnChange = [this] { Changed(); };
   Changed();
 }
 
 void TPicture::Draw(Canvas& canvas, const TRect& dest) {
-  if (graphic_) graphic_->Draw(canvas, dest);
+  if (Graphic()) graphic_->Draw(canvas, dest);
+}
+
+void TPicture::LoadPictureBlobLater(BlobSource source) {
+  SetGraphic(nullptr);
+  later_ = std::move(source);
+}
+
+void TPicture::Arrive() const {
+  if (!later_) return;
+  std::optional<std::string> blob = later_();
+  if (!blob) return;
+  later_ = nullptr;
+  TMemoryStream stream(blob->data(), blob->size());
+  const_cast<TPicture*>(this)->LoadPictureBlob(stream);
 }
 
 void TPicture::LoadPictureBlob(TMemoryStream& stream) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -170,11 +171,15 @@ class TPicture {
   TPicture& operator=(const TPicture&) = delete;
   ~TPicture();
 
-  TGraphic* Graphic() const { return graphic_.get(); }
-  // Takes the graphic (or none) and announces the change.
+  TGraphic* Graphic() const {
+    Arrive();
+    return graphic_.get();
+  }
+  // Takes the graphic (or none) and announces the change; a blob still to
+  // come is forgotten.
   void SetGraphic(std::unique_ptr<TGraphic> graphic);
-  int Width() const { return graphic_ ? graphic_->Width() : 0; }
-  int Height() const { return graphic_ ? graphic_->Height() : 0; }
+  int Width() const { return Graphic() ? graphic_->Width() : 0; }
+  int Height() const { return Graphic() ? graphic_->Height() : 0; }
   // Draws the graphic into dest; nothing without one.
   void Draw(Canvas& canvas, const TRect& dest);
 
@@ -184,12 +189,25 @@ class TPicture {
   // data the exception passes on and the picture keeps its graphic.
   void LoadPictureBlob(TMemoryStream& stream);
 
+  // The blob that source gives, read when the picture is first measured,
+  // drawn or asked for its graphic rather than now: for data that arrives
+  // after the dialog was made. Until source gives a blob the picture is
+  // empty, and every such use asks it again; a blob that fails to read fails
+  // that use, as LoadPictureBlob does, and is not asked for again.
+  using BlobSource = std::function<std::optional<std::string>()>;
+  void LoadPictureBlobLater(BlobSource source);
+  bool BlobToCome() const { return static_cast<bool>(later_); }
+
   std::function<void()> OnChange;
 
  private:
   void Changed();
+  // Reads the blob to come if its source has it. The picture's content is
+  // the same before and after, only known later, hence const.
+  void Arrive() const;
 
   std::unique_ptr<TGraphic> graphic_;
+  mutable BlobSource later_;
 };
 
 // One entry of the graphic registry.

@@ -8,13 +8,17 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_WINFONTS_H
+#ifdef MV_FREETYPE_FACE_MODULES
+#include FT_MODULE_H
+#include FT_SYSTEM_H
+#endif
 
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -51,12 +55,52 @@ struct Glyph {
   std::vector<uint8_t> mask;
 };
 
+#ifdef MV_FREETYPE_FACE_MODULES
+// Where the code's size counts (the page), the library gets only the modules
+// the faces this code reads need: the TrueType driver with its hinting
+// interpreter, Windows' raster fonts, the SFNT tables and glyph names, and
+// both renderers, in the order FreeType's own default list has them. Nothing else references the
+// other drivers, so the linker leaves them out. FreeType declares each with its own class type;
+// only the addresses are taken here, as its module list does.
+extern "C" {
+extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class winfnt_driver_class;
+extern const FT_Module_Class psnames_module_class;
+extern const FT_Module_Class sfnt_module_class;
+extern const FT_Module_Class ft_smooth_renderer_class;
+extern const FT_Module_Class ft_raster1_renderer_class;
+}
+
+FT_Library NewLibrary() {
+  static FT_MemoryRec_ memory = {
+      nullptr, [](FT_Memory, long size) { return std::malloc(static_cast<size_t>(size)); },
+      [](FT_Memory, void* block) { std::free(block); },
+      [](FT_Memory, long, long size, void* block) {
+        return std::realloc(block, static_cast<size_t>(size));
+      }};
+  FT_Library lib = nullptr;
+  if (FT_New_Library(&memory, &lib) != 0) return nullptr;
+  for (const FT_Module_Class* module :
+       {&tt_driver_class, &winfnt_driver_class, &psnames_module_class, &sfnt_module_class,
+        &ft_smooth_renderer_class, &ft_raster1_renderer_class}) {
+    if (FT_Add_Module(lib, module) != 0) {
+      FT_Done_Library(lib);
+      return nullptr;
+    }
+  }
+  FT_Set_Default_Properties(lib);
+  return lib;
+}
+#else
+FT_Library NewLibrary() {
+  FT_Library lib = nullptr;
+  if (FT_Init_FreeType(&lib) != 0) return nullptr;
+  return lib;
+}
+#endif
+
 FT_Library Library() {
-  static FT_Library library = [] {
-    FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) return static_cast<FT_Library>(nullptr);
-    return lib;
-  }();
+  static FT_Library library = NewLibrary();
   return library;
 }
 
@@ -76,13 +120,20 @@ std::vector<FT_Byte> ReadFaceFile(const std::string& path) {
   std::vector<FT_Byte> bytes;
   if (!FileExists(path)) return bytes;
   // In one read of the file's size: a byte-wise copy was a noticeable part of
-  // the start-up.
-  std::ifstream in(FsPath(path), std::ios::binary | std::ios::ate);
-  std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-  if (size <= 0) return bytes;
+  // the start-up. C's files, not streams, which would bring their locales
+  // into the page's code.
+  std::error_code ec;
+  auto size = std::filesystem::file_size(FsPath(path), ec);
+  if (ec || size == 0) return bytes;
+#ifdef _WIN32
+  std::FILE* file = _wfopen(FsPath(path).c_str(), L"rb");
+#else
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+  if (file == nullptr) return bytes;
   bytes.resize(static_cast<size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) bytes.clear();
+  if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) bytes.clear();
+  std::fclose(file);
   return bytes;
 }
 

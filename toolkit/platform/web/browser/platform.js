@@ -378,7 +378,10 @@ Module.mv = (function () {
       pictureContext.putImageData(image, 0, 0, rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
       redraw(rects[i], rects[i + 1], rects[i + 2], rects[i + 3]);
     }
-    if (mv.firstFrameMs < 0) mv.firstFrameMs = performance.now();
+    if (mv.firstFrameMs < 0) {
+      mv.firstFrameMs = performance.now();
+      if (Module.onFirstFrame) Module.onFirstFrame();
+    }
   };
 
   // --- The journal in the page's storage: two copies (see WebPlatform.h),
