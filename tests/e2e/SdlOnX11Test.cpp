@@ -53,6 +53,33 @@ TEST(SdlOnX11Test, AnEventSentToAVanishedWindowDoesNotEndTheProgram) {
   EXPECT_EXIT(SendToVanishedWindowAndQuit(), ::testing::ExitedWithCode(0), "");
 }
 
+// After SDL moved a window it asks where the window manager's frame put it;
+// when the window manager destroyed that frame meanwhile (the window was
+// hidden), the question names a window that no longer exists.
+TEST(SdlOnX11Test, AskingWhereAVanishedFrameIsDoesNotEndTheProgram) {
+  if (!HaveX11Display()) GTEST_SKIP() << "no X display";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto askVanished = [] {
+    std::string error;
+    auto platform = SdlPlatform::Open(error);
+    if (!platform) std::exit(4);
+    WindowId w = platform->CreateWindow("MIRVOLANT", 20, 20, kNoWindow);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(platform->SdlWindow(w), &info)) std::exit(3);
+    Display* display = info.info.x11.display;
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, 0x1FFFFFF0, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, 0x1FFFFFF0, &attributes);
+    XSync(display, False);
+    std::exit(0);
+  };
+  EXPECT_EXIT(askVanished(), ::testing::ExitedWithCode(0), "");
+}
+
 TEST(SdlOnX11Test, OtherXErrorsStillReachTheDefaultHandler) {
   if (!HaveX11Display()) GTEST_SKIP() << "no X display";
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -47,9 +47,29 @@ bool Load(void* library, const char* name, F& out) {
 
 XErrorHandler gPreviousErrorHandler = nullptr;
 
+// Requests of the core protocol that may name a window another client just
+// destroyed: SDL's wake-up event (X_SendEvent, 25), and the questions SDL
+// asks after moving a window about the frame the window manager put it in
+// (X_GetWindowAttributes 3, X_GetGeometry 14, X_QueryTree 15,
+// X_TranslateCoords 40), which the window manager destroys when the window
+// is hidden. Such a request's answer is simply lost; it must not end the
+// program.
+bool AboutAVanishedWindow(const XErrorEvent& error) {
+  if (error.error_code != BadWindow) return false;
+  switch (error.request_code) {
+    case 3:
+    case 14:
+    case 15:
+    case 25:
+    case 40:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int OnXError(Display* display, XErrorEvent* error) {
-  // X_SendEvent is request 25 of the core protocol.
-  if (error->error_code == BadWindow && error->request_code == 25) return 0;
+  if (AboutAVanishedWindow(*error)) return 0;
   return gPreviousErrorHandler != nullptr ? gPreviousErrorHandler(display, error) : 0;
 }
 
