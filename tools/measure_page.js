@@ -28,6 +28,7 @@ const os = require('os');
 const path = require('path');
 const zlib = require('zlib');
 const { chromium } = require('playwright-core');
+const { cpuSeconds, processesWith } = require('./cpu_time.js');
 
 const sites = process.argv.slice(2).map((p) => path.resolve(p));
 if (sites.length < 1 || sites.length > 3) {
@@ -156,31 +157,13 @@ async function replay(url, profile) {
   }
 }
 
-// CPU seconds of processes (user + system) from /proc.
-function cpuSeconds(pids) {
-  let ticks = 0;
-  for (const pid of pids) {
-    try {
-      const f = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
-      ticks += Number(f[11]) + Number(f[12]);
-    } catch (e) { /* gone */ }
-  }
-  // Linux counts them in hundredths of a second.
-  return ticks / 100;
-}
-function processesOf(dir) {
-  return fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p)).filter((p) => {
-    try { return fs.readFileSync(`/proc/${p}/cmdline`, 'utf8').includes(dir); }
-    catch (e) { return false; }
-  });
-}
 async function idle(url) {
   const s = await launch(profiles[0]);
   try {
     await s.page.goto(url);
     await loaded(s.page);
     await sleep(2000);
-    const pids = processesOf(s.dir);
+    const pids = processesWith(s.dir);
     const before = cpuSeconds(pids);
     await sleep(idleSeconds * 1000);
     return (cpuSeconds(pids) - before) / idleSeconds * 100;

@@ -33,6 +33,7 @@ SECONDS_IDLE=${2:-60}
 RUNS=${RUNS:-15}
 TOOLS=${TOOLS:-$(dirname "$APP")/tools}
 source "$ROOT/tests/e2e/x11lib.sh"
+source "$ROOT/tools/rounds.sh"
 require_tools
 for tool in first_frame bare_sdl_window bare_x11_window; do
   [[ -x "$TOOLS/$tool" ]] || fail "$TOOLS/$tool is missing (build the target $tool)"
@@ -63,7 +64,6 @@ if [[ -n "${A11Y:-}" ]]; then
   commands+=("env -u DBUS_SESSION_BUS_ADDRESS $APP" "env MIRVOLANT_ACCESSIBILITY=1 $APP")
 fi
 count=${#names[@]}
-declare -A times
 
 # One start: milliseconds to the first frame at the desktop's centre, which
 # every window covers; then the program is ended and gone before the next.
@@ -77,20 +77,11 @@ start_once() {
   echo "$ms"
 }
 
-# Each round starts every program once, beginning with a different one.
-for run in $(seq "$RUNS"); do
-  for k in $(seq 0 $((count - 1))); do
-    i=$(((run + k) % count))
-    times[$i]+="$(start_once "${commands[i]}") "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{v[NR] = $1} END {
-  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+run_rounds "$RUNS" start_once "${commands[@]}"
 declare -a medians minimums
 for i in $(seq 0 $((count - 1))); do
   medians[i]=$(median <<<"${times[$i]}")
-  minimums[i]=$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | head -1)
+  minimums[i]=$(fastest <<<"${times[$i]}")
 done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
@@ -106,7 +97,7 @@ for i in $(seq 0 $((count - 1))); do
   echo "$line"
 done
 for i in $(seq 0 $((count - 1))); do
-  printf '  %-10s runs: %s\n' "${names[i]}" "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | tr '\n' ' ')"
+  printf '  %-10s runs: %s\n' "${names[i]}" "$(all_runs "$i")"
 done
 [[ $SECONDS_IDLE == 0 ]] && exit 0
 

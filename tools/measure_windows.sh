@@ -30,6 +30,7 @@ RUNS=${RUNS:-15}
 BARE=$(realpath "${BARE:-$(dirname "$WINDOWS_APP")/tools/bare_win32_window.exe}")
 [[ -f $BARE ]] || { echo "$BARE is missing (build the target bare_win32_window)" >&2; exit 1; }
 source "$ROOT/tests/e2e/x11lib.sh"
+source "$ROOT/tools/rounds.sh"
 require_tools cc wine wineserver xmodmap
 
 WORK=$(mktemp -d)
@@ -82,30 +83,19 @@ start_once() {
 # Wine sets up each program at its first start in a prefix: one start of
 # each, not counted, then the rounds.
 for app in "${apps[@]}"; do start_once "$app" >/dev/null; done
-declare -A times
-for run in $(seq "$RUNS"); do
-  for k in $(seq 0 $((count - 1))); do
-    i=$(((run + k) % count))
-    times[$i]+="$(start_once "${apps[i]}") "
-  done
-done
+run_rounds "$RUNS" start_once "${apps[@]}"
 
-# Medians and minimums of the starts that showed a frame (timeouts are listed).
-median() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n | awk '{v[NR] = $1} END {
-  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -a medians
 for i in $(seq 0 $((count - 1))); do medians[i]=$(median <<<"${times[$i]}"); done
 echo "start-up to the first frame, $RUNS interleaved rounds, median and fastest (ms):"
 for i in $(seq 0 $((count - 1))); do
-  line=$(printf '  %-13s %8s %8s' "${names[i]}" "${medians[i]}" \
-    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -E '^[0-9.]+$' | sort -n | head -1)")
+  line=$(printf '  %-13s %8s %8s' "${names[i]}" "${medians[i]}" "$(fastest <<<"${times[$i]}")")
   [[ ${apps[i]} == *.exe && $i != 2 ]] &&
     line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" 'BEGIN { printf "   %.2f x bare Win32", a / b }')
   echo "$line"
 done
 for i in $(seq 0 $((count - 1))); do
-  printf '  %-13s runs: %s\n' "${names[i]}" \
-    "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | tr '\n' ' ')"
+  printf '  %-13s runs: %s\n' "${names[i]}" "$(all_runs "$i")"
 done
 [[ $SPAN == 0 ]] && exit 0
 

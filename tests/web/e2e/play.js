@@ -44,6 +44,7 @@ const path = require('path');
 const zlib = require('zlib');
 const { execFileSync, spawn } = require('child_process');
 const { chromium } = require('playwright-core');
+const { cpuSeconds, processesWith } = require('../../../tools/cpu_time.js');
 
 const [site, linuxBuild, out, docs] = process.argv.slice(2).map((p) => p && path.resolve(p));
 if (!site || !linuxBuild || !out) {
@@ -492,23 +493,6 @@ async function reloadFreezeOffline(url) {
   check(/Form4 shown/.test(offline.linux.text),
     'with the server stopped a reload plays: the drain code opens the victory mission');
   await context.close();
-}
-
-// CPU seconds of processes (user + system) from /proc.
-function cpuSeconds(pids) {
-  let ticks = 0;
-  for (const pid of pids) {
-    try {
-      const f = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
-      ticks += Number(f[11]) + Number(f[12]);
-    } catch (e) { /* gone */ }
-  }
-  return ticks / 100;
-}
-function processesWith(text) {
-  return fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p)).filter((p) => {
-    try { return fs.readFileSync(`/proc/${p}/cmdline`, 'utf8').includes(text); } catch (e) { return false; }
-  });
 }
 
 async function figuresBesideLinux(url, idleSeconds) {

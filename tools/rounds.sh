@@ -1,0 +1,27 @@
+# Start-up rounds shared by the measuring scripts (sourced): each round starts
+# every program once, beginning with a different one, so that the machine's
+# load hits all alike; then the medians and fastest of the starts that showed
+# a frame (a start that timed out is listed by a word, not a number).
+
+# run_rounds RUNS START COMMAND...: START COMMAND prints one start's
+# milliseconds; times[i] collects those of COMMAND i, separated by blanks.
+declare -A times
+run_rounds() {
+  local runs=$1 start=$2 run k i
+  shift 2
+  local commands=("$@")
+  local count=${#commands[@]}
+  for run in $(seq "$runs"); do
+    for k in $(seq 0 $((count - 1))); do
+      i=$(((run + k) % count))
+      times[$i]+="$("$start" "${commands[i]}") "
+    done
+  done
+}
+
+frames() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n; }
+median() { frames | awk '{v[NR] = $1} END {
+  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+fastest() { frames | head -1; }
+# Every start of program i, sorted, timeouts last.
+all_runs() { tr ' ' '\n' <<<"${times[$1]}" | grep -v '^$' | sort -n | tr '\n' ' '; }
