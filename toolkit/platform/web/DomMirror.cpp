@@ -5,34 +5,19 @@
 #include <set>
 #include <string_view>
 
+#include "toolkit/platform/AccessibleQueries.h"
+
 namespace tk::platform::web {
 
 namespace {
 
+// The page's names of the roles, in the order of Role.
+constexpr const char* kRoleNames[] = {"dialog",     "alertdialog", "panel",         "label",
+                                      "status",     "textfield",   "passwordfield", "textarea",
+                                      "pushbutton", "image"};
+
 const char* RoleName(Role role) {
-  switch (role) {
-    case Role::Dialog:
-      return "dialog";
-    case Role::Alert:
-      return "alertdialog";
-    case Role::Panel:
-      return "panel";
-    case Role::Label:
-      return "label";
-    case Role::Status:
-      return "status";
-    case Role::TextField:
-      return "textfield";
-    case Role::PasswordField:
-      return "passwordfield";
-    case Role::TextArea:
-      return "textarea";
-    case Role::PushButton:
-      return "pushbutton";
-    case Role::Image:
-      return "image";
-  }
-  return "panel";
+  return ByRole(kRoleNames, role);
 }
 
 // Appends text as a JSON string; the text is UTF-8 already.

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "toolkit/platform/AccessibleQueries.h"
+
 namespace tk::platform::web {
 
 std::optional<RawInput::Kind> RawInput::KindOf(std::string_view type) {
@@ -290,16 +292,13 @@ void WebPlatform::Translate(const RawInput& in) {
       // toolkit checks again by its own rules.
       WindowId window = kNoWindow;
       const AccessibleNode* node = mirror_.Find(in.node, &window);
-      if (node == nullptr || (node->actions & ActionBit(in.action)) == 0 ||
-          (node->states & states::kDisabled) != 0 ||
-          (mirror_.Tree(window)->nodes[0].states & states::kDisabled) != 0) {
+      if (node == nullptr ||
+          RefuseAction(*mirror_.Tree(window), *node, in.action) != ActionRefusal::None) {
         return;
       }
-      Event e = WindowEvent(EventKind::AccessibleAction, window);
-      e.node = in.node;
-      e.action = in.action;
-      if (in.action == AccessibleAction::SetText) e.text = in.text;
-      queue_.Push(std::move(e), stamp);
+      queue_.Push(AccessibleActionEvent(window, in.node, in.action,
+                                        in.action == AccessibleAction::SetText ? in.text : ""),
+                  stamp);
       return;
     }
   }
