@@ -96,9 +96,7 @@ for i in $(seq 0 $((count - 1))); do
   fi
   echo "$line"
 done
-for i in $(seq 0 $((count - 1))); do
-  printf '  %-10s runs: %s\n' "${names[i]}" "$(all_runs "$i")"
-done
+print_runs 10 "${names[@]}"
 [[ $SECONDS_IDLE == 0 ]] && exit 0
 
 # CPU time (ms) and context switches of all threads of process $1.

@@ -94,9 +94,7 @@ for i in $(seq 0 $((count - 1))); do
     line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" 'BEGIN { printf "   %.2f x bare Win32", a / b }')
   echo "$line"
 done
-for i in $(seq 0 $((count - 1))); do
-  printf '  %-13s runs: %s\n' "${names[i]}" "$(all_runs "$i")"
-done
+print_runs 13 "${names[@]}"
 [[ $SPAN == 0 ]] && exit 0
 
 # CPU time (ms) of process $1.

@@ -23,5 +23,14 @@ frames() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n; }
 median() { frames | awk '{v[NR] = $1} END {
   if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 fastest() { frames | head -1; }
-# Every start of program i, sorted, timeouts last.
-all_runs() { tr ' ' '\n' <<<"${times[$1]}" | grep -v '^$' | sort -n | tr '\n' ' '; }
+# Prints every start of each program, sorted, timeouts last; the programs'
+# names in the order of the rounds' commands, in a column WIDTH wide.
+print_runs() {
+  local width=$1 i=0 name
+  shift
+  for name in "$@"; do
+    printf "  %-${width}s runs: %s\n" "$name" \
+      "$(tr ' ' '\n' <<<"${times[$i]}" | grep -v '^$' | sort -n | tr '\n' ' ')"
+    i=$((i + 1))
+  done
+}
