@@ -25,7 +25,8 @@ trap 'stop_all; rm -rf "$WORK"' EXIT
 [[ $(dpkg-deb -f "$DEB" Package) == mirvolant ]] || fail "the package is not named mirvolant"
 [[ $(dpkg-deb -f "$DEB" Section) == games ]] || fail "the package is not in section games"
 depends=$(dpkg-deb -f "$DEB" Depends)
-for p in fonts-wine libsdl2-2.0-0 libjpeg62-turbo libfreetype6 libstdc++6 libc6; do
+# The C++ runtime is linked into the program, so libstdc++6 is not among them.
+for p in fonts-wine libsdl2-2.0-0 libjpeg62-turbo libfreetype6 libatk-bridge2.0-0 libc6; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] ||
     fail "Depends lacks $p: $depends"
 done
