@@ -317,6 +317,17 @@ std::string Monkey::CodeForFocusedField(tk::TCustomForm* form) const {
   return {};
 }
 
+void Monkey::SendText(tk::platform::WindowId w, const std::string& text, bool paste,
+                      std::string_view what) {
+  HeadlessPlatform& p = q_->platform;
+  if (paste) {
+    p.Paste(w, text);
+  } else {
+    p.Type(w, text);
+  }
+  Did(std::string(what) + " " + std::to_string(text.size()) + " bytes");
+}
+
 void Monkey::Act() {
   HeadlessPlatform& p = q_->platform;
   tk::TCustomForm* target = PickTarget();
@@ -328,9 +339,7 @@ void Monkey::Act() {
   int action = pick(rng_);
   switch (action) {
     case kTypeText: {
-      std::string text = RandomText(Uniform(1, 12));
-      p.Type(w, text);
-      Did("type " + std::to_string(text.size()) + " bytes");
+      SendText(w, RandomText(Uniform(1, 12)), false, "type");
       break;
     }
     case kTypeCode: {
@@ -467,9 +476,7 @@ void Monkey::Act() {
       break;
     }
     case kPasteShort: {
-      std::string text = RandomText(Uniform(0, 40));
-      p.Paste(w, text);
-      Did("paste " + std::to_string(text.size()) + " bytes");
+      SendText(w, RandomText(Uniform(0, 40)), true, "paste");
       break;
     }
     case kLongText: {
@@ -481,13 +488,8 @@ void Monkey::Act() {
       } else {
         text = RandomText(length / 4);
       }
-      if (Chance(0.5)) {
-        p.Paste(w, text);
-      } else {
-        p.Type(w, text);
-      }
       ++report_.longPastes;
-      Did("long text of " + std::to_string(text.size()) + " bytes");
+      SendText(w, text, Chance(0.5), "long text of");
       break;
     }
     case kWindowEvent: {

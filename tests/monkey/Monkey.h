@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Driver.h"
@@ -61,6 +62,9 @@ class Monkey {
   tk::TPoint RandomPoint(tk::TCustomForm* form);
   // Most clicks that would end the run are skipped.
   bool EndsTheRun(tk::TCustomForm* form, tk::TPoint pt);
+  // Pastes or types text into window w; what, with the size, names it.
+  void SendText(tk::platform::WindowId w, const std::string& text, bool paste,
+                std::string_view what);
   // Counts the events an action sent and notes it for the failure report.
   void Did(std::string action, int64_t events = 1) {
     lastAction_ = std::move(action);

@@ -102,9 +102,9 @@ TEST(StylePainterTest, FramesStayInsideTheirRectangle) {
 TEST(StylePainterTest, DegenerateRectanglesDrawSafely) {
   PixelBuffer b(10, 10, kBack);
   Canvas c(b);
-  style::DrawButtonRaised(c, {4, 4, 4, 8});  // empty
+  style::DrawFrame(c, {4, 4, 4, 8}, FrameKind::ButtonRaised);  // empty
   EXPECT_EQ(b.At(4, 4), kBack);
-  style::DrawButtonRaised(c, {2, 2, 3, 3});  // a single pixel
+  style::DrawFrame(c, {2, 2, 3, 3}, FrameKind::ButtonRaised);  // a single pixel
   ExpectPixels(b, {{2, 2, cl3DDkShadow}, {3, 2, kBack}, {2, 3, kBack}});
 }
 

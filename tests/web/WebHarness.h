@@ -21,6 +21,7 @@
 #include "toolkit/components/Controls.h"
 #include "toolkit/components/Timer.h"
 #include "toolkit/forms/Application.h"
+#include "toolkit/platform/headless/Script.h"
 #include "toolkit/platform/web/WebPlatform.h"
 #include "toolkit/text/Ansi.h"
 
@@ -35,8 +36,7 @@ class FakeHost : public web::Host {
 
   int64_t wall = kStart;
   std::deque<web::RawInput> arrived;
-  std::deque<std::function<void()>> steps;
-  int64_t runUntil = 0;
+  tk::platform::Script script;
   // The journal's two copies, and whether the storage takes a save.
   std::string storage;
   std::string storageCopy;
@@ -57,10 +57,10 @@ class FakeHost : public web::Host {
   web::WebPlatform* platform = nullptr;
 
   // Steps and time.
-  void Then(std::function<void()> step) { steps.push_back(std::move(step)); }
+  void Then(std::function<void()> step) { script.steps.push_back(std::move(step)); }
   // Lets the program run ms of wall time, waking as it asks.
   void RunFor(int64_t ms) {
-    Then([this, ms] { runUntil = wall + ms; });
+    Then([this, ms] { script.limit = wall + ms; });
   }
   // The page is frozen for ms: the time passes without the program.
   void Freeze(int64_t ms) {
@@ -137,17 +137,7 @@ class FakeHost : public web::Host {
   }
   void Sleep(int64_t ms) override {
     if (!arrived.empty()) return;
-    if (wall < runUntil) {
-      wall = ms < 0 ? runUntil : std::min(wall + ms, runUntil);
-      return;
-    }
-    if (!steps.empty()) {
-      auto step = std::move(steps.front());
-      steps.pop_front();
-      step();
-      return;
-    }
-    platform->PostQuit();
+    if (!script.Next(wall, ms < 0 ? -1 : wall + ms)) platform->PostQuit();
   }
   void SetSurface(int, int, double) override {}
   void Show(const std::vector<uint32_t>&, int, const std::vector<tk::TRect>&) override {}

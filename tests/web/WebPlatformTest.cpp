@@ -248,7 +248,7 @@ TEST(WebPage, WholeGameFromThePagesInput) {
     page.Close(Form1);
   });
   EXPECT_EQ(RunOnPage(page), 0);
-  EXPECT_TRUE(page.steps.empty());
+  EXPECT_TRUE(page.script.steps.empty());
 
   // Replaying the road's journal rebuilds the solved mystery mission.
   FakeHost again;

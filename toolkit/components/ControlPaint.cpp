@@ -78,7 +78,7 @@ void DrawButtonCaption(Canvas& canvas, const TRect& inner, std::string_view capt
 void TPanel::Paint(Canvas& canvas) {
   TRect r = LocalRect(*this);
   // The raised bevel just inside the edge, then the face inside it.
-  style::DrawPanelBevel(canvas, r);
+  style::DrawFrame(canvas, r, FrameKind::PanelRaised);
   TRect inner{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
   canvas.FillRect(inner, Color());
   if (Caption().empty()) return;
@@ -184,9 +184,9 @@ void TSpeedButton::Paint(Canvas& canvas) {
   } else {
     // Flat: no background of its own; a thin edge only under the mouse.
     if (pushed) {
-      style::DrawThinSunken(canvas, r);
+      style::DrawFrame(canvas, r, FrameKind::ThinSunken);
     } else if (enabled && Hot()) {
-      style::DrawThinRaised(canvas, r);
+      style::DrawFrame(canvas, r, FrameKind::ThinRaised);
     }
     inner = {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
   }

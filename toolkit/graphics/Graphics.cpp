@@ -210,7 +210,7 @@ const TGraphicClass& TIcon::StaticClass() {
 }
 
 void TUnsupportedGraphic::ReadData(TMemoryStream&) {
-  throw EInvalidGraphic(std::string(KindName()) + " are not supported");
+  throw EInvalidGraphic(std::string(kindName_) + " are not supported");
 }
 
 // ---------------------------------------------------------------- picture

@@ -133,6 +133,7 @@ class TBitmap : public TGraphic {
 // EInvalidGraphic naming the kind.
 class TUnsupportedGraphic : public TGraphic {
  public:
+  const TGraphicClass& ClassType() const override { return class_; }
   int Width() const override { return 0; }
   int Height() const override { return 0; }
   void SetWidth(int) override {}
@@ -141,26 +142,25 @@ class TUnsupportedGraphic : public TGraphic {
   void ReadData(TMemoryStream& stream) override;
 
  protected:
-  // "Metafiles", "Icons": what the failure message names.
-  virtual const char* KindName() const = 0;
+  // kindName, "Metafiles" or "Icons", is what the failure message names.
+  TUnsupportedGraphic(const TGraphicClass& cls, const char* kindName)
+      : class_(cls), kindName_(kindName) {}
+
+ private:
+  const TGraphicClass& class_;
+  const char* kindName_;
 };
 
 class TMetafile : public TUnsupportedGraphic {
  public:
+  TMetafile() : TUnsupportedGraphic(StaticClass(), "Metafiles") {}
   static const TGraphicClass& StaticClass();
-  const TGraphicClass& ClassType() const override { return StaticClass(); }
-
- protected:
-  const char* KindName() const override { return "Metafiles"; }
 };
 
 class TIcon : public TUnsupportedGraphic {
  public:
+  TIcon() : TUnsupportedGraphic(StaticClass(), "Icons") {}
   static const TGraphicClass& StaticClass();
-  const TGraphicClass& ClassType() const override { return StaticClass(); }
-
- protected:
-  const char* KindName() const override { return "Icons"; }
 };
 
 // Holds at most one graphic and tells its owner when the graphic changes.

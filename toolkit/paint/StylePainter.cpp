@@ -4,6 +4,8 @@
 
 #include "toolkit/paint/StylePainter.h"
 
+#include <iterator>
+
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 
@@ -11,21 +13,43 @@ namespace tk::style {
 
 using namespace colors;
 
+namespace {
+
+// The rings of a frame, from the outside in: each a one-pixel edge pair.
+struct Ring {
+  TColor topLeft;
+  TColor bottomRight;
+};
+struct FrameRings {
+  int count;
+  Ring rings[2];
+};
+
+// The rings of every kind of frame, in the order of FrameKind. Light falls
+// from the top left: a raised edge is light there and dark at the bottom
+// right, a sunken one the other way round.
+constexpr FrameRings kFrames[] = {
+    {0, {}},                                                          // None
+    {1, {{clBtnHighlight, clBtnShadow}}},                             // PanelRaised
+    {2, {{clBtnHighlight, cl3DDkShadow}, {cl3DLight, clBtnShadow}}},  // ButtonRaised
+    // A one-colour frame around a shadow line: the flat look of a pressed
+    // button.
+    {2, {{clWindowFrame, clWindowFrame}, {clBtnShadow, clBtnShadow}}},  // ButtonPushed
+    {1, {{clBtnHighlight, clBtnShadow}}},                               // ThinRaised
+    {1, {{clBtnShadow, clBtnHighlight}}},                               // ThinSunken
+    {1, {{clWindowFrame, clWindowFrame}}},                              // FlatBorder
+    {2, {{clBtnShadow, clBtnHighlight}, {cl3DDkShadow, cl3DLight}}},    // FieldSunken
+};
+static_assert(std::size(kFrames) == static_cast<size_t>(FrameKind::FieldSunken) + 1);
+
+const FrameRings& RingsOf(FrameKind kind) {
+  return kFrames[static_cast<size_t>(kind)];
+}
+
+}  // namespace
+
 int ContentInset(FrameKind kind) {
-  switch (kind) {
-    case FrameKind::None:
-      return 0;
-    case FrameKind::PanelRaised:
-    case FrameKind::ThinRaised:
-    case FrameKind::ThinSunken:
-    case FrameKind::FlatBorder:
-      return 1;
-    case FrameKind::ButtonRaised:
-    case FrameKind::ButtonPushed:
-    case FrameKind::FieldSunken:
-      return 2;
-  }
-  return 0;
+  return RingsOf(kind).count;
 }
 
 void DrawEdgePair(Canvas& canvas, const TRect& r, TColor topLeft, TColor bottomRight) {
@@ -38,46 +62,13 @@ void DrawEdgePair(Canvas& canvas, const TRect& r, TColor topLeft, TColor bottomR
   canvas.VLine(r.Right - 1, r.Top, r.Bottom, bottomRight);
 }
 
-void DrawPanelBevel(Canvas& canvas, const TRect& r) {
-  // Lit from the top left: highlight there, shadow at the bottom right.
-  DrawEdgePair(canvas, r, clBtnHighlight, clBtnShadow);
-}
-
-void DrawButtonRaised(Canvas& canvas, const TRect& r) {
-  // Outer edge: highlight top/left, dark shadow bottom/right.
-  DrawEdgePair(canvas, r, clBtnHighlight, cl3DDkShadow);
-  // Inner edge: light top/left, shadow bottom/right.
-  DrawEdgePair(canvas, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, cl3DLight, clBtnShadow);
-}
-
-void DrawButtonPushed(Canvas& canvas, const TRect& r) {
-  // Outer edge: a one-colour frame on all four sides.
-  DrawEdgePair(canvas, r, clWindowFrame, clWindowFrame);
-  // Inner edge: shadow on all four sides, the flat look of a pressed button.
-  DrawEdgePair(canvas, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, clBtnShadow,
-               clBtnShadow);
-}
-
-void DrawThinRaised(Canvas& canvas, const TRect& r) {
-  // Raised by one pixel: highlight top/left, shadow bottom/right.
-  DrawEdgePair(canvas, r, clBtnHighlight, clBtnShadow);
-}
-
-void DrawThinSunken(Canvas& canvas, const TRect& r) {
-  // Sunken by one pixel: shadow top/left, highlight bottom/right.
-  DrawEdgePair(canvas, r, clBtnShadow, clBtnHighlight);
-}
-
-void DrawFlatBorder(Canvas& canvas, const TRect& r) {
-  // A single line of the window-frame colour all around.
-  DrawEdgePair(canvas, r, clWindowFrame, clWindowFrame);
-}
-
-void DrawFieldSunken(Canvas& canvas, const TRect& r) {
-  // Outer edge: shadow top/left, highlight bottom/right.
-  DrawEdgePair(canvas, r, clBtnShadow, clBtnHighlight);
-  // Inner edge: dark shadow top/left, light bottom/right.
-  DrawEdgePair(canvas, {r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}, cl3DDkShadow, cl3DLight);
+void DrawFrame(Canvas& canvas, const TRect& r, FrameKind kind) {
+  const FrameRings& frame = RingsOf(kind);
+  for (int i = 0; i < frame.count; ++i) {
+    const Ring& ring = frame.rings[i];
+    DrawEdgePair(canvas, {r.Left + i, r.Top + i, r.Right - i, r.Bottom - i}, ring.topLeft,
+                 ring.bottomRight);
+  }
 }
 
 void DrawDefaultButton(Canvas& canvas, const TRect& r, bool pushed) {
@@ -88,35 +79,7 @@ void DrawDefaultButton(Canvas& canvas, const TRect& r, bool pushed) {
     // Pushed: only a shadow line inside the frame.
     DrawEdgePair(canvas, inner, clBtnShadow, clBtnShadow);
   } else {
-    DrawButtonRaised(canvas, inner);
-  }
-}
-
-void DrawFrame(Canvas& canvas, const TRect& r, FrameKind kind) {
-  switch (kind) {
-    case FrameKind::None:
-      break;
-    case FrameKind::PanelRaised:
-      DrawPanelBevel(canvas, r);
-      break;
-    case FrameKind::ButtonRaised:
-      DrawButtonRaised(canvas, r);
-      break;
-    case FrameKind::ButtonPushed:
-      DrawButtonPushed(canvas, r);
-      break;
-    case FrameKind::ThinRaised:
-      DrawThinRaised(canvas, r);
-      break;
-    case FrameKind::ThinSunken:
-      DrawThinSunken(canvas, r);
-      break;
-    case FrameKind::FlatBorder:
-      DrawFlatBorder(canvas, r);
-      break;
-    case FrameKind::FieldSunken:
-      DrawFieldSunken(canvas, r);
-      break;
+    DrawFrame(canvas, inner, FrameKind::ButtonRaised);
   }
 }
 

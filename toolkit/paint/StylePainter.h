@@ -1,5 +1,5 @@
 #pragma once
-// The classic 3-D look: one function per kind of frame, drawn with the named
+// The classic 3-D look: every kind of frame, drawn with the named
 // colours of the classic scheme. Every frame is drawn just inside the given
 // rectangle; ContentInset tells how many pixels it takes on each side.
 
@@ -31,13 +31,6 @@ int ContentInset(FrameKind kind);
 // Draws a frame of the given kind just inside r.
 void DrawFrame(Canvas& canvas, const TRect& r, FrameKind kind);
 
-void DrawPanelBevel(Canvas& canvas, const TRect& r);
-void DrawButtonRaised(Canvas& canvas, const TRect& r);
-void DrawButtonPushed(Canvas& canvas, const TRect& r);
-void DrawThinRaised(Canvas& canvas, const TRect& r);
-void DrawThinSunken(Canvas& canvas, const TRect& r);
-void DrawFlatBorder(Canvas& canvas, const TRect& r);
-void DrawFieldSunken(Canvas& canvas, const TRect& r);
 // The frame of the default push button: a window-frame line around the
 // button, which is drawn one pixel further in.
 void DrawDefaultButton(Canvas& canvas, const TRect& r, bool pushed);

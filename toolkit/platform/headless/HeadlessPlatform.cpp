@@ -178,21 +178,7 @@ bool HeadlessPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
     if (queue_.Pop(out)) return true;
     // A poll (deadline now or past) never moves the clock.
     if (deadlineMs >= 0 && deadlineMs <= now_) return false;
-    if (limit_ > now_) {
-      // Let the clock run to the deadline, or to the limit if that is sooner.
-      if (deadlineMs >= 0 && deadlineMs <= limit_) {
-        now_ = deadlineMs;
-        return false;
-      }
-      now_ = limit_;
-      continue;
-    }
-    if (!script_.empty()) {
-      auto step = std::move(script_.front());
-      script_.pop_front();
-      step();
-      continue;
-    }
+    if (script_.Next(now_, deadlineMs)) continue;
     // Nothing more will happen: end the run.
     out = Event{};
     out.kind = EventKind::Quit;

@@ -10,7 +10,6 @@
 // run always ends.
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +21,7 @@
 #include "toolkit/platform/EventQueue.h"
 #include "toolkit/platform/Platform.h"
 #include "toolkit/platform/WindowTable.h"
+#include "toolkit/platform/headless/Script.h"
 
 namespace tk::platform {
 
@@ -48,13 +48,13 @@ class HeadlessPlatform : public Platform {
   void RefuseWindows(int count) { refusedWindows_ = count; }
 
   // Scripted steps run one at a time when the loop is idle.
-  void Then(std::function<void()> step) { script_.push_back(std::move(step)); }
+  void Then(std::function<void()> step) { script_.steps.push_back(std::move(step)); }
   // Lets the virtual clock run ms further (timers tick on the way).
-  void Advance(int64_t ms) { limit_ = std::max(limit_, now_) + ms; }
+  void Advance(int64_t ms) { script_.limit = std::max(script_.limit, now_) + ms; }
   // Moves the clock at once, as a suspended machine would.
   void JumpClock(int64_t ms) {
     now_ += ms;
-    limit_ = std::max(limit_, now_);
+    script_.limit = std::max(script_.limit, now_);
   }
   int64_t Now() const { return now_; }
 
@@ -147,7 +147,7 @@ class HeadlessPlatform : public Platform {
   EventQueue queue_;
   std::optional<std::string> clipboard_ = std::string();
   std::function<int64_t()> dueWork_;
-  std::deque<std::function<void()>> script_;
+  Script script_{{}, 1000000};
   TRect desktop_{0, 0, 1920, 1080};
   std::vector<TRect> monitors_;
   FrameExtents frame_{3, 22, 3, 3};
@@ -155,7 +155,6 @@ class HeadlessPlatform : public Platform {
   int ppi_ = 96;
   int bitsPerPixel_ = 32;
   int64_t now_ = 1000000;
-  int64_t limit_ = 1000000;
   int waits_ = 0;
   TextInputPlace textInput_;
   int textInputChanges_ = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
 
 namespace tk::platform::web {
 
@@ -152,84 +153,63 @@ const Format* FormatOf(char letter, int64_t version) {
   return nullptr;
 }
 
+// Every numeric field of an event: its letter, the range a journal may hold
+// and the member it stands for. Writing and reading both go by this table, so
+// that what is written is what is read back; 't', the text, is the one field
+// that is no number.
+struct NumberField {
+  char letter;
+  int64_t low;
+  int64_t high;
+  int64_t (*get)(const Event&);
+  void (*set)(Event&, int64_t);
+};
+
+template <auto Member>
+constexpr NumberField FieldOf(char letter, int64_t low, int64_t high) {
+  return {letter, low, high, [](const Event& e) { return static_cast<int64_t>(e.*Member); },
+          [](Event& e, int64_t n) {
+            e.*Member = static_cast<std::remove_reference_t<decltype(e.*Member)>>(n);
+          }};
+}
+
+constexpr NumberField kNumberFields[] = {
+    FieldOf<&Event::window>('w', 1, kMaxWindow),
+    FieldOf<&Event::key>('k', 0, kMaxKey),
+    FieldOf<&Event::modifiers>('m', 0, 7),
+    FieldOf<&Event::repeat>('r', 0, 1),
+    FieldOf<&Event::x>('x', -kMaxCoordinate, kMaxCoordinate),
+    FieldOf<&Event::y>('y', -kMaxCoordinate, kMaxCoordinate),
+    FieldOf<&Event::button>('b', 0, 3),
+    FieldOf<&Event::node>('n', 1, UINT32_MAX),
+    FieldOf<&Event::action>('a', 0, kMaxAction),
+};
+
+const NumberField* NumberFieldOf(char letter) {
+  for (const NumberField& f : kNumberFields) {
+    if (f.letter == letter) return &f;
+  }
+  return nullptr;
+}
+
 void AppendField(std::string& line, char field, const Event& e) {
   line.push_back(' ');
-  switch (field) {
-    case 'w':
-      line += std::to_string(e.window);
-      break;
-    case 'k':
-      line += std::to_string(static_cast<int>(e.key));
-      break;
-    case 'm':
-      line += std::to_string(int{e.modifiers});
-      break;
-    case 'r':
-      line.push_back(e.repeat ? '1' : '0');
-      break;
-    case 'x':
-      line += std::to_string(e.x);
-      break;
-    case 'y':
-      line += std::to_string(e.y);
-      break;
-    case 'b':
-      line += std::to_string(e.button);
-      break;
-    case 'n':
-      line += std::to_string(e.node);
-      break;
-    case 'a':
-      line += std::to_string(static_cast<int>(e.action));
-      break;
-    default:
-      line += HexField(e.text);
-      break;
-  }
+  const NumberField* number = NumberFieldOf(field);
+  line += number != nullptr ? std::to_string(number->get(e)) : HexField(e.text);
 }
 
 // Reads one field into the event; false when it is not what it must be.
 bool ReadField(std::string_view text, char field, Event& e) {
-  if (field == 't') {
+  const NumberField* number = NumberFieldOf(field);
+  if (number == nullptr) {
     std::optional<std::string> bytes = Unhex(text);
     if (bytes) e.text = std::move(*bytes);
     return bytes.has_value();
   }
   int64_t n = 0;
-  switch (field) {
-    case 'w':
-      if (!Number(text, 1, kMaxWindow, n)) return false;
-      e.window = static_cast<WindowId>(n);
-      return true;
-    case 'k':
-      if (!Number(text, 0, kMaxKey, n)) return false;
-      e.key = static_cast<Key>(n);
-      return true;
-    case 'm':
-      if (!Number(text, 0, 7, n)) return false;
-      e.modifiers = static_cast<uint8_t>(n);
-      return true;
-    case 'r':
-      if (!Number(text, 0, 1, n)) return false;
-      e.repeat = n != 0;
-      return true;
-    case 'b':
-      if (!Number(text, 0, 3, n)) return false;
-      e.button = static_cast<int>(n);
-      return true;
-    case 'n':
-      if (!Number(text, 1, UINT32_MAX, n)) return false;
-      e.node = static_cast<NodeId>(n);
-      return true;
-    case 'a':
-      if (!Number(text, 0, kMaxAction, n)) return false;
-      e.action = static_cast<AccessibleAction>(n);
-      return true;
-    default:
-      if (!Number(text, -kMaxCoordinate, kMaxCoordinate, n)) return false;
-      (field == 'x' ? e.x : e.y) = static_cast<int>(n);
-      return true;
-  }
+  if (!Number(text, number->low, number->high, n)) return false;
+  number->set(e, n);
+  return true;
 }
 
 // Reads the fields after <dt> and the kind letter into record; false when

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "toolkit/platform/AccessibleQueries.h"
@@ -10,25 +11,15 @@
 namespace tk::platform::web {
 
 std::optional<RawInput::Kind> RawInput::KindOf(std::string_view type) {
-  static constexpr std::pair<std::string_view, Kind> kTypes[] = {
-      {"pointerdown", Kind::PointerDown},
-      {"pointermove", Kind::PointerMove},
-      {"pointerup", Kind::PointerUp},
-      {"pointercancel", Kind::PointerCancel},
-      {"pointerleave", Kind::PointerLeave},
-      {"keydown", Kind::KeyDown},
-      {"keyup", Kind::KeyUp},
-      {"text", Kind::Text},
-      {"paste", Kind::Paste},
-      {"resize", Kind::Resize},
-      {"focus", Kind::PageFocus},
-      {"blur", Kind::PageBlur},
-      {"access", Kind::Access},
-  };
-  for (const auto& [name, kind] : kTypes) {
-    if (name == type) return kind;
-  }
-  return std::nullopt;
+  // The page's type of each kind, in the order of Kind.
+  static constexpr std::string_view kTypes[] = {
+      "pointerdown", "pointermove", "pointerup", "pointercancel", "pointerleave",
+      "keydown",     "keyup",       "text",      "paste",         "resize",
+      "focus",       "blur",        "access"};
+  static_assert(std::size(kTypes) == static_cast<size_t>(Kind::Access) + 1);
+  const auto* found = std::find(std::begin(kTypes), std::end(kTypes), type);
+  if (found == std::end(kTypes)) return std::nullopt;
+  return static_cast<Kind>(found - std::begin(kTypes));
 }
 
 Key WebPlatform::KeyOf(std::string_view key, std::string_view code) {

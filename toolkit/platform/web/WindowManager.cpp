@@ -228,7 +228,7 @@ void WindowManager::DrawFrame(Window& w, bool active) {
     style::DrawEdgePair(c, {box.Left + 1, box.Top + 1, box.Right - 1, box.Bottom - 1}, clBtnShadow,
                         cl3DLight);
   } else {
-    style::DrawButtonRaised(c, box);
+    style::DrawFrame(c, box, FrameKind::ButtonRaised);
   }
   int shift = w.closePressed ? 1 : 0;
   int gx = box.Left + (kCloseWidth - kGlyphWidth) / 2 + shift;
