@@ -1,6 +1,5 @@
 #include "app/Program.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "quest/Unit3.h"
 #include "quest/Unit4.h"
 #include "quest/Unit5.h"
+#include "toolkit/base/Files.h"
 #include "toolkit/components/Controls.h"
 #include "toolkit/graphics/Jpeg.h"
 
@@ -48,15 +48,9 @@ void Program::LoadPicturesBeside() {
       std::string path = folder_ + (folder_.ends_with('/') ? "" : "/") + p->file;
       // Until the file is there the picture is empty and asked for again.
       image->Picture().LoadPictureBlobLater([path]() -> std::optional<std::string> {
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (file == nullptr) return std::nullopt;
-        std::string jpeg;
-        char chunk[16384];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) jpeg.append(chunk, n);
-        bool ok = std::ferror(file) == 0;
-        std::fclose(file);
-        if (!ok) return std::nullopt;
-        return JpegPictureBlob(jpeg);
+        std::optional<std::string> jpeg = tk::ReadWholeFile(path);
+        if (!jpeg) return std::nullopt;
+        return JpegPictureBlob(*jpeg);
       });
     }
   }

@@ -1,7 +1,7 @@
-// The program in a browser: the dialog face the page put into the file
-// system, the browser back end, and the dialog set with late ticks caught up,
-// so that a phase lasts its twenty minutes of wall time however long the
-// phone kept the page frozen.
+// The program in a browser: the files the page fetched (the dialog face,
+// later the clue picture), the browser back end, and the dialog set with late
+// ticks caught up, so that a phase lasts its twenty minutes of wall time
+// however long the phone kept the page frozen.
 
 #include <cstdlib>
 #include <memory>
@@ -19,6 +19,7 @@ namespace {
 constexpr const char* kProgramPath = "/Mirvolant";
 
 int RunInPage() {
+  tk::SetFileSource(tk::platform::web::PageFiles());
   tk::Font::SetPreferredFaceFiles(mirvolant::DialogFaceFiles(kProgramPath));
   // The page's saved game belongs to the quest's rules, not to this build.
   std::unique_ptr<tk::platform::Platform> platform =

@@ -25,27 +25,44 @@ set_target_properties(mirvolant_web PROPERTIES OUTPUT_NAME mirvolant
 # page shows.
 # Asyncify instruments every function that might be on the stack while the
 # program waits, which is every function that calls through a pointer:
-# nearly doubling the code. FreeType and libjpeg never call back into code
-# that waits, so their functions, named from the libraries' symbols, are
-# left as they are (about 100 KB less WebAssembly, 30 KB less gzip).
-find_program(MV_LLVM_NM NAMES llvm-nm llvm-nm-14 REQUIRED)
-execute_process(COMMAND ${MV_LLVM_NM} --defined-only ${MV_CROSS_PREFIX}/lib/libfreetype.a
-                        ${MV_CROSS_PREFIX}/lib/libjpeg.a
-                OUTPUT_VARIABLE symbols RESULT_VARIABLE rc ERROR_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "llvm-nm could not read the symbols of FreeType and libjpeg")
-endif()
-string(REGEX MATCHALL "[^\n]+ [Tt] [A-Za-z_][A-Za-z0-9_]*" functions "${symbols}")
-list(TRANSFORM functions REPLACE "^.* [Tt] " "\"")
-list(TRANSFORM functions APPEND "\"")
-list(REMOVE_DUPLICATES functions)
-list(JOIN functions "," functions)
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/asyncify-remove.json CONTENT "[${functions}]\n")
+# nearly doubling the code. What never waits is left as it is, named by
+# patterns (wasm-opt warns of a pattern that matches nothing, which is how a
+# changed library shows here):
+# - FreeType and libjpeg never call back into code that waits: the prefixes
+#   of the functions the page's link keeps from them;
+# - the program's code that only computes, reads or draws and calls nothing
+#   that waits: the screen reader's mirror, the journal's records, the
+#   description parser, the JPEG decoder, the fonts, and the C and C++
+#   libraries' formatting and file-name code.
+set(never_waits
+    # FreeType
+    Bezier_* Compute_* Conic_* Cubic_* Current_* Direct_* Dual_* FNT_* FT_* Horizontal_* Ins_*
+    IsMacResource Line_* Move_* Project Project_* Read_* Render_* Round_* Split_* TT_* Update_*
+    Vertical_* Write_* _ft_lcd_filter_legacy _iup_worker_interpolate fnt_* ft_* gray_* ps_*
+    psnames_* raccess_* sfnt_* tt_* winfnt_*
+    # libjpeg
+    access_* alloc_* arith_* build_* color_* compare_* consume_* create_* decode_* decompress_*
+    destroy_* fill_* finish_* free_* fullsize_* get_* grayscale_* h1v2_* h2v1_* h2v2_* init_*
+    int_* jcopy_* jdiv_* jpeg_* jround_* jzero_* load_* memory_* merged_* new_* next_* noop_*
+    null_* open_* pass2_* post_* prepare_* prescan_* process_* quantize3_* quantize_* read_*
+    realize_* request_* reset_* rgb_* self_* sep_* skip_* start_* update_* ycc_* ycck_*
+    # The program's own
+    "tk::platform::web::DomMirror::*" "tk::AccessibilityPublisher::*"
+    "tk::(anonymous namespace)::Builder::*" "tk::DiffAccessibleTrees*"
+    "tk::platform::web::Journal::*" "tk::platform::web::JournalRecord::*"
+    "tk::(anonymous namespace)::Parser::*" "tk::(anonymous namespace)::Decoder::*"
+    "tk::TJPEGImage::*" "tk::Font::*" "tk::(anonymous namespace)::FreeTypeFont::*"
+    "tk::(anonymous namespace)::OpenFace::*" "std::__2::__fs::filesystem::*" printf_core fmt_fp)
+list(JOIN never_waits "\n" never_waits)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/asyncify-remove.txt CONTENT "${never_waits}\n")
+# The page has no file system: its loader hands the program the files it
+# fetched (Module.mv.putFile), which saves emscripten's file system code, the
+# largest part of its JavaScript. emmalloc is the smaller allocator.
 target_link_options(mirvolant_web PRIVATE
   -Oz -sASYNCIFY -sASYNCIFY_IMPORTS=[mv_sleep] -sASYNCIFY_STACK_SIZE=${MV_WEB_ASYNCIFY_STACK}
-  -sASYNCIFY_REMOVE=@${CMAKE_BINARY_DIR}/asyncify-remove.json
-  -sENVIRONMENT=web -sEXIT_RUNTIME=1
-  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency)
+  -sASYNCIFY_REMOVE=@${CMAKE_BINARY_DIR}/asyncify-remove.txt
+  -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sFILESYSTEM=0 -sMALLOC=emmalloc
+  -sEXPORTED_RUNTIME_METHODS=addRunDependency,removeRunDependency)
 
 configure_file(${CMAKE_SOURCE_DIR}/app/web/index.html.in ${MV_WEB_SITE}/index.html @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/app/web/manifest.webmanifest.in

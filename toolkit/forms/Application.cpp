@@ -107,7 +107,7 @@ int64_t TApplication::HandleDueWork() {
   return NextDeadline();
 }
 
-int64_t TApplication::NextDeadline() const {
+int64_t TApplication::NextDeadline() const noexcept {
   int64_t deadline = timers_.NextDue();
   int64_t blink = caret_.Due();
   if (blink >= 0 && (deadline < 0 || blink < deadline)) deadline = blink;

@@ -142,7 +142,7 @@ class TApplication {
   void Dispatch(const platform::Event& e);
   TCustomForm* FormOfWindow(platform::WindowId id) const;
   // The next timer tick or caret blink, or -1.
-  int64_t NextDeadline() const;
+  int64_t NextDeadline() const noexcept;
   void BlinkCaret();
   void ShowMainForm();
   // Reads the system's colours and caret blink time.

@@ -16,12 +16,11 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +30,7 @@
 #include <fontconfig/fontconfig.h>
 #endif
 
+#include "toolkit/base/Files.h"
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/text/Ansi.h"
 
@@ -104,37 +104,12 @@ FT_Library Library() {
   return library;
 }
 
-// File names are UTF-8 on every system.
-std::filesystem::path FsPath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
-}
-
 // A face file's bytes; empty when it cannot be read. FreeType reads faces
 // from memory, so that no system's file-name encoding gets in the way.
 std::vector<FT_Byte> ReadFaceFile(const std::string& path) {
-  std::vector<FT_Byte> bytes;
-  if (!FileExists(path)) return bytes;
-  // In one read of the file's size: a byte-wise copy was a noticeable part of
-  // the start-up. C's files, not streams, which would bring their locales
-  // into the page's code.
-  std::error_code ec;
-  auto size = std::filesystem::file_size(FsPath(path), ec);
-  if (ec || size == 0) return bytes;
-#ifdef _WIN32
-  std::FILE* file = _wfopen(FsPath(path).c_str(), L"rb");
-#else
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-  if (file == nullptr) return bytes;
-  bytes.resize(static_cast<size_t>(size));
-  if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) bytes.clear();
-  std::fclose(file);
-  return bytes;
+  std::optional<std::string> file = ReadWholeFile(path);
+  if (!file) return {};
+  return std::vector<FT_Byte>(file->begin(), file->end());
 }
 
 // One face of a face file, closed when it goes out of scope. The bytes must

@@ -208,8 +208,9 @@ class Platform {
 
   // --- Time and waiting.
 
-  // Monotonic time in milliseconds; never goes back.
-  virtual int64_t NowMs() = 0;
+  // Monotonic time in milliseconds; never goes back, never fails. (Asked
+  // for several times a tick; noexcept keeps the page's calls direct.)
+  virtual int64_t NowMs() noexcept = 0;
   // Returns the next event as soon as there is one, in this order: the input
   // the system reported, oldest first; then Quit, once asked for (by
   // PostQuit, a signal or the session); then Wake. Input the system reports

@@ -108,7 +108,7 @@ class HeadlessPlatform : public Platform {
     textInput_ = place;
     ++textInputChanges_;
   }
-  int64_t NowMs() override { return now_; }
+  int64_t NowMs() noexcept override { return now_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { queue_.PostWake(); }
   void PostQuit() override { queue_.PostQuit(); }

@@ -537,7 +537,7 @@ std::optional<std::string> SdlPlatform::ClipboardText() {
   return text;
 }
 
-int64_t SdlPlatform::NowMs() {
+int64_t SdlPlatform::NowMs() noexcept {
   return static_cast<int64_t>(SDL_GetTicks64()) - startMs_;
 }
 

@@ -181,7 +181,7 @@ class WebPlatform : public Platform {
   int DisplayBitsPerPixel() override { return 32; }
   // The page reads the clipboard only in its paste event (a Paste event).
   std::optional<std::string> ClipboardText() override { return std::nullopt; }
-  int64_t NowMs() override { return clock_; }
+  int64_t NowMs() noexcept override { return clock_; }
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override { queue_.PostWake(); }
   void PostQuit() override { queue_.PostQuit(); }

@@ -387,7 +387,7 @@ std::optional<std::string> Win32Platform::ClipboardText() {
   return text;
 }
 
-int64_t Win32Platform::NowMs() {
+int64_t Win32Platform::NowMs() noexcept {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
   int64_t ticks = counter.QuadPart - counterStart_;

@@ -66,7 +66,7 @@ class Win32Platform : public Platform {
   int DisplayBitsPerPixel() override;
   std::optional<std::string> ClipboardText() override;
 
-  int64_t NowMs() override;
+  int64_t NowMs() noexcept override;
   bool WaitEvent(Event& out, int64_t deadlineMs) override;
   void Wake() override;
   void PostQuit() override;

@@ -77,6 +77,14 @@ EM_JS(void, mv_replay_finished, (double ms, int records), {
 EM_JS(void, mv_publish, (double clock, int records, double scale, const char* windows), {
   Module.mv.publish(clock, records, scale, JSON.parse(UTF8ToString(windows)));
 });
+// The size of a file the page handed over, or -1 when it has none.
+EM_JS(double, mv_file_size, (const char* path), {
+  var file = Module.mv.files[UTF8ToString(path)];
+  return file ? file.length : -1;
+});
+EM_JS(void, mv_file_read, (const char* path, char* out), {
+  HEAPU8.set(Module.mv.files[UTF8ToString(path)], out);
+});
 // clang-format on
 
 namespace tk::platform {
@@ -206,6 +214,16 @@ std::unique_ptr<Platform> web::OpenBrowserPlatform(const std::string& game) {
   auto platform = std::make_unique<web::WebPlatform>(host, game);
   host.Attach(platform.get());
   return platform;
+}
+
+FileSource web::PageFiles() {
+  return [](const std::string& path) -> std::optional<std::string> {
+    double size = mv_file_size(path.c_str());
+    if (size < 0) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!bytes.empty()) mv_file_read(path.c_str(), bytes.data());
+    return bytes;
+  };
 }
 
 }  // namespace tk::platform

@@ -45,7 +45,9 @@ Module.mv = (function () {
     // Canvas pixels per desktop pixel (more than one while zoomed in).
     density: 1,
     saveFailed: null,
-    stopped: false
+    stopped: false,
+    // The files the page fetched for the program, by path (Browser.cpp).
+    files: {}
   };
   var canvas = null;
   var context = null;
@@ -75,6 +77,8 @@ Module.mv = (function () {
     push({ type: 'keyup', key: key });
   }
 
+  // Hands the program a file it reads by path (the page has no file system).
+  mv.putFile = function (path, data) { mv.files[path] = new Uint8Array(data); };
   mv.viewport = function () {
     var box = canvas && canvas.parentElement ? canvas.parentElement : document.documentElement;
     var ratio = window.devicePixelRatio || 1;
