@@ -106,20 +106,20 @@ FT_Library Library() {
 
 // A face file's bytes; empty when it cannot be read. FreeType reads faces
 // from memory, so that no system's file-name encoding gets in the way.
-std::vector<FT_Byte> ReadFaceFile(const std::string& path) {
-  std::optional<std::string> file = ReadWholeFile(path);
-  if (!file) return {};
-  return std::vector<FT_Byte>(file->begin(), file->end());
+std::string ReadFaceFile(const std::string& path) {
+  return ReadWholeFile(path).value_or(std::string());
 }
 
 // One face of a face file, closed when it goes out of scope. The bytes must
 // outlive it.
 class OpenFace {
  public:
-  OpenFace(const std::vector<FT_Byte>& bytes, int index) {
+  OpenFace(const std::string& bytes, int index) {
     FT_Library lib = Library();
     FT_Long size = static_cast<FT_Long>(bytes.size());
-    if (!lib || bytes.empty() || FT_New_Memory_Face(lib, bytes.data(), size, index, &face_) != 0) {
+    if (!lib || bytes.empty() ||
+        FT_New_Memory_Face(lib, reinterpret_cast<const FT_Byte*>(bytes.data()), size, index,
+                           &face_) != 0) {
       face_ = nullptr;
     }
   }
@@ -159,7 +159,7 @@ FT_UInt GlyphIndex(FT_Face face, Lookup lookup, uint8_t ansi) {
 // A face file the program may prefer is used only if it can draw the
 // dialogs' Russian texts: a Western edition of a Windows raster font cannot.
 bool DrawsCyrillic(const std::string& path) {
-  std::vector<FT_Byte> bytes = ReadFaceFile(path);
+  std::string bytes = ReadFaceFile(path);
   OpenFace face(bytes, 0);
   if (!face.Get()) return false;
   Lookup lookup = ChooseLookup(face.Get());
@@ -273,7 +273,7 @@ struct Strike {
 // as the classic font mapper did with raster fonts; the character height of
 // a strike is its ascent. A Windows .fon file holds one face per strike, so
 // the strikes of all its faces take part.
-Strike PickStrike(const std::vector<FT_Byte>& bytes, int faceCount, int height) {
+Strike PickStrike(const std::string& bytes, int faceCount, int height) {
   bool cell = height > 0;
   int wanted = height < 0 ? -height : height;
   Strike best{-1, -1};
@@ -355,7 +355,7 @@ class FreeTypeFont final : public Font {
  public:
   // Glyphs rendered from face, which reads from bytes; both stay with the
   // font. The face is already sized.
-  FreeTypeFont(int height, std::vector<FT_Byte> bytes, std::unique_ptr<OpenFace> face, int ascent,
+  FreeTypeFont(int height, std::string bytes, std::unique_ptr<OpenFace> face, int ascent,
                int lineHeight)
       : Font(height),
         bytes_(std::move(bytes)),
@@ -405,7 +405,7 @@ class FreeTypeFont final : public Font {
     return glyphs_[b];
   }
 
-  std::vector<FT_Byte> bytes_;
+  std::string bytes_;
   std::unique_ptr<OpenFace> face_;
   Lookup lookup_ = Lookup::kNone;
   int ascent_ = 0;
@@ -415,7 +415,7 @@ class FreeTypeFont final : public Font {
 };
 
 std::unique_ptr<Font> LoadFace(const std::string& path, int height) {
-  std::vector<FT_Byte> bytes = ReadFaceFile(path);
+  std::string bytes = ReadFaceFile(path);
   // Height 0 asks for the default: the dialog font's 8 points.
   int size = height == 0 ? -11 : height;
   Strike strike{0, -1};
