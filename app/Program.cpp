@@ -32,6 +32,10 @@ Program::~Program() {
 
 void Program::CreateDialogs() {
   application_->CreateDialog(Form1);
+  CreateOtherDialogs();
+}
+
+void Program::CreateOtherDialogs() {
   application_->CreateDialog(Form2);
   application_->CreateDialog(Form3);
   application_->CreateDialog(Form4);
@@ -58,8 +62,8 @@ void Program::LoadPicturesBeside() {
 
 int Program::Run(const FatalErrorReport& fallback) {
   try {
-    CreateDialogs();
-    application_->RunEventLoop();
+    application_->CreateDialog(Form1);
+    application_->RunEventLoop([this] { CreateOtherDialogs(); });
   } catch (const tk::Exception& e) {
     // No dialog can be used (one could not be built, or the board's window
     // could not be made): report and end.

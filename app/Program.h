@@ -35,13 +35,17 @@ class Program {
   // is first needed. Throws what the toolkit throws when a dialog cannot be
   // built.
   void CreateDialogs();
-  // Creates the dialogs and runs the event loop; returns the exit code: 0
+  // Creates the dialogs and runs the event loop; the board is shown as soon
+  // as it is built, the other dialogs are built right after its first frame,
+  // before any event is handled. Returns the exit code: 0
   // after the main dialog was closed, 1 when a dialog could not be created
   // or the board could not be shown (the error is reported in the toolkit's
   // error box, or through fallback where not even that box can be shown).
   int Run(const FatalErrorReport& fallback = {});
 
  private:
+  // Form2 ... Form5, after Form1.
+  void CreateOtherDialogs();
   void LoadPicturesBeside();
 
   std::string folder_;

@@ -136,6 +136,32 @@ TEST(ModalLoops, MainDialogCloseRequestEndsTheLoopWithoutHidingIt) {
   EXPECT_TRUE(t.d1->FormVisible());
 }
 
+TEST(ModalLoops, WorkAfterTheFirstFrameComesAfterTheWholeMainDialogAndBeforeAnyEvent) {
+  TestApp t;
+  int presents = -1;
+  bool eventSeen = false;
+  t.Then([&] {
+    eventSeen = true;
+    t.Close(t.d1);
+  });
+  t.app->RunEventLoop([&] {
+    const auto* w = t.platform.Find(t.d1->WindowId());
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->shown);
+    EXPECT_FALSE(eventSeen);
+    presents = w->presentCount;
+    // The dialog was drawn before it was shown and came whole in one frame.
+    ASSERT_EQ(w->pixels.Width(), t.d1->ClientWidth());
+    ASSERT_EQ(w->pixels.Height(), t.d1->ClientHeight());
+    for (int y = 0; y < w->pixels.Height(); y += 7) {
+      for (int x = 0; x < w->pixels.Width(); x += 7)
+        ASSERT_EQ(w->pixels.At(x, y), t.d1->Buffer().At(x, y)) << x << "," << y;
+    }
+  });
+  EXPECT_EQ(presents, 1);
+  EXPECT_TRUE(eventSeen);
+}
+
 TEST(ModalLoops, DisabledDialogsTakeNoInputNorCloseRequests) {
   TestApp t;
   t.d1->onClick = [&] { t.d2->RunModal(); };

@@ -55,9 +55,13 @@ void TApplication::Load(TCustomForm& form) {
   loader_->Load(form);
 }
 
-void TApplication::RunEventLoop() {
+void TApplication::RunEventLoop(const std::function<void()>& afterFirstFrame) {
   if (mainForm_ == nullptr) return;
   ShowMainForm();
+  if (afterFirstFrame) {
+    PaintAll();
+    afterFirstFrame();
+  }
   while (!terminated_) HandleMessage();
 }
 

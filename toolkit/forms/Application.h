@@ -4,6 +4,7 @@
 // message box. The loop runs the timer queue and the caret's blinking.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,7 +74,10 @@ class TApplication {
 
   // Shows the main dialog and handles events until the program is told to
   // terminate. Raises when the main dialog's window cannot be made.
-  void RunEventLoop();
+  // afterFirstFrame, when given, runs once the main dialog was first
+  // presented, before any event is handled (and raises as the loop does):
+  // work that the first frame need not wait for.
+  void RunEventLoop(const std::function<void()>& afterFirstFrame = {});
   // Posts a quit request; the loop that reads it sets the terminate flag.
   void RequestQuit();
   // Handles one event, waiting for one (or the next due timer) if needed.

@@ -78,11 +78,15 @@ void TCustomForm::CreateWindowHandle() {
 void TCustomForm::Show() {
   if (formVisible_) return;
   CreateWindowHandle();
-  if (position_ != TPosition::poDesigned) PlaceAtFirstShowing();
   formVisible_ = true;
   accessibleChange_ = true;
-  Application->Platform().ShowWindow(window_);
   InvalidateClient(TRect{0, 0, ClientWidth(), ClientHeight()});
+  // Drawn before the window is placed and shown: the drawing overlaps the
+  // window manager's answer about the frame, and once shown the window only
+  // needs its pixels presented. Nothing is drawn while nothing is presented.
+  if (Application->Platform().Presenting()) painted_ = PaintPending();
+  if (position_ != TPosition::poDesigned) PlaceAtFirstShowing();
+  Application->Platform().ShowWindow(window_);
 }
 
 void TCustomForm::Hide() {
@@ -92,6 +96,7 @@ void TCustomForm::Hide() {
   input_.Reset();
   Application->Platform().HideWindow(window_);
   dirty_.clear();
+  painted_.clear();
 }
 
 void TCustomForm::SetWindowEnabled(bool enabled) {
@@ -190,6 +195,10 @@ std::vector<TRect> TCustomForm::PaintPending() {
   for (const TRect& r : rects) {
     Canvas canvas = Canvas(buffer_).Clipped(r);
     PaintTree(canvas, this);
+  }
+  if (!painted_.empty()) {
+    rects.insert(rects.begin(), painted_.begin(), painted_.end());
+    painted_.clear();
   }
   return rects;
 }

@@ -78,8 +78,9 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
 
   // Painting: rectangles waiting for repaint, in client coordinates.
   void InvalidateClient(const TRect& r) override;
-  bool NeedsPaint() const { return !dirty_.empty(); }
-  // Paints the pending rectangles into the buffer and returns them.
+  bool NeedsPaint() const { return !dirty_.empty() || !painted_.empty(); }
+  // Paints the pending rectangles into the buffer and returns them, with
+  // those painted ahead, for presenting.
   std::vector<TRect> PaintPending();
   const PixelBuffer& Buffer() const { return buffer_; }
   void Paint(Canvas& canvas) override;
@@ -139,6 +140,8 @@ class TCustomForm : public TWinControl, public ControlHost, public DialogBinding
   platform::WindowId window_ = platform::kNoWindow;
   PixelBuffer buffer_;
   std::vector<TRect> dirty_;
+  // Painted before the window was shown, not presented yet.
+  std::vector<TRect> painted_;
   InputRouter input_{*this};
   int screenLeft_ = 0;
   int screenTop_ = 0;

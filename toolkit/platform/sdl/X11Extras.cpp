@@ -17,7 +17,7 @@ namespace tk::platform {
 
 struct X11Extras::Api {
   void* library = nullptr;
-  decltype(&::XInternAtom) InternAtom = nullptr;
+  decltype(&::XInternAtoms) InternAtoms = nullptr;
   decltype(&::XSendEvent) SendEvent = nullptr;
   decltype(&::XFlush) Flush = nullptr;
   decltype(&::XGetWindowProperty) GetWindowProperty = nullptr;
@@ -89,7 +89,7 @@ X11Extras::X11Extras() {
   if (library == nullptr) return;
   api_ = new Api;
   api_->library = library;
-  bool ok = Load(library, "XInternAtom", api_->InternAtom) &&
+  bool ok = Load(library, "XInternAtoms", api_->InternAtoms) &&
             Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
             Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
             Load(library, "XFree", api_->Free) &&
@@ -207,10 +207,16 @@ void X11Extras::Request(SDL_Window* window) {
     // Its answer may come late; SDL then passes it on with the X events.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     api.display = display;
-    api.requestExtents = api.InternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-    api.frameExtents = api.InternAtom(display, "_NET_FRAME_EXTENTS", False);
-    Atom supported = api.InternAtom(display, "_NET_SUPPORTED", False);
-    Atom check = api.InternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    // One round trip for the four names.
+    char* names[] = {const_cast<char*>("_NET_REQUEST_FRAME_EXTENTS"),
+                     const_cast<char*>("_NET_FRAME_EXTENTS"), const_cast<char*>("_NET_SUPPORTED"),
+                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
+    Atom atoms[4] = {};
+    if (api.InternAtoms(display, names, 4, False, atoms) == 0) return;
+    api.requestExtents = atoms[0];
+    api.frameExtents = atoms[1];
+    Atom supported = atoms[2];
+    Atom check = atoms[3];
     Window root = DefaultRootWindow(display);
     long checkWindow = 0;
     if (ReadLongs(api, root, check, XA_WINDOW, &checkWindow, 1) > 0 && checkWindow != 0) {
