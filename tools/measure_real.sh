@@ -72,7 +72,13 @@ start_once() {
   # shellcheck disable=SC2086  # the command's words
   read -r ms pid < <("$TOOLS/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 5000 $1)
   kill -TERM "$pid" 2>/dev/null || true
-  while kill -0 "$pid" 2>/dev/null; do sleep 0.02; done
+  # SDL can miss a signal that comes while it starts to wait: after two
+  # seconds the program is killed.
+  local tries=0
+  while kill -0 "$pid" 2>/dev/null; do
+    ((++tries < 100)) || kill -KILL "$pid" 2>/dev/null || true
+    sleep 0.02
+  done
   sleep 0.1
   echo "$ms"
 }
