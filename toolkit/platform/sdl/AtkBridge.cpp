@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,9 @@ bool AccessibilityWanted(const char* forced, const char* noBridge, std::optional
 namespace {
 
 constexpr const char* kModuleFile = "mirvolant-atk.so";
+// How long after start-up the session is asked: by then the first windows
+// are on screen.
+constexpr std::chrono::milliseconds kAskDelay{200};
 
 // MIRVOLANT_ATK_MODULE when set; else beside the program, as in a build
 // tree; else where the installation puts it.
@@ -65,6 +69,11 @@ bool Is(const char* value, const char* wanted) {
 AtkBridge::AtkBridge(Host host) : host_(std::move(host)) {}
 
 AtkBridge::~AtkBridge() {
+  {
+    std::lock_guard<std::mutex> lock(stopMutex_);
+    stopping_ = true;
+  }
+  stopAsked_.notify_all();
   if (watcher_.joinable()) watcher_.join();
   if (running_) module_->Stop();
   // The module stays mapped: GLib's types and the bridge's handlers cannot
@@ -92,9 +101,18 @@ void AtkBridge::StartAsking(const char* forced, const char* noBridge) {
   if (Is(forced, "0") || Is(forced, "1") || Is(noBridge, "1")) return;
   std::string address = SessionBusAddress();
   if (address.empty()) return;
-  // Loading the module and asking take milliseconds: done beside the
-  // start-up; the GUI thread is woken to read the answer.
+  // Loading the module and asking take milliseconds of work that would
+  // compete with the X server and the window manager while they show the
+  // first windows: done beside the GUI thread, once those had a moment; the
+  // GUI thread is woken to read the answer.
   watcher_ = std::thread([this, address] {
+    {
+      std::unique_lock<std::mutex> lock(stopMutex_);
+      if (stopAsked_.wait_for(lock, kAskDelay, [this] { return stopping_; })) {
+        watched_.store(true, std::memory_order_release);
+        return;
+      }
+    }
     module_ = Load(host_);
     if (module_ != nullptr) module_->WatchSetting(address.c_str());
     watched_.store(true, std::memory_order_release);

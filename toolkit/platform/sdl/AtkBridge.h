@@ -10,11 +10,12 @@
 // Everything that needs ATK and GLib is a module of its own (AtkModule.h),
 // loaded only when it may be wanted: forced on, or a session bus to ask.
 // Without either, a start maps none of the accessibility stack. The session
-// is asked at the first Update (at start-up), from a short-lived thread
-// beside the start-up that loads the module and asks; later changes of the
-// setting are followed: a thread of the D-Bus library notices them. Either
-// wakes the GUI thread, which starts or stops the bridge in Update. While it
-// is off, nothing of GLib runs on the GUI thread.
+// is asked 200 ms after the first Update (at start-up), when the first
+// windows are on screen, from a short-lived thread that loads the module and
+// asks; later changes of the setting are followed: a thread of the D-Bus
+// library notices them. Either wakes the GUI thread, which starts or stops
+// the bridge in Update. While it is off, nothing of GLib runs on the GUI
+// thread.
 //
 // While it runs, GLib's sources (the bridge's D-Bus connection) need the GUI
 // thread: the back end then waits in Wait, one poll() over GLib's
@@ -26,8 +27,10 @@
 #include <poll.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -90,6 +93,10 @@ class AtkBridge {
   Host host_;
   std::thread watcher_;
   std::atomic<bool> watched_{false};  // the watcher is done with module_
+  // Ends the watcher's wait before it asks, when the bridge goes first.
+  std::mutex stopMutex_;
+  std::condition_variable stopAsked_;
+  bool stopping_ = false;
   std::unique_ptr<AtkModule> module_;
   bool asked_ = false;
   bool running_ = false;
