@@ -51,3 +51,9 @@ target_link_libraries(atk_bridge_tests PRIVATE mv_sdl GTest::gtest GTest::gtest_
 add_test(NAME atk_bridge_tests COMMAND dbus-run-session -- $<TARGET_FILE:atk_bridge_tests>)
 set_tests_properties(atk_bridge_tests PROPERTIES LABELS e2e TIMEOUT 60 ENVIRONMENT
                      "MV_REQUIRE_ATK_BRIDGE=1;GSETTINGS_BACKEND=memory;LSAN_OPTIONS=${mv_atk_lsan}")
+
+# Both start an accessibility bus; its launcher keeps its socket under the
+# user's runtime folder, which the two would share when run side by side.
+if(ATSPI_FOUND)
+  set_tests_properties(e2e_accessibility atk_bridge_tests PROPERTIES RESOURCE_LOCK accessibility_bus)
+endif()
