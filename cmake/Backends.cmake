@@ -28,11 +28,34 @@ endif()
 
 if(MV_SDL)
   pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-  # Assistive technology on Linux: ATK objects exported over AT-SPI by
-  # atk-bridge, the session's setting read through GIO's D-Bus.
-  pkg_check_modules(ATK_BRIDGE REQUIRED IMPORTED_TARGET atk atk-bridge-2.0 gio-2.0)
   mv_library(mv_sdl DIRS toolkit/platform/sdl DEPS mv_platform mv_paint PkgConfig::SDL2
-             PkgConfig::ATK_BRIDGE)
+             ${CMAKE_DL_LIBS})
+  # Assistive technology on Linux: ATK objects exported over AT-SPI by
+  # atk-bridge, the session's setting read through GIO's D-Bus. All of it is
+  # the module mirvolant-atk.so, which the back end loads only when the
+  # session may want it (toolkit/platform/sdl/AtkBridge.h): a start without
+  # it maps none of those eleven libraries. It is found beside the program in
+  # the build tree, and where the installation puts it relative to the
+  # program.
+  pkg_check_modules(ATK_BRIDGE REQUIRED IMPORTED_TARGET atk atk-bridge-2.0 gio-2.0)
+  include(GNUInstallDirs)
+  set(MV_ATK_MODULE_DIR ${CMAKE_INSTALL_LIBDIR}/mirvolant)
+  file(RELATIVE_PATH atk_from_bindir /root/${CMAKE_INSTALL_BINDIR} /root/${MV_ATK_MODULE_DIR})
+  target_compile_definitions(mv_sdl PRIVATE MV_ATK_MODULE_FROM_BINDIR="${atk_from_bindir}")
+  add_library(mv_atk MODULE toolkit/platform/sdl/atk/AtkModule.cpp)
+  # It exports its entry alone.
+  set(atk_exports ${CMAKE_SOURCE_DIR}/toolkit/platform/sdl/atk/exports.map)
+  # What it takes of the platform interface is linked into it.
+  set_target_properties(mv_base mv_platform PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_link_libraries(mv_atk PRIVATE mv_platform PkgConfig::ATK_BRIDGE)
+  set_target_properties(mv_atk PROPERTIES PREFIX "" OUTPUT_NAME mirvolant-atk
+                        LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} CXX_VISIBILITY_PRESET hidden
+                        VISIBILITY_INLINES_HIDDEN ON LINK_DEPENDS ${atk_exports})
+  target_link_options(mv_atk PRIVATE -Wl,--version-script=${atk_exports})
+  # Its own copy of the C++ runtime, as the program has, kept to itself.
+  if(NOT MV_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_link_options(mv_atk PRIVATE -static-libstdc++ -static-libgcc -Wl,--exclude-libs,ALL)
+  endif()
   # The windows' icon: resources/icon-64.png as bytes in the program.
   set(icon_png ${CMAKE_SOURCE_DIR}/resources/icon-64.png)
   set(icon_c ${CMAKE_BINARY_DIR}/generated/WindowIconPng.c)

@@ -46,6 +46,7 @@ endforeach()
 add_custom_target(mv_install_docs ALL DEPENDS ${compressed})
 
 install(TARGETS mirvolant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS mv_atk LIBRARY DESTINATION ${MV_ATK_MODULE_DIR})
 install(FILES ${generated}/mirvolant.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/resources/icon-${size}.png

@@ -64,8 +64,21 @@ expect desktop_centred "$BOARD" 519 426
 wait_pixel "$BOARD" 83 57 FFFFFF 30 || fail "the board shows no first field"
 [[ $(pixel "$E2E_LAST_SHOT" 2 420) == D4D0C8 ]] || fail "the board is not in the dialog colour"
 note "the installed program shows the board"
+# The accessibility stack is a module of its own, loaded only when wanted.
+grep -q libatk "/proc/$APP_PID/maps" && fail "the program loaded the accessibility stack unasked"
 close_window "$BOARD"
 wait_app "closing the installed program's board"
+
+# Asked for, the installed module is found beside the program's install.
+(cd / && exec env -i HOME="$WORK" DISPLAY="$DISPLAY" MIRVOLANT_ACCESSIBILITY=1 \
+  PATH=/usr/local/bin:/usr/bin:/bin:/usr/games sh -c "exec $exec_line" >"$WORK/a11y.txt" 2>&1) &
+APP_PID=$!
+BOARD=$(wait_window MIRVOLANT 30) || fail "no board with accessibility on ($(cat "$WORK/a11y.txt"))"
+module_loaded() { grep -q mirvolant-atk.so "/proc/$APP_PID/maps"; }
+eventually 10 module_loaded || fail "the accessibility module was not loaded ($(cat "$WORK/a11y.txt"))"
+note "with accessibility on, the installed program loads its module"
+close_window "$BOARD"
+wait_app "closing the board with accessibility on"
 
 # ------------------------------------------------------------ remove
 "${apt_get[@]}" remove mirvolant >/dev/null || fail "apt-get remove failed"

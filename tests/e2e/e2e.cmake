@@ -47,10 +47,13 @@ endif()
 # The ATK objects of published trees, on a session bus of their own where the
 # bridge starts (a skip for want of one fails here).
 add_executable(atk_bridge_tests ${CMAKE_CURRENT_LIST_DIR}/atk/AtkBridgeTest.cpp)
-target_link_libraries(atk_bridge_tests PRIVATE mv_sdl GTest::gtest GTest::gtest_main)
+target_link_libraries(atk_bridge_tests PRIVATE mv_sdl PkgConfig::ATK_BRIDGE GTest::gtest
+                                               GTest::gtest_main)
+add_dependencies(atk_bridge_tests mv_atk)
 add_test(NAME atk_bridge_tests COMMAND dbus-run-session -- $<TARGET_FILE:atk_bridge_tests>)
-set_tests_properties(atk_bridge_tests PROPERTIES LABELS e2e TIMEOUT 60 ENVIRONMENT
-                     "MV_REQUIRE_ATK_BRIDGE=1;GSETTINGS_BACKEND=memory;LSAN_OPTIONS=${mv_atk_lsan}")
+set_tests_properties(
+  atk_bridge_tests PROPERTIES LABELS e2e TIMEOUT 60 ENVIRONMENT
+  "MV_REQUIRE_ATK_BRIDGE=1;MIRVOLANT_ATK_MODULE=$<TARGET_FILE:mv_atk>;GSETTINGS_BACKEND=memory;LSAN_OPTIONS=${mv_atk_lsan}")
 
 # Both start an accessibility bus; its launcher keeps its socket under the
 # user's runtime folder, which the two would share when run side by side.
