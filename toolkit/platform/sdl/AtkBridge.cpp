@@ -30,7 +30,8 @@ bool AccessibilityWanted(const char* forced, const char* noBridge, std::optional
 namespace {
 
 constexpr const char* kModuleFile = "mirvolant-atk.so";
-// How long after the first windows are shown the session is asked.
+// How long after start-up the session is asked: by then the first windows
+// are on screen.
 constexpr std::chrono::milliseconds kAskDelay{200};
 
 // MIRVOLANT_ATK_MODULE when set; else beside the program, as in a build
@@ -102,8 +103,8 @@ void AtkBridge::StartAsking(const char* forced, const char* noBridge) {
   if (address.empty()) return;
   // Loading the module and asking take milliseconds of work that would
   // compete with the X server and the window manager while they show the
-  // first windows: done beside the GUI thread, once those had a moment, and
-  // the GUI thread is woken when the answer is "on".
+  // first windows: done beside the GUI thread, once those had a moment; the
+  // GUI thread is woken to read the answer.
   watcher_ = std::thread([this, address] {
     {
       std::unique_lock<std::mutex> lock(stopMutex_);
@@ -114,9 +115,10 @@ void AtkBridge::StartAsking(const char* forced, const char* noBridge) {
     }
     module_ = Load(host_);
     if (module_ != nullptr) module_->WatchSetting(address.c_str());
-    bool on = module_ != nullptr && module_->SessionOn().value_or(false);
     watched_.store(true, std::memory_order_release);
-    if (on) host_.wake();
+    // The GUI thread reads the setting now; a change told while the module
+    // was not handed over yet is not lost.
+    if (module_ != nullptr) host_.wake();
   });
 }
 

@@ -10,12 +10,12 @@
 // Everything that needs ATK and GLib is a module of its own (AtkModule.h),
 // loaded only when it may be wanted: forced on, or a session bus to ask.
 // Without either, a start maps none of the accessibility stack. The session
-// is asked 200 ms after the GUI thread first waits, that is once the first
+// is asked 200 ms after the first Update (at start-up), when the first
 // windows are on screen, from a short-lived thread that loads the module and
-// asks;
-// later changes of the setting are followed: a thread of the D-Bus library
-// notices them. Either wakes the GUI thread, which starts or stops the
-// bridge in Update. While it is off, nothing of GLib runs on the GUI thread.
+// asks; later changes of the setting are followed: a thread of the D-Bus
+// library notices them. Either wakes the GUI thread, which starts or stops
+// the bridge in Update. While it is off, nothing of GLib runs on the GUI
+// thread.
 //
 // While it runs, GLib's sources (the bridge's D-Bus connection) need the GUI
 // thread: the back end then waits in Wait, one poll() over GLib's
@@ -65,8 +65,9 @@ class AtkBridge {
   AtkBridge(const AtkBridge&) = delete;
   AtkBridge& operator=(const AtkBridge&) = delete;
 
-  // On the GUI thread, before each wait: the first call starts asking the
-  // session; each starts or stops the bridge when the setting asks for it.
+  // On the GUI thread, at start-up and before each wait: the first call
+  // starts asking the session (or loads the module when forced on); each
+  // starts or stops the bridge when the setting asks for it.
   // True when this changed whether it runs.
   bool Update();
   // Whether the bridge runs (and so the toolkit publishes).

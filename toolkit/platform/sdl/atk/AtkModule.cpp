@@ -569,16 +569,26 @@ constexpr const char* kA11yPath = "/org/a11y/bus";
 constexpr const char* kStatus = "org.a11y.Status";
 
 // Stores IsEnabled and ScreenReaderEnabled found in a{sv}; true when either
-// was there.
-bool ReadStatus(GVariant* dict, AtkSession& impl) {
+// was there. A change signal is always the newest word; the answer to the
+// first question only fills in what no signal has told yet (a signal handled
+// while the answer was on its way is newer than it).
+bool ReadStatus(GVariant* dict, AtkSession& impl, bool signal) {
   bool found = false;
   gboolean value = FALSE;
+  auto store = [signal](std::atomic<int>& to, int v) {
+    int unknown = -1;
+    if (signal) {
+      to.store(v);
+    } else {
+      to.compare_exchange_strong(unknown, v);
+    }
+  };
   if (g_variant_lookup(dict, "IsEnabled", "b", &value)) {
-    impl.isEnabled.store(value ? 1 : 0);
+    store(impl.isEnabled, value ? 1 : 0);
     found = true;
   }
   if (g_variant_lookup(dict, "ScreenReaderEnabled", "b", &value)) {
-    impl.screenReader.store(value ? 1 : 0);
+    store(impl.screenReader, value ? 1 : 0);
     found = true;
   }
   return found;
@@ -597,7 +607,7 @@ GDBusMessage* StatusFilter(GDBusConnection*, GDBusMessage* message, gboolean inc
   GVariant* changed = nullptr;
   g_variant_get(body, "(&s@a{sv}*)", &interface, &changed, nullptr);
   auto* impl = static_cast<AtkSession*>(data);
-  if (g_strcmp0(interface, kStatus) == 0 && ReadStatus(changed, *impl)) impl->host.wake();
+  if (g_strcmp0(interface, kStatus) == 0 && ReadStatus(changed, *impl, true)) impl->host.wake();
   g_variant_unref(changed);
   return message;
 }
@@ -642,7 +652,7 @@ void AtkSession::WatchSetting(const char* address) {
     return;
   }
   GVariant* dict = g_variant_get_child_value(reply, 0);
-  ReadStatus(dict, *this);
+  ReadStatus(dict, *this, false);
   g_variant_unref(dict);
   g_variant_unref(reply);
 }
