@@ -381,13 +381,38 @@ void SdlPlatform::ShowWindow(WindowId window) {
       SDL_SetWindowPosition(state->sdl, state->outer.X + frame.left, state->outer.Y + frame.top);
     }
   }
-  SDL_ShowWindow(state->sdl);
+  // The window manager takes milliseconds to map a window, which SDL's
+  // showing spends waiting: the first frame's surface is made and filled
+  // meanwhile (Present).
+  if (x11_.MapWithoutWaiting(state->sdl)) {
+    state->mapping = true;
+  } else {
+    SDL_ShowWindow(state->sdl);
+  }
   state->shown = true;
+}
+
+void SdlPlatform::FinishShowing(WindowState& state) {
+  if (!state.mapping) return;
+  state.mapping = false;
+  SDL_ShowWindow(state.sdl);
+  if (state.activatePending) {
+    state.activatePending = false;
+    Raise(state);
+  }
+}
+
+void SdlPlatform::Raise(WindowState& state) {
+  SDL_RaiseWindow(state.sdl);
+  // Without a window manager nobody gives the focus back after a dialog
+  // above was hidden; asking for it is harmless with one.
+  SDL_SetWindowInputFocus(state.sdl);
 }
 
 void SdlPlatform::HideWindow(WindowId window) {
   auto* state = Find(window);
   if (state == nullptr || !state->shown) return;
+  FinishShowing(*state);
   SDL_HideWindow(state->sdl);
   state->shown = false;
 }
@@ -412,6 +437,7 @@ void SdlPlatform::MoveWindow(WindowId window, int x, int y) {
     state->movePending = true;
     return;
   }
+  FinishShowing(*state);
   // SDL positions the client area and subtracts the frame it knows of before
   // it asks the window manager, which places the outer frame there. Adding
   // the same frame here makes the outer corner land at (x, y) whether or not
@@ -462,10 +488,13 @@ void SdlPlatform::SetModalFor(WindowId window, WindowId owner) {
 void SdlPlatform::Activate(WindowId window) {
   auto* state = Find(window);
   if (state == nullptr || !state->shown) return;
-  SDL_RaiseWindow(state->sdl);
-  // Without a window manager nobody gives the focus back after a dialog
-  // above was hidden; asking for it is harmless with one.
-  SDL_SetWindowInputFocus(state->sdl);
+  // A window still being mapped is raised when SDL is told it is shown,
+  // after its first frame is ready.
+  if (state->mapping) {
+    state->activatePending = true;
+    return;
+  }
+  Raise(*state);
 }
 
 void SdlPlatform::Present(WindowId window, const PixelBuffer& buffer,
@@ -486,6 +515,8 @@ void SdlPlatform::Present(WindowId window, const PixelBuffer& buffer,
   bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
   for (const SDL_Rect& rect : rects) CopyToSurface(buffer, surface, rect);
   if (locked) SDL_UnlockSurface(surface);
+  // Pixels sent before the window is mapped would be lost.
+  FinishShowing(*state);
   SDL_UpdateWindowSurfaceRects(state->sdl, rects.data(), static_cast<int>(rects.size()));
 }
 
@@ -653,6 +684,8 @@ void SdlPlatform::Translate(const SDL_Event& event, EventQueue& out) {
 }
 
 bool SdlPlatform::WaitEvent(Event& out, int64_t deadlineMs) {
+  // SDL's events about a window follow SDL's knowing it shown.
+  for (auto& [id, state] : windows_) FinishShowing(state);
   // --- Assistive technology: while the bridge runs, GLib's descriptors are
   // watched too (WaitWithBridge); otherwise the wait below is SDL's alone.
   if (atk_ != nullptr) {

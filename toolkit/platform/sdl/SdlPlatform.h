@@ -81,6 +81,13 @@ class SdlPlatform : public Platform {
     // SDL's number of the window, which its events carry.
     uint32_t sdlId = 0;
     bool shown = false;
+    // Shown through Xlib without waiting for the window manager; SDL is told
+    // (and waits for what is left of the mapping) when the first frame is
+    // presented, or before anything else is done with the window.
+    bool mapping = false;
+    // Activated while mapping: raised and given the focus once SDL knows it
+    // shown.
+    bool activatePending = false;
     // The outer corner last asked for or reported; a hidden window is moved
     // only when it is shown.
     TPoint outer;
@@ -98,6 +105,10 @@ class SdlPlatform : public Platform {
   WindowId IdOf(uint32_t sdlId) const;
   // The frame SDL itself knows (and subtracts when it moves the window).
   static FrameExtents SdlFrame(const WindowState& state);
+  // Tells SDL that a window shown without waiting is shown (see mapping).
+  static void FinishShowing(WindowState& state);
+  // Raises window and gives it the focus.
+  static void Raise(WindowState& state);
   void RunPipeReader();
   // The wait while the accessibility bridge runs: one poll() over the X
   // connection and GLib's descriptors (AtkBridge.h).

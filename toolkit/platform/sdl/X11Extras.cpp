@@ -24,6 +24,7 @@ struct X11Extras::Api {
   decltype(&::XFree) Free = nullptr;
   decltype(&::XSetErrorHandler) SetErrorHandler = nullptr;
   decltype(&::XMoveWindow) MoveWindow = nullptr;
+  decltype(&::XMapRaised) MapRaised = nullptr;
   decltype(&::XOpenDisplay) OpenDisplay = nullptr;
   decltype(&::XCloseDisplay) CloseDisplay = nullptr;
   decltype(&::XResourceManagerString) ResourceManagerString = nullptr;
@@ -95,6 +96,7 @@ X11Extras::X11Extras() {
             Load(library, "XFree", api_->Free) &&
             Load(library, "XSetErrorHandler", api_->SetErrorHandler) &&
             Load(library, "XMoveWindow", api_->MoveWindow) &&
+            Load(library, "XMapRaised", api_->MapRaised) &&
             Load(library, "XOpenDisplay", api_->OpenDisplay) &&
             Load(library, "XCloseDisplay", api_->CloseDisplay) &&
             Load(library, "XResourceManagerString", api_->ResourceManagerString) &&
@@ -195,6 +197,15 @@ bool X11Extras::MoveUnmapped(SDL_Window* window, int x, int y) {
   return true;
 }
 
+bool X11Extras::MapWithoutWaiting(SDL_Window* window) {
+  Display* display = nullptr;
+  Window xwindow = 0;
+  if (api_ == nullptr || !X11Handles(window, display, xwindow)) return false;
+  api_->MapRaised(display, xwindow);
+  api_->Flush(display);
+  return true;
+}
+
 void X11Extras::Request(SDL_Window* window) {
   if (api_ == nullptr) return;
   Display* display = nullptr;
@@ -285,6 +296,9 @@ X11Extras::X11Extras() = default;
 X11Extras::~X11Extras() = default;
 void X11Extras::IgnoreVanishedWindowErrors() {}
 bool X11Extras::MoveUnmapped(SDL_Window*, int, int) {
+  return false;
+}
+bool X11Extras::MapWithoutWaiting(SDL_Window*) {
   return false;
 }
 void X11Extras::Request(SDL_Window*) {}

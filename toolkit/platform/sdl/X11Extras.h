@@ -48,6 +48,13 @@ class X11Extras {
   // not on X11.
   bool MoveUnmapped(SDL_Window* window, int x, int y);
 
+  // Asks for window to be mapped and raised, and returns at once; SDL's own
+  // showing waits until the window manager has mapped it. The program can
+  // prepare the window's first frame meanwhile and tell SDL afterwards (SDL
+  // then finds the window mapped, or waits for the rest). False when not on
+  // X11.
+  bool MapWithoutWaiting(SDL_Window* window);
+
   // The Xft.dpi value of the resource database of the display SDL uses,
   // rounded; nullopt when the resource is absent or not a plausible density,
   // or when not on X11. Read once, when first asked: the dialogs are built
