@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <poll.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -25,6 +26,7 @@ struct X11Extras::Api {
   decltype(&::XSetErrorHandler) SetErrorHandler = nullptr;
   decltype(&::XMoveWindow) MoveWindow = nullptr;
   decltype(&::XMapRaised) MapRaised = nullptr;
+  decltype(&::XCheckIfEvent) CheckIfEvent = nullptr;
   decltype(&::XOpenDisplay) OpenDisplay = nullptr;
   decltype(&::XCloseDisplay) CloseDisplay = nullptr;
   decltype(&::XResourceManagerString) ResourceManagerString = nullptr;
@@ -97,6 +99,7 @@ X11Extras::X11Extras() {
             Load(library, "XSetErrorHandler", api_->SetErrorHandler) &&
             Load(library, "XMoveWindow", api_->MoveWindow) &&
             Load(library, "XMapRaised", api_->MapRaised) &&
+            Load(library, "XCheckIfEvent", api_->CheckIfEvent) &&
             Load(library, "XOpenDisplay", api_->OpenDisplay) &&
             Load(library, "XCloseDisplay", api_->CloseDisplay) &&
             Load(library, "XResourceManagerString", api_->ResourceManagerString) &&
@@ -250,18 +253,50 @@ void X11Extras::Request(SDL_Window* window) {
   api.Flush(display);
 }
 
+namespace {
+
+// Counts the changes of one property of one window that Xlib has queued,
+// leaving the events where they are (SDL reads them later).
+struct PropertyChanges {
+  Window window;
+  Atom property;
+  int count;
+};
+
+Bool CountPropertyChange(Display*, XEvent* event, XPointer arg) {
+  auto* changes = reinterpret_cast<PropertyChanges*>(arg);
+  if (event->type == PropertyNotify && event->xproperty.window == changes->window &&
+      event->xproperty.atom == changes->property) {
+    ++changes->count;
+  }
+  return False;
+}
+
+}  // namespace
+
 std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   if (!available_) return std::nullopt;
   Display* display = nullptr;
   Window xwindow = 0;
   if (!X11Handles(window, display, xwindow)) return std::nullopt;
-  // The answer is a property change made by another client; look for it
-  // every millisecond until it comes. This happens once per dialog. (Looking
-  // more often leaves the window manager less of a busy machine to answer.)
+  Api& api = *api_;
+  // The answer is a property change made by another client, which the X
+  // server tells as an event (SDL selects them on its windows). The property
+  // is read; while it is not set, the wait is for a new change to be queued
+  // or for the connection to bring more. This happens once per dialog.
   uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(timeoutMs);
+  auto queuedChanges = [&] {
+    // Reads what the connection holds without blocking, then counts.
+    PropertyChanges changes{xwindow, api.frameExtents, 0};
+    XEvent unused;
+    api.CheckIfEvent(display, &unused, CountPropertyChange, reinterpret_cast<XPointer>(&changes));
+    return changes.count;
+  };
+  // Counted before each reading: a change told while it was answered is new.
+  int seen = queuedChanges();
   for (;;) {
     long values[4] = {0, 0, 0, 0};
-    if (ReadLongs(*api_, xwindow, api_->frameExtents, XA_CARDINAL, values, 4) >= 4) {
+    if (ReadLongs(api, xwindow, api.frameExtents, XA_CARDINAL, values, 4) >= 4) {
       FrameExtents frame;
       frame.left = static_cast<int>(values[0]);
       frame.right = static_cast<int>(values[1]);
@@ -269,8 +304,13 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
       frame.bottom = static_cast<int>(values[3]);
       return frame;
     }
-    if (SDL_GetTicks64() >= end) return std::nullopt;
-    SDL_Delay(1);
+    for (int count = queuedChanges(); count <= seen; count = queuedChanges()) {
+      uint64_t now = SDL_GetTicks64();
+      if (now >= end) return std::nullopt;
+      pollfd fd{ConnectionNumber(display), POLLIN, 0};
+      poll(&fd, 1, static_cast<int>(end - now));
+    }
+    seen = queuedChanges();
   }
 }
 
