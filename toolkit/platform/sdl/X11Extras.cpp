@@ -5,11 +5,15 @@
 #include <poll.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #if defined(SDL_VIDEO_DRIVER_X11)
 // After SDL_syswm.h, which brings Xlib.
 #include <X11/Xresource.h>
+#include <xcb/xcb.h>
 #endif
 
 namespace tk::platform {
@@ -18,7 +22,6 @@ namespace tk::platform {
 
 struct X11Extras::Api {
   void* library = nullptr;
-  decltype(&::XInternAtoms) InternAtoms = nullptr;
   decltype(&::XSendEvent) SendEvent = nullptr;
   decltype(&::XFlush) Flush = nullptr;
   decltype(&::XGetWindowProperty) GetWindowProperty = nullptr;
@@ -27,9 +30,6 @@ struct X11Extras::Api {
   decltype(&::XMoveWindow) MoveWindow = nullptr;
   decltype(&::XMapRaised) MapRaised = nullptr;
   decltype(&::XCheckIfEvent) CheckIfEvent = nullptr;
-  decltype(&::XOpenDisplay) OpenDisplay = nullptr;
-  decltype(&::XCloseDisplay) CloseDisplay = nullptr;
-  decltype(&::XResourceManagerString) ResourceManagerString = nullptr;
   decltype(&::XrmInitialize) XrmInitialize = nullptr;
   decltype(&::XrmGetStringDatabase) XrmGetStringDatabase = nullptr;
   decltype(&::XrmGetResource) XrmGetResource = nullptr;
@@ -92,17 +92,13 @@ X11Extras::X11Extras() {
   if (library == nullptr) return;
   api_ = new Api;
   api_->library = library;
-  bool ok = Load(library, "XInternAtoms", api_->InternAtoms) &&
-            Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
+  bool ok = Load(library, "XSendEvent", api_->SendEvent) && Load(library, "XFlush", api_->Flush) &&
             Load(library, "XGetWindowProperty", api_->GetWindowProperty) &&
             Load(library, "XFree", api_->Free) &&
             Load(library, "XSetErrorHandler", api_->SetErrorHandler) &&
             Load(library, "XMoveWindow", api_->MoveWindow) &&
             Load(library, "XMapRaised", api_->MapRaised) &&
             Load(library, "XCheckIfEvent", api_->CheckIfEvent) &&
-            Load(library, "XOpenDisplay", api_->OpenDisplay) &&
-            Load(library, "XCloseDisplay", api_->CloseDisplay) &&
-            Load(library, "XResourceManagerString", api_->ResourceManagerString) &&
             Load(library, "XrmInitialize", api_->XrmInitialize) &&
             Load(library, "XrmGetStringDatabase", api_->XrmGetStringDatabase) &&
             Load(library, "XrmGetResource", api_->XrmGetResource) &&
@@ -157,30 +153,136 @@ std::optional<int> ParseDpi(const char* text) {
   return static_cast<int>(std::lround(dpi));
 }
 
+// The entry points of libxcb in use; libX11 is built on it, so it is
+// already loaded.
+struct Xcb {
+  decltype(&::xcb_connect) connect = nullptr;
+  decltype(&::xcb_connection_has_error) hasError = nullptr;
+  decltype(&::xcb_disconnect) disconnect = nullptr;
+  decltype(&::xcb_get_setup) getSetup = nullptr;
+  decltype(&::xcb_setup_roots_iterator) roots = nullptr;
+  decltype(&::xcb_screen_next) nextScreen = nullptr;
+  decltype(&::xcb_intern_atom) internAtom = nullptr;
+  decltype(&::xcb_intern_atom_reply) internAtomReply = nullptr;
+  decltype(&::xcb_get_property) getProperty = nullptr;
+  decltype(&::xcb_get_property_reply) getPropertyReply = nullptr;
+  decltype(&::xcb_get_property_value) value = nullptr;
+  decltype(&::xcb_get_property_value_length) valueLength = nullptr;
+};
+
+// The 32-bit values of a property reply (freed here); empty when it is of
+// another type or unset.
+std::vector<uint32_t> Longs(const Xcb& x, xcb_get_property_reply_t* reply, xcb_atom_t type) {
+  std::vector<uint32_t> out;
+  if (reply == nullptr) return out;
+  if (reply->type == type && reply->format == 32) {
+    const auto* values = static_cast<const uint32_t*>(x.value(reply));
+    out.assign(values, values + x.valueLength(reply) / 4);
+  }
+  std::free(reply);
+  return out;
+}
+
+void ReadFacts(const Xcb& x, X11Extras::DisplayFacts& facts) {
+  int screen = 0;
+  xcb_connection_t* c = x.connect(nullptr, &screen);
+  if (x.hasError(c) != 0) {
+    x.disconnect(c);
+    return;
+  }
+  xcb_screen_iterator_t roots = x.roots(x.getSetup(c));
+  for (int i = 0; i < screen && roots.rem > 0; ++i) x.nextScreen(&roots);
+  if (roots.rem <= 0) {
+    x.disconnect(c);
+    return;
+  }
+  xcb_window_t root = roots.data->root;
+  // The first round trip: the names and the resource database.
+  static constexpr const char* kNames[] = {"_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS",
+                                           "_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK"};
+  xcb_intern_atom_cookie_t names[4];
+  for (int i = 0; i < 4; ++i)
+    names[i] = x.internAtom(c, 0, static_cast<uint16_t>(std::strlen(kNames[i])), kNames[i]);
+  xcb_get_property_cookie_t database =
+      x.getProperty(c, 0, root, XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 0, 1u << 24);
+  xcb_atom_t atoms[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    if (xcb_intern_atom_reply_t* reply = x.internAtomReply(c, names[i], nullptr)) {
+      atoms[i] = reply->atom;
+      std::free(reply);
+    }
+  }
+  if (xcb_get_property_reply_t* reply = x.getPropertyReply(c, database, nullptr)) {
+    if (reply->format == 8) {
+      facts.resources.assign(static_cast<const char*>(x.value(reply)),
+                             static_cast<size_t>(x.valueLength(reply)));
+    }
+    std::free(reply);
+  }
+  facts.requestExtents = atoms[0];
+  facts.frameExtents = atoms[1];
+  // The second: a window manager that advertises the frame request runs.
+  xcb_get_property_cookie_t check = x.getProperty(c, 0, root, atoms[3], XCB_ATOM_WINDOW, 0, 1);
+  xcb_get_property_cookie_t supported = x.getProperty(c, 0, root, atoms[2], XCB_ATOM_ATOM, 0, 4096);
+  std::vector<uint32_t> wm = Longs(x, x.getPropertyReply(c, check, nullptr), XCB_ATOM_WINDOW);
+  std::vector<uint32_t> advertised =
+      Longs(x, x.getPropertyReply(c, supported, nullptr), XCB_ATOM_ATOM);
+  if (!wm.empty() && wm[0] != 0 && atoms[0] != 0) {
+    for (uint32_t atom : advertised) {
+      if (atom == atoms[0]) facts.frameRequests = true;
+    }
+  }
+  x.disconnect(c);
+}
+
+X11Extras::DisplayFacts ReadDisplayFacts() {
+  X11Extras::DisplayFacts facts;
+  void* library = SDL_LoadObject("libxcb.so.1");
+  if (library == nullptr) return facts;
+  Xcb x;
+  if (Load(library, "xcb_connect", x.connect) &&
+      Load(library, "xcb_connection_has_error", x.hasError) &&
+      Load(library, "xcb_disconnect", x.disconnect) && Load(library, "xcb_get_setup", x.getSetup) &&
+      Load(library, "xcb_setup_roots_iterator", x.roots) &&
+      Load(library, "xcb_screen_next", x.nextScreen) &&
+      Load(library, "xcb_intern_atom", x.internAtom) &&
+      Load(library, "xcb_intern_atom_reply", x.internAtomReply) &&
+      Load(library, "xcb_get_property", x.getProperty) &&
+      Load(library, "xcb_get_property_reply", x.getPropertyReply) &&
+      Load(library, "xcb_get_property_value", x.value) &&
+      Load(library, "xcb_get_property_value_length", x.valueLength)) {
+    ReadFacts(x, facts);
+  }
+  SDL_UnloadObject(library);
+  return facts;
+}
+
 }  // namespace
+
+const X11Extras::DisplayFacts& X11Extras::Facts() {
+  if (!factsRead_) {
+    factsRead_ = true;
+    facts_ = ReadDisplayFacts();
+  }
+  return facts_;
+}
 
 std::optional<int> X11Extras::ResourceDpi() {
   if (dpiRead_ || api_ == nullptr) return dpi_;
   dpiRead_ = true;
+  const DisplayFacts& facts = Facts();
+  if (facts.resources.empty()) return dpi_;
   Api& api = *api_;
-  // The dialogs are built before SDL has made any window, so SDL's connection
-  // cannot be reached yet; a connection of our own reads the property, which
-  // Xlib fetches from the root window when it opens a connection.
-  Display* display = api.OpenDisplay(nullptr);
-  if (display == nullptr) return dpi_;
-  if (const char* resources = api.ResourceManagerString(display)) {
-    api.XrmInitialize();
-    if (XrmDatabase database = api.XrmGetStringDatabase(resources)) {
-      char* type = nullptr;
-      XrmValue value{};
-      // Looked up as Xft itself looks it up, so wildcards such as "*dpi"
-      // match too.
-      if (api.XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) != False)
-        dpi_ = ParseDpi(value.addr);
-      api.XrmDestroyDatabase(database);
-    }
+  api.XrmInitialize();
+  if (XrmDatabase database = api.XrmGetStringDatabase(facts.resources.c_str())) {
+    char* type = nullptr;
+    XrmValue value{};
+    // Looked up as Xft itself looks it up, so wildcards such as "*dpi"
+    // match too.
+    if (api.XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) != False)
+      dpi_ = ParseDpi(value.addr);
+    api.XrmDestroyDatabase(database);
   }
-  api.CloseDisplay(display);
   return dpi_;
 }
 
@@ -216,31 +318,14 @@ void X11Extras::Request(SDL_Window* window) {
   if (!X11Handles(window, display, xwindow)) return;
   Api& api = *api_;
   if (!api.probed) {
-    // A window manager that advertises the request is running.
     api.probed = true;
     // Its answer may come late; SDL then passes it on with the X events.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     api.display = display;
-    // One round trip for the four names.
-    char* names[] = {const_cast<char*>("_NET_REQUEST_FRAME_EXTENTS"),
-                     const_cast<char*>("_NET_FRAME_EXTENTS"), const_cast<char*>("_NET_SUPPORTED"),
-                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK")};
-    Atom atoms[4] = {};
-    if (api.InternAtoms(display, names, 4, False, atoms) == 0) return;
-    api.requestExtents = atoms[0];
-    api.frameExtents = atoms[1];
-    Atom supported = atoms[2];
-    Atom check = atoms[3];
-    Window root = DefaultRootWindow(display);
-    long checkWindow = 0;
-    if (ReadLongs(api, root, check, XA_WINDOW, &checkWindow, 1) > 0 && checkWindow != 0) {
-      static constexpr int kMax = 512;
-      long atoms[kMax];
-      int n = ReadLongs(api, root, supported, XA_ATOM, atoms, kMax);
-      for (int i = 0; i < n && i < kMax; ++i) {
-        if (static_cast<Atom>(atoms[i]) == api.requestExtents) available_ = true;
-      }
-    }
+    const DisplayFacts& facts = Facts();
+    api.requestExtents = facts.requestExtents;
+    api.frameExtents = facts.frameExtents;
+    available_ = facts.frameRequests;
   }
   if (!available_) return;
   XEvent event{};
@@ -341,6 +426,7 @@ bool X11Extras::MoveUnmapped(SDL_Window*, int, int) {
 bool X11Extras::MapWithoutWaiting(SDL_Window*) {
   return false;
 }
+
 void X11Extras::Request(SDL_Window*) {}
 std::optional<FrameExtents> X11Extras::Read(SDL_Window*, int) {
   return std::nullopt;

@@ -22,6 +22,7 @@
 // 192 at 200 %. SDL does not read it.
 
 #include <optional>
+#include <string>
 
 #include "toolkit/platform/Platform.h"
 
@@ -61,6 +62,19 @@ class X11Extras {
   // once and a later change of the setting would not rescale them anyway.
   std::optional<int> ResourceDpi();
 
+  // What the start-up needs of the display besides SDL's own questions: the
+  // resource database (for the density) and whether a window manager that
+  // reports frame extents runs (with the atoms involved). Read once, when
+  // first needed, on a connection of its own (SDL's cannot be reached before
+  // its first window), all questions in two round trips. Reading them on a
+  // thread beside SDL's start made the start slower, not faster.
+  struct DisplayFacts {
+    std::string resources;
+    unsigned long requestExtents = 0;
+    unsigned long frameExtents = 0;
+    bool frameRequests = false;
+  };
+
   // True when an X11 window manager that reports frame extents runs.
   bool Available() const { return available_; }
   // Asks the window manager to report the frame of window.
@@ -82,7 +96,11 @@ class X11Extras {
   struct Api;
 
  private:
+  const DisplayFacts& Facts();
+
   Api* api_ = nullptr;
+  bool factsRead_ = false;
+  DisplayFacts facts_;
   bool available_ = false;
   bool dpiRead_ = false;
   std::optional<int> dpi_;
