@@ -170,6 +170,36 @@ TEST_F(SdlOnX11Window, AHiddenWindowAppearsWhereItWasLastMoved) {
   EXPECT_EQ(ScreenCorner(platform.SdlWindow(w)), (TPoint{300, 20}));
 }
 
+// A window is mapped at once but SDL is told only with its first frame:
+// hiding it before then, or waiting for events, must leave SDL and the X
+// server agreeing on whether it is shown.
+TEST_F(SdlOnX11Window, AWindowShownWithoutAFrameIsHiddenOrShownInFull) {
+  SdlPlatform& platform = *platform_;
+  WindowId w = platform.CreateWindow("MIRVOLANT", 30, 30, kNoWindow);
+  SDL_Window* sdl = platform.SdlWindow(w);
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  ASSERT_TRUE(SDL_GetWindowWMInfo(sdl, &info));
+  auto mapState = [&] {
+    XWindowAttributes attributes{};
+    XSync(info.info.x11.display, False);
+    XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes);
+    return attributes.map_state;
+  };
+  platform.ShowWindow(w);
+  platform.Activate(w);
+  platform.HideWindow(w);
+  EXPECT_EQ(mapState(), IsUnmapped);
+  EXPECT_EQ(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN, 0u);
+
+  platform.ShowWindow(w);
+  Event event;
+  platform.WaitEvent(event, platform.NowMs());
+  EXPECT_EQ(mapState(), IsViewable);
+  EXPECT_NE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN, 0u);
+  platform.DestroyWindow(w);
+}
+
 // The density comes from the desktop's resource database (what xrdb writes
 // into the root window's RESOURCE_MANAGER property), read when the platform
 // starts; without Xft.dpi, or with a value that is no density, the platform
