@@ -3,6 +3,7 @@
 // a session bus of its own (dbus-run-session), where the bridge can start.
 #include <atk/atk.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -38,6 +39,51 @@ TEST(AccessibilityWanted, EnvironmentThenSession) {
 }
 
 constexpr WindowId kWindow = 7;
+
+AtkBridge::Host Host(std::vector<Event>& posted) {
+  AtkBridge::Host host;
+  host.clientOrigin = [](WindowId) { return TPoint{100, 200}; };
+  host.post = [&posted](Event e) { posted.push_back(std::move(e)); };
+  host.wake = [] {};
+  return host;
+}
+
+// Forced on, but the module cannot be had: accessibility stays off, which is
+// said once, and the bridge's calls do nothing.
+TEST(AtkBridgeModule, OneThatCannotBeLoadedLeavesAccessibilityOff) {
+  char text[] = "/tmp/mv-not-a-module-XXXXXX";
+  int fd = mkstemp(text);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(write(fd, "text\n", 5), 5);
+  close(fd);
+  const char* given = std::getenv("MIRVOLANT_ATK_MODULE");
+  std::string kept = given != nullptr ? given : "";
+  setenv("MIRVOLANT_ACCESSIBILITY", "1", 1);
+  // Missing, not a shared object, a shared object without the entry point.
+  for (const char* path :
+       {"/nonexistent/mirvolant-atk.so", static_cast<const char*>(text), "libm.so.6"}) {
+    setenv("MIRVOLANT_ATK_MODULE", path, 1);
+    std::vector<Event> posted;
+    AtkBridge bridge(Host(posted));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(bridge.Update()) << path;
+    EXPECT_FALSE(bridge.Update()) << path;
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(bridge.Running()) << path;
+    size_t first = said.find("accessibility is off: cannot load");
+    EXPECT_NE(first, std::string::npos) << path << ": " << said;
+    EXPECT_EQ(said.find("accessibility is off", first + 1), std::string::npos) << said;
+    bridge.Publish(kWindow, nullptr, {Report(ChangeKind::WindowShown, 1)});
+    bridge.Forget(kWindow);
+    EXPECT_TRUE(posted.empty());
+  }
+  if (given != nullptr)
+    setenv("MIRVOLANT_ATK_MODULE", kept.c_str(), 1);
+  else
+    unsetenv("MIRVOLANT_ATK_MODULE");
+  unsetenv("MIRVOLANT_ACCESSIBILITY");
+  unlink(text);
+}
 
 // A dialog with a panel holding a prompt, its password field and a button.
 std::shared_ptr<AccessibleTree> Board() {
@@ -80,11 +126,7 @@ class AtkBridgeTest : public ::testing::Test {
   void SetUp() override {
     setenv("MIRVOLANT_ACCESSIBILITY", "1", 1);
     setenv("GSETTINGS_BACKEND", "memory", 1);
-    AtkBridge::Host host;
-    host.clientOrigin = [](WindowId) { return TPoint{100, 200}; };
-    host.post = [this](Event e) { posted_.push_back(std::move(e)); };
-    host.wake = [] {};
-    bridge_ = std::make_unique<AtkBridge>(std::move(host));
+    bridge_ = std::make_unique<AtkBridge>(Host(posted_));
     bridge_->Update();
     if (!bridge_->Running()) {
       if (std::getenv("MV_REQUIRE_ATK_BRIDGE") != nullptr) FAIL() << "the bridge did not start";
