@@ -36,8 +36,6 @@ struct X11Extras::Api {
   decltype(&::XrmDestroyDatabase) XrmDestroyDatabase = nullptr;
   Display* display = nullptr;
   bool probed = false;
-  Atom requestExtents = 0;
-  Atom frameExtents = 0;
 };
 
 namespace {
@@ -322,16 +320,13 @@ void X11Extras::Request(SDL_Window* window) {
     // Its answer may come late; SDL then passes it on with the X events.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     api.display = display;
-    const DisplayFacts& facts = Facts();
-    api.requestExtents = facts.requestExtents;
-    api.frameExtents = facts.frameExtents;
-    available_ = facts.frameRequests;
+    available_ = Facts().frameRequests;
   }
   if (!available_) return;
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = xwindow;
-  event.xclient.message_type = api.requestExtents;
+  event.xclient.message_type = facts_.requestExtents;
   event.xclient.format = 32;
   api.SendEvent(display, DefaultRootWindow(display), False,
                 SubstructureRedirectMask | SubstructureNotifyMask, &event);
@@ -372,7 +367,7 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   uint64_t end = SDL_GetTicks64() + static_cast<uint64_t>(timeoutMs);
   auto queuedChanges = [&] {
     // Reads what the connection holds without blocking, then counts.
-    PropertyChanges changes{xwindow, api.frameExtents, 0};
+    PropertyChanges changes{xwindow, facts_.frameExtents, 0};
     XEvent unused;
     api.CheckIfEvent(display, &unused, CountPropertyChange, reinterpret_cast<XPointer>(&changes));
     return changes.count;
@@ -381,7 +376,7 @@ std::optional<FrameExtents> X11Extras::Read(SDL_Window* window, int timeoutMs) {
   int seen = queuedChanges();
   for (;;) {
     long values[4] = {0, 0, 0, 0};
-    if (ReadLongs(api, xwindow, api.frameExtents, XA_CARDINAL, values, 4) >= 4) {
+    if (ReadLongs(api, xwindow, facts_.frameExtents, XA_CARDINAL, values, 4) >= 4) {
       FrameExtents frame;
       frame.left = static_cast<int>(values[0]);
       frame.right = static_cast<int>(values[1]);
@@ -405,7 +400,7 @@ bool X11Extras::FrameChanged(const SDL_Event& event, SDL_Window* window) const {
     return false;
   }
   const XEvent& x = event.syswm.msg->msg.x11.event;
-  if (x.type != PropertyNotify || x.xproperty.atom != api_->frameExtents) return false;
+  if (x.type != PropertyNotify || x.xproperty.atom != facts_.frameExtents) return false;
   Display* display = nullptr;
   Window xwindow = 0;
   return X11Handles(window, display, xwindow) && x.xproperty.window == xwindow;
