@@ -10,7 +10,7 @@
 #   mv_sdl       real windows with SDL2 (the Linux program, MV_SDL)
 #   mv_win32     real windows with Win32 (the Windows program)
 # The back end that OpenNativePlatform comes from is the program's.
-mv_library(mv_headless DIRS toolkit/platform/headless DEPS mv_platform mv_paint)
+mv_library(mv_headless DIRS toolkit/platform/headless DEPS mv_platform mv_png)
 mv_library(mv_web DIRS toolkit/platform/web DEPS mv_platform mv_paint)
 
 if(EMSCRIPTEN)
@@ -56,15 +56,17 @@ if(MV_SDL)
   if(NOT MV_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_link_options(mv_atk PRIVATE -static-libstdc++ -static-libgcc -Wl,--exclude-libs,ALL)
   endif()
-  # The windows' icon: resources/icon-64.png as bytes in the program.
+  # The windows' icon: the pixels of resources/icon-64.png, decoded by the
+  # build, so that the program neither decodes PNG nor loads libpng.
+  add_executable(icon_pixels ${CMAKE_SOURCE_DIR}/tools/icon_pixels.c)
+  target_link_libraries(icon_pixels PRIVATE PNG::PNG)
   set(icon_png ${CMAKE_SOURCE_DIR}/resources/icon-64.png)
-  set(icon_c ${CMAKE_BINARY_DIR}/generated/WindowIconPng.c)
-  file(READ ${icon_png} icon_hex HEX)
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," icon_bytes "${icon_hex}")
-  file(SIZE ${icon_png} icon_size)
-  file(CONFIGURE OUTPUT ${icon_c} CONTENT
-       "#include <stddef.h>\nconst unsigned char kMvWindowIconPng[] = {${icon_bytes}};\nconst size_t kMvWindowIconPngSize = ${icon_size};\n")
-  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${icon_png})
+  set(icon_c ${CMAKE_BINARY_DIR}/generated/WindowIconPixels.c)
+  add_custom_command(
+    OUTPUT ${icon_c}
+    COMMAND icon_pixels ${icon_png} ${icon_c} kMvWindowIcon
+    DEPENDS icon_pixels ${icon_png}
+    COMMENT "Decoding the window icon")
   target_sources(mv_sdl PRIVATE ${icon_c})
 endif()
 

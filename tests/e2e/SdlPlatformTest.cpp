@@ -14,7 +14,9 @@
 #include <thread>
 
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/paint/png/PngFile.h"
 #include "toolkit/platform/sdl/SdlPlatform.h"
+#include "toolkit/platform/sdl/WindowIcon.h"
 
 namespace tk::platform {
 namespace {
@@ -242,6 +244,28 @@ TEST_F(SdlPlatformTest, DesktopSpansTheMonitors) {
   // The dummy display reports no density; the classic default stands in.
   EXPECT_EQ(platform_.PixelsPerInch(), 96);
   EXPECT_GE(platform_.DisplayBitsPerPixel(), 8);
+}
+
+// The build decodes the icon into the program: its pixels are those of the
+// picture the desktop entry names, opaque, in SDL's ARGB order.
+TEST(WindowIconTest, IsThePictureOfTheDesktopEntryOpaque) {
+  PixelBuffer picture;
+  ASSERT_TRUE(ReadPng(MV_SOURCE_DIR "/resources/icon-64.png", picture));
+  SDL_Surface* icon = LoadWindowIcon();
+  ASSERT_NE(icon, nullptr);
+  ASSERT_EQ(icon->format->format, SDL_PIXELFORMAT_ARGB8888);
+  ASSERT_EQ(icon->w, picture.Width());
+  ASSERT_EQ(icon->h, picture.Height());
+  int differing = 0;
+  for (int y = 0; y < icon->h; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(icon->pixels) +
+                                                        static_cast<ptrdiff_t>(y) * icon->pitch);
+    for (int x = 0; x < icon->w; ++x) {
+      if (row[x] != (0xFF000000u | picture.At(x, y))) ++differing;
+    }
+  }
+  SDL_FreeSurface(icon);
+  EXPECT_EQ(differing, 0);
 }
 
 TEST(SdlPlatformStartTest, WithoutADisplayOpeningFailsWithAReason) {

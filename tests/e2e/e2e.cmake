@@ -4,7 +4,8 @@
 file(GLOB sdl_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
 add_executable(sdl_tests ${sdl_test_sources})
 # The X11 tests talk to the X server directly as well.
-target_link_libraries(sdl_tests PRIVATE mv_sdl X11 GTest::gtest GTest::gtest_main)
+target_link_libraries(sdl_tests PRIVATE mv_sdl mv_png X11 GTest::gtest GTest::gtest_main)
+target_compile_definitions(sdl_tests PRIVATE MV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(sdl_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e ENVIRONMENT
                      SDL_VIDEODRIVER=dummy)
 add_test(NAME sdl_tests_on_x11 COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/with_xvfb.sh

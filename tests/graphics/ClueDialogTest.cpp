@@ -8,6 +8,7 @@
 #include "Pixels.h"
 #include "tests/graphics/PictureFiles.h"
 #include "toolkit/graphics/Jpeg.h"
+#include "toolkit/paint/png/PngFile.h"
 
 namespace mirvolant::testing {
 namespace {

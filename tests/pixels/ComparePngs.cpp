@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/paint/png/PngFile.h"
 
 namespace {
 

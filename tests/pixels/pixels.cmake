@@ -11,7 +11,7 @@ set(MV_NATIVE_BUILD_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH
 set(MV_PICTURE_TOLERANCE 0 CACHE STRING "Largest channel difference inside the clue picture")
 
 add_executable(compare_pngs ${CMAKE_CURRENT_LIST_DIR}/ComparePngs.cpp)
-target_link_libraries(compare_pngs PRIVATE mv_paint)
+target_link_libraries(compare_pngs PRIVATE mv_png)
 target_link_options(compare_pngs PRIVATE ${MV_TEST_LINK_OPTIONS})
 
 set(pixels ${CMAKE_BINARY_DIR}/pixels)

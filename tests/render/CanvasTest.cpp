@@ -10,6 +10,7 @@
 #include "toolkit/paint/Canvas.h"
 #include "toolkit/paint/Font.h"
 #include "toolkit/paint/PixelBuffer.h"
+#include "toolkit/paint/png/PngFile.h"
 
 namespace tk {
 namespace {

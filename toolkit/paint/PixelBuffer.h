@@ -3,7 +3,6 @@
 // named system colour given to fill it is resolved first.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "toolkit/base/Geometry.h"
@@ -46,10 +45,5 @@ class PixelBuffer {
 // keeps of it). Returns the part of rect copied, in from's coordinates; empty
 // when nothing was.
 TRect CopyRect(const PixelBuffer& from, PixelBuffer& to, const TRect& rect, TPoint offset = {});
-
-// Writes the buffer as an 8-bit RGB PNG file; false when it cannot.
-bool WritePng(const PixelBuffer& buffer, const std::string& path);
-// Reads an 8-bit RGB or RGBA PNG file into buffer; false when it cannot.
-bool ReadPng(const std::string& path, PixelBuffer& buffer);
 
 }  // namespace tk

@@ -27,6 +27,7 @@
 #include "app/FaceFiles.h"
 #include "quest/Rules.h"
 #include "toolkit/paint/Font.h"
+#include "toolkit/paint/png/PngFile.h"
 
 using namespace mirvolant::testing;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/paint/png/PngFile.h"
+
 namespace tk::platform {
 
 HeadlessPlatform::HeadlessPlatform() {

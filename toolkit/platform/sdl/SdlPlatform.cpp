@@ -347,9 +347,9 @@ WindowId SdlPlatform::CreateWindow(const std::string& titleUtf8, int clientWidth
       SDL_CreateWindow(titleUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                        std::max(1, clientWidth), std::max(1, clientHeight), SDL_WINDOW_HIDDEN);
   if (sdl == nullptr) return kNoWindow;
-  // The dialog is placed by its outer size before it is first shown. The
-  // question goes first: the icon is decoded while the window manager
-  // answers it.
+  // The dialog is placed by its outer size before it is first shown: the
+  // window manager is asked for the frame now, and answers while the dialog
+  // is drawn.
   x11_.Request(sdl);
   if (icon_ == nullptr) icon_ = LoadWindowIcon();
   if (icon_ != nullptr) SDL_SetWindowIcon(sdl, icon_);
