@@ -190,7 +190,10 @@ std::vector<TRect> TCustomForm::PaintPending() {
   std::vector<TRect> rects;
   rects.swap(dirty_);
   if (buffer_.Width() != ClientWidth() || buffer_.Height() != ClientHeight()) {
-    buffer_.Resize(ClientWidth(), ClientHeight(), Color());
+    // A new buffer holds nothing yet: it is drawn whole, and the dialog's
+    // own paint fills it, so it needs no fill of its own.
+    buffer_.ResizeUndrawn(ClientWidth(), ClientHeight());
+    rects.assign(1, TRect{0, 0, ClientWidth(), ClientHeight()});
   }
   for (const TRect& r : rects) {
     Canvas canvas = Canvas(buffer_).Clipped(r);
