@@ -394,14 +394,17 @@ void SdlPlatform::ShowWindow(WindowId window) {
   state->shown = true;
 }
 
-void SdlPlatform::FinishShowing(WindowState& state) {
+void SdlPlatform::FinishShowing(WindowState& state, bool activate) {
   if (!state.mapping) return;
   state.mapping = false;
   SDL_ShowWindow(state.sdl);
-  if (state.activatePending) {
-    state.activatePending = false;
-    Raise(state);
-  }
+  if (activate) ActivatePending(state);
+}
+
+void SdlPlatform::ActivatePending(WindowState& state) {
+  if (!state.activatePending) return;
+  state.activatePending = false;
+  Raise(state);
 }
 
 void SdlPlatform::Raise(WindowState& state) {
@@ -517,9 +520,12 @@ void SdlPlatform::Present(WindowId window, const PixelBuffer& buffer,
   bool locked = SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) == 0;
   for (const SDL_Rect& rect : rects) CopyToSurface(buffer, surface, rect);
   if (locked) SDL_UnlockSurface(surface);
-  // Pixels sent before the window is mapped would be lost.
-  FinishShowing(*state);
+  // Pixels sent before the window is mapped would be lost. Raising and
+  // focusing it asks the X server a question, and the window manager to
+  // redraw its frame: that waits until the pixels are sent.
+  FinishShowing(*state, false);
   SDL_UpdateWindowSurfaceRects(state->sdl, rects.data(), static_cast<int>(rects.size()));
+  ActivatePending(*state);
 }
 
 TRect SdlPlatform::Desktop() {

@@ -86,7 +86,8 @@ class SdlPlatform : public Platform {
     // presented, or before anything else is done with the window.
     bool mapping = false;
     // Activated while mapping: raised and given the focus once SDL knows it
-    // shown.
+    // shown, and after its first frame was sent when that frame ends the
+    // mapping (the activation's requests then do not delay the frame).
     bool activatePending = false;
     // The outer corner last asked for or reported; a hidden window is moved
     // only when it is shown.
@@ -105,8 +106,10 @@ class SdlPlatform : public Platform {
   WindowId IdOf(uint32_t sdlId) const;
   // The frame SDL itself knows (and subtracts when it moves the window).
   static FrameExtents SdlFrame(const WindowState& state);
-  // Tells SDL that a window shown without waiting is shown (see mapping).
-  static void FinishShowing(WindowState& state);
+  // Tells SDL that a window shown without waiting is shown (see mapping),
+  // then makes a pending activation unless the caller makes it later.
+  static void FinishShowing(WindowState& state, bool activate = true);
+  static void ActivatePending(WindowState& state);
   // Raises window and gives it the focus.
   static void Raise(WindowState& state);
   void RunPipeReader();
