@@ -75,7 +75,7 @@ start_once() {
   # SDL can miss a signal that comes while it starts to wait: after two
   # seconds the program is killed.
   local tries=0
-  while kill -0 "$pid" 2>/dev/null; do
+  until ended "$pid"; do
     ((++tries < 100)) || kill -KILL "$pid" 2>/dev/null || true
     sleep 0.02
   done

@@ -19,6 +19,13 @@ run_rounds() {
   done
 }
 
+# Whether process $1 has ended: gone, or a zombie that waits to be reaped by
+# whoever inherited it from first_frame (a container's first process may take
+# seconds to reap, which would otherwise count as the program's ending).
+ended() {
+  ! kill -0 "$1" 2>/dev/null || [[ $(sed -n 's/^.*) \(.\).*/\1/p' "/proc/$1/stat" 2>/dev/null) == Z ]]
+}
+
 frames() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n; }
 median() { frames | awk '{v[NR] = $1} END {
   if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
