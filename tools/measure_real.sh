@@ -91,11 +91,12 @@ for i in $(seq 0 $((count - 1))); do
 done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
-echo "start-up to the first frame, $RUNS interleaved runs each, median and fastest (ms):"
+echo "start-up to the first frame, $RUNS interleaved runs each, median and fastest (ms);"
+echo "paired: the median of the ratios of the starts in the same round"
 for i in $(seq 0 $((count - 1))); do
   line=$(printf '  %-10s %7s %7s' "${names[i]}" "${medians[i]}" "${minimums[i]}")
   if [[ ${names[i]} != "bare SDL2" && ${names[i]} != "bare Xlib" ]]; then
-    line+="   $(ratio "${medians[i]}" "${medians[1]}") x bare SDL2,"
+    line+="   $(ratio "${medians[i]}" "${medians[1]}") x bare SDL2 (paired $(paired_ratio "$i" 1)),"
     line+=" $(ratio "${medians[i]}" "${medians[2]}") x bare Xlib"
   elif [[ ${names[i]} == "bare SDL2" ]]; then
     line+="   $(ratio "${medians[1]}" "${medians[2]}") x bare Xlib"

@@ -107,11 +107,13 @@ run_rounds "$RUNS" start_once "${apps[@]}"
 
 declare -a medians
 for i in $(seq 0 $((count - 1))); do medians[i]=$(median <<<"${times[$i]}"); done
-echo "start-up to the first frame, $RUNS interleaved rounds, median and fastest (ms):"
+echo "start-up to the first frame, $RUNS interleaved rounds, median and fastest (ms);"
+echo "paired: the median of the ratios of the starts in the same round"
 for i in $(seq 0 $((count - 1))); do
   line=$(printf '  %-13s %8s %8s' "${names[i]}" "${medians[i]}" "$(fastest <<<"${times[$i]}")")
   [[ ${apps[i]} == *.exe && $i != 2 ]] &&
-    line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" 'BEGIN { printf "   %.2f x bare Win32", a / b }')
+    line+=$(awk -v a="${medians[i]}" -v b="${medians[2]}" -v p="$(paired_ratio "$i" 2)" \
+      'BEGIN { printf "   %.2f x bare Win32 (paired %s)", a / b, p }')
   echo "$line"
 done
 print_runs 13 "${names[@]}"

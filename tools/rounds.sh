@@ -30,6 +30,16 @@ frames() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n; }
 median() { frames | awk '{v[NR] = $1} END {
   if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 fastest() { frames | head -1; }
+# paired_ratio I J: the median, over the rounds where both showed a frame, of
+# command I's start divided by command J's start in the same round. A busy
+# spell of the host slows both starts of a round alike, so this ratio varies
+# less from run to run than the ratio of the two medians.
+paired_ratio() {
+  paste -d ' ' <(tr ' ' '\n' <<<"${times[$1]}") <(tr ' ' '\n' <<<"${times[$2]}") |
+    awk '$1 ~ /^[0-9.]+$/ && $2 ~ /^[0-9.]+$/ && $2 > 0 { print $1 / $2 }' | sort -g |
+    awk '{v[NR] = $1} END { if (NR == 0) print "-"; else if (NR % 2) printf "%.2f\n", v[(NR + 1) / 2];
+      else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
 # Prints every start of each program, sorted, timeouts last; the programs'
 # names in the order of the rounds' commands, in a column WIDTH wide.
 print_runs() {
