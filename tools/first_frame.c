@@ -4,6 +4,11 @@
  * then mapped and presented there). Prints the milliseconds and the child's
  * process id; leaves the child running.
  *
+ * The program is started only once the pixel shows another colour: a window
+ * of the same colour that ended just before may still be on screen until the
+ * window manager takes its frame away, which would count as an instant frame.
+ * When the pixel keeps the colour for the whole timeout, prints "stale".
+ *
  * Usage: first_frame X Y RRGGBB TIMEOUT_MS command [args...] */
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xlib.h>
@@ -17,6 +22,15 @@ static double NowMs(void) {
   struct timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+/* The colour of one pixel of the root window, as 0xRRGGBB; 0 when it cannot
+ * be read. */
+static unsigned long PixelAt(Display* display, Window root, int x, int y) {
+  XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
+  unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
+  if (image) XDestroyImage(image);
+  return pixel;
 }
 
 int main(int argc, char** argv) {
@@ -34,6 +48,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   Window root = DefaultRootWindow(display);
+  double cleared = NowMs();
+  while (PixelAt(display, root, x, y) == want) {
+    if (NowMs() - cleared > timeout) {
+      printf("stale\n");
+      return 1;
+    }
+    struct timespec pause = {0, 1000000};
+    nanosleep(&pause, NULL);
+  }
   double start = NowMs();
   pid_t child = fork();
   if (child == 0) {
@@ -41,9 +64,7 @@ int main(int argc, char** argv) {
     _exit(127);
   }
   for (;;) {
-    XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
-    unsigned long pixel = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : 0;
-    if (image) XDestroyImage(image);
+    unsigned long pixel = PixelAt(display, root, x, y);
     double elapsed = NowMs() - start;
     if (pixel == want) {
       printf("%.1f %d\n", elapsed, (int)child);

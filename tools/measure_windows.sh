@@ -87,14 +87,17 @@ fi
 count=${#names[@]}
 
 # One start of program $1: prints the milliseconds to the first frame (the
-# pixel at the desktop's centre lies on the board), or "timeout".
+# pixel at the desktop's centre lies on the board), "timeout", or "stale".
 start_once() {
   local ms pid
   # shellcheck disable=SC2046  # the command's words
   read -r ms pid < <("$WORK/first_frame" $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) D4D0C8 20000 \
     $(command_of "$1"))
-  kill -TERM "$pid"
-  until ended "$pid"; do sleep 0.05; done
+  # No process when the screen still showed the last window ("stale").
+  if [[ -n $pid ]]; then
+    kill -TERM "$pid"
+    until ended "$pid"; do sleep 0.05; done
+  fi
   # A Windows program's process under Wine ends before its windows go.
   sleep 0.2
   echo "$ms"
