@@ -27,18 +27,23 @@ ended() {
 }
 
 frames() { tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n; }
-median() { frames | awk '{v[NR] = $1} END {
-  if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# middle ODD EVEN: the middle of sorted numbers, printed with the format ODD,
+# or the mean of the middle two printed with EVEN.
+middle() {
+  awk -v odd="$1" -v even="$2" '{v[NR] = $1} END {
+    if (NR % 2) printf odd "\n", v[(NR + 1) / 2]; else printf even "\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+median() { frames | middle %s %.1f; }
 fastest() { frames | head -1; }
 # paired_ratio I J: the median, over the rounds where both showed a frame, of
 # command I's start divided by command J's start in the same round. A busy
 # spell of the host slows both starts of a round alike, so this ratio varies
 # less from run to run than the ratio of the two medians.
 paired_ratio() {
-  paste -d ' ' <(tr ' ' '\n' <<<"${times[$1]}") <(tr ' ' '\n' <<<"${times[$2]}") |
-    awk '$1 ~ /^[0-9.]+$/ && $2 ~ /^[0-9.]+$/ && $2 > 0 { print $1 / $2 }' | sort -g |
-    awk '{v[NR] = $1} END { if (NR == 0) print "-"; else if (NR % 2) printf "%.2f\n", v[(NR + 1) / 2];
-      else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  local ratios
+  ratios=$(paste -d ' ' <(tr ' ' '\n' <<<"${times[$1]}") <(tr ' ' '\n' <<<"${times[$2]}") |
+    awk '$1 ~ /^[0-9.]+$/ && $2 ~ /^[0-9.]+$/ && $2 > 0 { print $1 / $2 }' | sort -g)
+  if [[ -z $ratios ]]; then echo -; else middle %.2f %.2f <<<"$ratios"; fi
 }
 # Prints every start of each program, sorted, timeouts last; the programs'
 # names in the order of the rounds' commands, in a column WIDTH wide.
